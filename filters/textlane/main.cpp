@@ -1,0 +1,5 @@
+// Placeholder until the driver lands.
+int main()
+{
+    return 1;
+}

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the build tools and libraries the project needs, when missing.
+set -euo pipefail
+packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
+          libjpeg62-turbo-dev libtiff-dev zlib1g-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi

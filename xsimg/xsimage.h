@@ -1,0 +1,131 @@
+// The in-memory image record, its pixel kinds and basic operations.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+struct XSColor {
+    uint16_t index;
+    uint16_t red;
+    uint16_t green;
+    uint16_t blue;
+};
+
+struct XSImage {
+    int32_t type;            // 0 bitmap, 1 Zmap
+    int32_t reserved;
+    int32_t width;
+    int32_t height;
+    uint32_t depth;
+    uint16_t planes;         // 1 interleaved, 3 separate R/G/B planes
+    uint16_t bytes_per_pixel;
+    uint16_t resolution;     // dots per inch, 0 = unknown (read as 100)
+    uint16_t bits_per_sample;
+    uint32_t red_mask;
+    uint32_t green_mask;
+    uint32_t blue_mask;
+    uint16_t ncolors;
+    XSColor* colormap;
+    unsigned char* data;
+    unsigned char* data_g;
+    unsigned char* data_b;
+    int32_t format;
+    int32_t private_size;
+    unsigned char* private_data;
+};
+
+// Error codes left in xslerrno by a failing call.
+enum {
+    XSE_HEADER_READ = 1,
+    XSE_DATA_READ = 2,
+    XSE_READ_ERROR = 3,
+    XSE_DATA_WRITE = 4,
+    XSE_BAD_MAGIC = 5,
+    XSE_NO_NATIVE_READER = 6,
+    XSE_NO_MEMORY = 7,
+    XSE_PALETTE_READ = 8,
+    XSE_LAYOUT = 9,
+    XSE_BITMAP_ONLY = 14,
+    XSE_PROCESS_KIND = 15,
+    XSE_VARIANT = 16,
+    XSE_CMAP_READ = 17,
+    XSE_KIND = 18,
+    XSE_BITMAP_COLOR = 20,
+    XSE_NO_CMAP = 22,
+    XSE_PRIVATE_READ = 23,
+    XSE_PRIVATE_WRITE = 24,
+    XSE_UNKNOWN_FORMAT = 25,
+};
+
+extern int32_t xslerrno;
+
+extern const unsigned char XslMsbMask[8];
+extern const unsigned char XslLsbMask[8];
+extern const unsigned char XSByteFlipTable[256];
+
+const char* XSLVersion();
+extern const char* XSLImageLibVersion;
+
+// Construction and release
+XSImage* XSLCrNewBit(int width, int height);
+XSImage* XSLCrNewZmapHeader(int width, int height, int depth);
+XSImage* XSLCrNewZmap(int width, int height, int depth);
+XSImage* XSLCrNewZmap2(int width, int height, int depth);
+void XSLFree(XSImage* image);
+void XSLFreeData(XSImage* image);
+XSImage* XSLAllocAndCopy(const XSImage* image);
+int XSLCopyCmap(const XSImage* source, XSImage* target);
+
+// Sizes
+long XSLBytesPerLine(const XSImage* image);
+long XSLDataSize(const XSImage* image);
+int XSLLinePerSample(const XSImage* image);
+double XSLPointWidth(XSImage* image);
+double XSLPointHeight(XSImage* image);
+
+// Clearing
+void XSLClearXSLim(XSImage* image);
+void XSImageClear(XSImage* image);
+
+// Pixel access
+void XSLPutPixel(XSImage* image, int x, int y, int red, int green, int blue);
+void XSLPutPixel2(XSImage* image, int x, int y, XSColor color);
+void XSLGetPixel(XSImage* image, int x, int y, int* red, int* green, int* blue);
+void XSLGetPixel2(XSImage* image, int x, int y, unsigned char* rgb);
+void XSLPutLine(XSImage* image, int x1, int x2, int y, int red, int green, int blue);
+
+// Colormaps
+int XSLSearchCmapIndex(const XSColor* colormap, int count, int red, int green, int blue);
+int XSLFindColor(int count, const XSColor* colormap, int red, int green, int blue);
+int XSLSearchColormap(XSImage* image, int red, int green, int blue);
+int XSLMinimumColor(int count, const XSColor* colormap);
+int XSLMaximumColor(int count, const XSColor* colormap);
+int XSLCheckGraymap(const XSImage* image);
+int XSLBuildGraymap(XSImage* image);
+int XSLSortColormap(XSImage* image);
+
+// Conversion tables
+int XslRgbShiftMask(uint32_t mask);
+void XSBuildRGBConvertTable(unsigned char* table_r, unsigned char* table_g, unsigned char* table_b,
+                            int max_r, int max_g, int max_b);
+void XSBuildDirectConvertTable(uint32_t* table_r, uint32_t* table_g, uint32_t* table_b,
+                               int max_r, int max_g, int max_b,
+                               int shift_r, int shift_g, int shift_b);
+
+// Raw buffers and streams
+void XSLBZero(void* buffer, long n);
+void XSLBSet(void* buffer, long n, int value);
+void XSLFlipBytes(XSImage* image);
+size_t XSLFRead(void* buffer, size_t size, size_t count, FILE* stream);
+size_t XSLFWrite(const void* buffer, size_t size, size_t count, FILE* stream);
+int XslReadChannel(FILE* stream, unsigned char* buffer, long file_row_bytes, long row_bytes, long rows);
+int XslWriteChannel(FILE* stream, const unsigned char* buffer, long n);
+uint32_t XslMemToVal(const unsigned char* bytes, int n);
+void XslValToMem(uint32_t value, unsigned char* bytes, int n);
+
+// Byte order
+int bswap_test();
+void bswap_short(void* buffer, long n);
+void bswap_long(void* buffer, long n);
+
+[[noreturn]] void xs_panic(const char* text, int number);
