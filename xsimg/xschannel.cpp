@@ -26,8 +26,9 @@ bool XslRefuseBitmap(XSImage* image)
 XslChannelKind XslClassify(XSImage* image)
 {
     if (XslRefuseBitmap(image)) return XSL_KIND_REFUSED;
-    if (image->planes == 3) return XSL_KIND_RGB;
-    if (image->planes != 1) {
+    const bool rgb = image->planes == 3 && image->data_g != nullptr && image->data_b != nullptr;
+    if (rgb && image->data != nullptr) return XSL_KIND_RGB;
+    if (image->planes != 1 || image->data == nullptr) {
         xslerrno = XSE_KIND;
         return XSL_KIND_REFUSED;
     }

@@ -13,7 +13,7 @@ bool XslRefuseBitmap(XSImage* image);
 
 // Pixel kinds as the channel operations see them.
 enum XslChannelKind {
-    XSL_KIND_REFUSED,   // bitmap or unsupported pixel size (code 15), plane count (code 18)
+    XSL_KIND_REFUSED,   // bitmap or unsupported pixel size (code 15); plane count or missing plane (code 18)
     XSL_KIND_RGB,       // three byte planes
     XSL_KIND_PLAIN8,    // one byte per pixel, no colormap
     XSL_KIND_COLORMAP,  // one byte per pixel indexing the colormap
