@@ -109,8 +109,9 @@ TEST(NullFunc, BitmapFollowsTheRuleWithHalfwayThreshold)
                     ASSERT_EQ(page.black(row, i),
                               rule_value(pic.image, stride, xs, ys, row, i, bit_pixel) >= 128)
                         << "scales " << xs << "," << ys << " row " << row << " dot " << i;
-                if (page.dots % 8)
+                if (page.dots % 8) {
                     ASSERT_EQ(page.lines[row].back() & (0xFF >> (page.dots % 8)), 0);
+                }
             }
         }
 }
