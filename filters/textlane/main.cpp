@@ -30,13 +30,18 @@ int main(int argc, char** argv)
     set_default(&option);
     option_scan(program, argc, argv, &option);
     initialize(&option);
-    send_data(&option);
+    // A read error loses text: the job is still ended, but it fails.
+    int read_error = send_data(&option) == 0 ? 0 : (errno != 0 ? errno : EIO);
     bool ok = terminate(&option) == 0;
+    if (ok && read_error != 0) {
+        errno = read_error;
+        ok = false;
+    }
     if (ok && close_streams(&option))
         return 0;
     int error = errno != 0 ? errno : 1;  // a failure never ends with status 0
     std::perror(program);
-    if (ok == false)
+    if (!ok)
         close_streams(&option);
     return error;
 }

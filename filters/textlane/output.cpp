@@ -218,7 +218,7 @@ int send_data(TextSettings* settings)
     // The last line may lack its newline; it is printed all the same.
     if (length > 0 || !first)
         job.put(line.data(), length, first, true);
-    return 0;
+    return std::ferror(settings->input) ? -1 : 0;
 }
 
 int terminate(TextSettings* settings)

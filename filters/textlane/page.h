@@ -12,7 +12,8 @@ enum { LINE_SIZE = 10240 };
 int getpapersize(TextSettings* settings, float* width, float* height);
 // Writes the set-up; returns the result of its last write.
 int initialize(TextSettings* settings);
-// Copies the text, converted line by line, until the end of the input.
+// Copies the text, converted line by line, until the end of the input;
+// -1 when reading failed.
 int send_data(TextSettings* settings);
 void setKanjiMode(TextSettings* settings);
 void setAlphaMode(TextSettings* settings);

@@ -170,6 +170,15 @@ TEST(Program, WriteErrorsEndWithTheSystemError)
     EXPECT_EQ(r.err, "textlane: No space left on device\n");
 }
 
+TEST(Program, ReadErrorsEndWithTheSystemError)
+{
+    TempDir dir;
+    ProgramResult r = textlane({"-in", dir.path()});
+    EXPECT_EQ(r.status, EISDIR);
+    EXPECT_EQ(r.err, "textlane: Is a directory\n");
+    EXPECT_EQ(r.out, setup_stream() + end_of_job);
+}
+
 TEST(Program, BundledSample)
 {
     ProgramResult r = textlane({"-in", SAMPLES_DIR "/sample-euc.txt"});
