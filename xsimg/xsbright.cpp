@@ -21,15 +21,15 @@ void DirectSub(const unsigned char* table, uint32_t max, uint32_t* out)
 
 int Direct(XSImage* image, const Tables& tables)
 {
-    XslDirectFields fields;
-    if (!XslDirectFieldsInit(image, &fields)) return 0;
+    XslDirectReader reader;
+    XslInitDirectReader(&reader, image);
     XslFieldTables t;
     for (int c = 0; c < 3; ++c) {
-        const XslField& f = fields.field[c];
+        const XslChannel& channel = reader.channel[c];
         uint32_t sub[256];
-        DirectSub(tables[c], f.max, sub);
-        t.field[c] = f;
-        for (uint32_t v = 0; v <= f.max; ++v) t.out[c][v] = sub[fields.to8[c][v]] << f.shift;
+        DirectSub(tables[c], channel.max, sub);
+        t.channel[c] = channel;
+        for (uint32_t v = 0; v <= channel.max; ++v) t.out[c][v] = sub[reader.table[c][v]] << channel.shift;
     }
     return XslApplyFieldTables(image, t);
 }

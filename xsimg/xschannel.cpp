@@ -1,21 +1,5 @@
 #include "xschannel.h"
 
-namespace {
-
-template <class Pixel>
-void Direct(XSImage* image, const XslFieldTables& t)
-{
-    XslMapDirectPixels<Pixel>(image, [&t](uint32_t v) {
-        return t.out[0][t.field[0].get(v)] | t.out[1][t.field[1].get(v)] | t.out[2][t.field[2].get(v)];
-    });
-}
-
-void Direct16(XSImage* image, const XslFieldTables& t) { Direct<XslPixel16>(image, t); }
-void Direct24(XSImage* image, const XslFieldTables& t) { Direct<XslPixel24>(image, t); }
-void Direct32(XSImage* image, const XslFieldTables& t) { Direct<XslPixel32>(image, t); }
-
-}  // namespace
-
 bool XslRefuseBitmap(XSImage* image)
 {
     if (image->type != 0) return false;
@@ -72,39 +56,20 @@ int XslMapColormap(XSImage* image, const unsigned char* table_r, const unsigned 
     return 1;
 }
 
-int XslDirectFieldsInit(const XSImage* image, XslDirectFields* fields)
+void XslDirectBackTables(const XslDirectReader& reader, uint32_t back[3][256])
 {
-    const uint32_t masks[3] = {image->red_mask, image->green_mask, image->blue_mask};
-    int max[3];
-    for (int c = 0; c < 3; ++c) {
-        const int shift = XslRgbShiftMask(masks[c]);
-        const uint32_t m = masks[c] >> shift;
-        if (m > 255) {
-            xslerrno = XSE_PROCESS_KIND;
-            return 0;
-        }
-        fields->field[c] = {shift, m};
-        // A missing field (mask 0) reads as 0; scale it as a 1-bit field so
-        // that the table never divides by zero.
-        max[c] = m == 0 ? 1 : int(m);
-    }
-    XSBuildRGBConvertTable(fields->to8[0], fields->to8[1], fields->to8[2], max[0], max[1], max[2]);
-    return 1;
+    const XslChannel* c = reader.channel;
+    XSBuildDirectConvertTable(back[0], back[1], back[2], int(c[0].max), int(c[1].max), int(c[2].max), c[0].shift,
+                              c[1].shift, c[2].shift);
 }
 
-void XslDirectFieldsBack(const XslDirectFields& fields, uint32_t back[3][256])
+int XslApplyFieldTables(XSImage* image, const XslFieldTables& t)
 {
-    const XslField* f = fields.field;
-    XSBuildDirectConvertTable(back[0], back[1], back[2], int(f[0].max), int(f[1].max), int(f[2].max),
-                              f[0].shift, f[1].shift, f[2].shift);
-}
-
-int XslApplyFieldTables(XSImage* image, const XslFieldTables& tables)
-{
-    switch (image->bytes_per_pixel) {
-    case 2: Direct16(image, tables); return 1;
-    case 3: Direct24(image, tables); return 1;
-    case 4: Direct32(image, tables); return 1;
-    default: xslerrno = XSE_PROCESS_KIND; return 0;
-    }
+    const XslChannel* c = t.channel;
+    const bool done = XslMapDirectPixels(image, [&t, c](uint32_t v) {
+        return t.out[0][(v >> c[0].shift) & c[0].max] | t.out[1][(v >> c[1].shift) & c[1].max]
+               | t.out[2][(v >> c[2].shift) & c[2].max];
+    });
+    if (!done) xslerrno = XSE_PROCESS_KIND;
+    return done;
 }

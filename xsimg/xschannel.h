@@ -2,11 +2,11 @@
 // through 256-entry channel tables, direct-colour pixels field by field.
 #pragma once
 
+#include "xsdirect.h"
 #include "xsimage.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 // Refuses a bitmap with code 15; true when refused.
 bool XslRefuseBitmap(XSImage* image);
@@ -48,61 +48,27 @@ void XslMapRgbPlanes(XSImage* image, const unsigned char* table_r, const unsigne
 int XslMapColormap(XSImage* image, const unsigned char* table_r, const unsigned char* table_g,
                    const unsigned char* table_b);
 
-// Where one colour field sits in a direct-colour pixel.
-struct XslField {
-    int shift;
-    uint32_t max;   // mask shifted down to bit 0
-    uint32_t get(uint32_t pixel) const { return (pixel >> shift) & max; }
-};
+// The 8-bit-to-field tables (already shifted into place) for the channels
+// that a reader was set up with.
+void XslDirectBackTables(const XslDirectReader& reader, uint32_t back[3][256]);
 
-// The three fields of a direct-colour image with their channel-to-8-bit tables.
-struct XslDirectFields {
-    XslField field[3];            // red, green, blue
-    unsigned char to8[3][256];    // field value -> 8-bit channel
-};
-
-// Fills the fields from the image's masks. A field wider than 8 bits cannot
-// be scaled through 256-entry tables: code 15, result 0.
-int XslDirectFieldsInit(const XSImage* image, XslDirectFields* fields);
-
-// Builds the 8-bit-to-field tables (already shifted into place).
-void XslDirectFieldsBack(const XslDirectFields& fields, uint32_t back[3][256]);
-
-// Direct-colour pixel layouts: 2 and 4 bytes in host order, 3 bytes most significant first.
-struct XslPixel16 {
-    static constexpr int step = 2;
-    static uint32_t load(const unsigned char* p) { uint16_t v; std::memcpy(&v, p, 2); return v; }
-    static void store(unsigned char* p, uint32_t v) { uint16_t w = uint16_t(v); std::memcpy(p, &w, 2); }
-};
-struct XslPixel24 {
-    static constexpr int step = 3;
-    static uint32_t load(const unsigned char* p) { return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]; }
-    static void store(unsigned char* p, uint32_t v)
-    {
-        p[0] = uint8_t(v >> 16);
-        p[1] = uint8_t(v >> 8);
-        p[2] = uint8_t(v);
-    }
-};
-struct XslPixel32 {
-    static constexpr int step = 4;
-    static uint32_t load(const unsigned char* p) { uint32_t v; std::memcpy(&v, p, 4); return v; }
-    static void store(unsigned char* p, uint32_t v) { std::memcpy(p, &v, 4); }
-};
-
-// Rewrites every pixel of a one-plane direct-colour image as map(pixel).
-template <class Pixel, class Map>
-void XslMapDirectPixels(XSImage* image, Map map)
+// Rewrites every pixel of a 2-, 3- or 4-byte direct-colour image as
+// map(pixel); false for any other size.
+template <class Map>
+bool XslMapDirectPixels(XSImage* image, Map map)
 {
-    unsigned char* p = image->data;
-    const size_t count = size_t(image->width) * size_t(image->height);
-    for (size_t i = 0; i < count; ++i, p += Pixel::step) Pixel::store(p, map(Pixel::load(p)));
+    return XslWithDirectPixel(image->bytes_per_pixel, [image, &map](auto pixel) {
+        using Pixel = decltype(pixel);
+        unsigned char* p = image->data;
+        const size_t count = size_t(image->width) * size_t(image->height);
+        for (size_t i = 0; i < count; ++i, p += Pixel::size) Pixel::store(p, map(Pixel::fetch(p)));
+    });
 }
 
 // Per-field lookup: the new pixel is out[0][red field] | out[1][green] | out[2][blue],
 // so bits outside the masks come back 0.
 struct XslFieldTables {
-    XslField field[3];
+    XslChannel channel[3];
     uint32_t out[3][256];
 };
 

@@ -39,15 +39,15 @@ int NormaliseGray(XSImage* image)
 // Direct colour: each field scaled to 8 bits, through its table, and back.
 int Direct(XSImage* image, const unsigned char* r, const unsigned char* g, const unsigned char* b)
 {
-    XslDirectFields fields;
-    if (!XslDirectFieldsInit(image, &fields)) return 0;
+    XslDirectReader reader;
+    XslInitDirectReader(&reader, image);
     uint32_t back[3][256];
-    XslDirectFieldsBack(fields, back);
+    XslDirectBackTables(reader, back);
     const unsigned char* tables[3] = {r, g, b};
     XslFieldTables t;
     for (int c = 0; c < 3; ++c) {
-        t.field[c] = fields.field[c];
-        for (uint32_t v = 0; v <= fields.field[c].max; ++v) t.out[c][v] = back[c][tables[c][fields.to8[c][v]]];
+        t.channel[c] = reader.channel[c];
+        for (uint32_t v = 0; v <= reader.channel[c].max; ++v) t.out[c][v] = back[c][tables[c][reader.table[c][v]]];
     }
     return XslApplyFieldTables(image, t);
 }

@@ -157,28 +157,21 @@ int ColorMap(XSImage* image, Model model, double hue, double saturation, double 
     return 1;
 }
 
-template <class Pixel>
-void DirectModel(XSImage* image, const XslDirectFields& f, const uint32_t (&back)[3][256], Model model,
-                 double hue, double saturation, double brightness)
+int Direct(XSImage* image, Model model, double hue, double saturation, double brightness)
 {
-    XslMapDirectPixels<Pixel>(image, [&](uint32_t v) {
-        int r = f.to8[0][f.field[0].get(v)], g = f.to8[1][f.field[1].get(v)], b = f.to8[2][f.field[2].get(v)];
+    XslDirectReader reader;
+    XslInitDirectReader(&reader, image);
+    uint32_t back[3][256];
+    XslDirectBackTables(reader, back);
+    const bool done = XslMapDirectPixels(image, [&](uint32_t v) {
+        unsigned char in[3];
+        reader.read(v, in);
+        int r = in[0], g = in[1], b = in[2];
         model(&r, &g, &b, hue, saturation, brightness);
         return back[0][XslClipChannel(r)] | back[1][XslClipChannel(g)] | back[2][XslClipChannel(b)];
     });
-}
-
-int Direct(XSImage* image, Model model, double hue, double saturation, double brightness)
-{
-    XslDirectFields fields;
-    if (!XslDirectFieldsInit(image, &fields)) return 0;
-    uint32_t back[3][256];
-    XslDirectFieldsBack(fields, back);
-    switch (image->bytes_per_pixel) {
-    case 2: DirectModel<XslPixel16>(image, fields, back, model, hue, saturation, brightness); return 1;
-    case 3: DirectModel<XslPixel24>(image, fields, back, model, hue, saturation, brightness); return 1;
-    default: DirectModel<XslPixel32>(image, fields, back, model, hue, saturation, brightness); return 1;
-    }
+    if (!done) xslerrno = XSE_PROCESS_KIND;
+    return done;
 }
 
 int ApplyModel(XSImage* image, Model model, double hue, double saturation, double brightness)

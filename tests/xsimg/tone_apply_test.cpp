@@ -141,11 +141,15 @@ TEST(ChannelTables, UnsupportedLayoutsAreRefusedUntouched)
     EXPECT_EQ(xslerrno, 0);
     EXPECT_EQ(Plane(image->data, 3), (Bytes{1, 2, 3}));
 
-    // A field wider than a byte cannot go through the 256-entry tables.
-    image = DirectRow(4, 0xFFF00000, 0x000FF000, 0x00000FFF, {0x12345678});
-    EXPECT_EQ(XSLContrast(image.get(), 50), 0);
-    EXPECT_EQ(xslerrno, XSE_PROCESS_KIND);
-    EXPECT_EQ(DirectAt(image.get(), 0), 0x12345678u);
+}
+
+TEST(ChannelTables, WideFieldsActByTheirTopByte)
+{
+    // Red 0x123 of 12 bits reads as 0x12 = 18 -> 9, green 0x45 = 69 -> 34,
+    // blue 0x678 reads as 0x67 = 103 -> 51; the bits below the top byte come back 0.
+    Image image = DirectRow(4, 0xFFF00000, 0x000FF000, 0x00000FFF, {0x12345678});
+    ASSERT_EQ(XSLContrast(image.get(), 50), 1);
+    EXPECT_EQ(DirectAt(image.get(), 0), 9u << 24 | 34u << 12 | 51u << 4);
 }
 
 TEST(ChannelTables, EveryCorrectionRefusesABitmap)
