@@ -61,18 +61,6 @@ bool write_rgb_planes(FILE* stream, const XSImage* image)
     return true;
 }
 
-bool is_gray_colormap(const XSImage* image)
-{
-    return image->type == 1 && image->planes == 1 && image->bytes_per_pixel == 1 &&
-           XSLCheckGraymap(image);
-}
-
-bool is_rgb_planes(const XSImage* image)
-{
-    return image->type == 1 && image->planes == 3 && image->bytes_per_pixel == 1 && image->data &&
-           image->data_g && image->data_b;
-}
-
 bool finish(FILE* stream, bool written)
 {
     if (!written || std::ferror(stream)) {
@@ -85,12 +73,12 @@ bool finish(FILE* stream, bool written)
 
 int XSWritePBM(FILE* stream, XSImage* image)
 {
-    if (image->type == 0)
+    const XslPixelKind kind = XslKindOf(image);
+    if (kind == XSK_BITMAP)
         return finish(stream, write_header(stream, 4, image, 1) && write_bitmap(stream, image));
-    if (is_gray_colormap(image))
+    if (kind == XSK_COLORMAP && XSLCheckGraymap(image))
         return finish(stream, write_header(stream, 5, image, 255) && write_gray(stream, image));
-
-    if (is_rgb_planes(image))
+    if (kind == XSK_RGB)
         return finish(stream, write_header(stream, 6, image, 255) && write_rgb_planes(stream, image));
 
     // Every other kind goes out as RGB planes, converted on a copy.
