@@ -158,9 +158,8 @@ bool read_plain_samples(PnmScanner& scan, unsigned char* plane, long count, cons
     return scan.found == count;
 }
 
-// Raw bytes above maxval (possible when the file's maxval is not a power of
-// two less one) are held at maxval, so they stay inside the colormap and
-// the scaling table.
+// Raw bytes can exceed maxval (a maxval of 100, or 300 halved to 150); they
+// are held at maxval so that they stay inside the colormap and the scaling table.
 void clamp_samples(unsigned char* plane, long count, int maxval)
 {
     if (maxval >= 255)
