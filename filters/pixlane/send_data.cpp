@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -13,6 +11,7 @@
 
 #include "halftone.h"
 #include "printer_units.h"
+#include "resample.h"
 
 namespace {
 
@@ -31,15 +30,6 @@ halftoner gray_halftoner(int method)
     if (method >= 0 && method < static_cast<int>(std::size(methods)))
         return methods[method];
     return floyd_gray;
-}
-
-// A count of dots or lines: truncated, never below 0; -1 when it cannot be held.
-long dot_count(double pixels)
-{
-    const double count = std::trunc(pixels);
-    if (!(count > 0))   // also NaN
-        return 0;
-    return count <= INT_MAX - 7 ? static_cast<long>(count) : -1;
 }
 
 // Appends "\e[%d%c" with the distance and the letter of its direction to
@@ -63,10 +53,10 @@ int send_data(Settings* settings, XSImage* picture)
         fill = gray_halftoner(settings->dither);
     }
 
-    const long dots = dot_count(picture->width * settings->x_scale);
-    const long lines = dot_count(picture->height * settings->y_scale);
+    const long dots = resample_count(picture->width, settings->x_scale);
+    const long lines = resample_count(picture->height, settings->y_scale);
     if (dots < 0 || lines < 0) {
-        errno = ENOMEM;   // a line that long cannot be held
+        errno = ENOMEM;   // a page that large cannot be held
         return 0;
     }
     const int line_bytes = static_cast<int>((dots + 7) / 8);

@@ -120,9 +120,11 @@ TEST(RasterOutput, CompatibleModeAfterEveryLine)
     });
     const auto c = job.send().commands;
     EXPECT_EQ(count(c, "ESC[3e"), 120);
-    for (size_t i = 0; i + 1 < c.size(); ++i)
-        if (c[i].back() == 'r')
+    for (size_t i = 0; i + 1 < c.size(); ++i) {
+        if (c[i].back() == 'r') {
             EXPECT_EQ(c[i + 1], "ESC[3e") << i;
+        }
+    }
 }
 
 TEST(RasterOutput, LineBytesAndTheirPadding)

@@ -54,7 +54,10 @@ PrinterStream parse_printer_stream(std::string_view bytes)
             return fail("unknown escape sequence");
         // Parameters, intermediates, then one final byte (ECMA-48 control sequence).
         const size_t params = at;
-        while (at < bytes.size() && in_range(bytes[at], 0x30, 0x3f))
+        // This printer also takes negative numbers: a minus sign before digits.
+        while (at < bytes.size() && (in_range(bytes[at], 0x30, 0x3f) ||
+                                     (bytes[at] == '-' && at + 1 < bytes.size() &&
+                                      in_range(bytes[at + 1], '0', '9'))))
             ++at;
         const std::string_view parameters = bytes.substr(params, at - params);
         const size_t inter = at;
