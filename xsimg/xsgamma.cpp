@@ -6,19 +6,9 @@
 
 namespace {
 
-void Rgb(XSImage* image, const unsigned char* r, const unsigned char* g, const unsigned char* b)
-{
-    XslMapRgbPlanes(image, r, g, b);
-}
-
 void Gray(XSImage* image, const unsigned char* r)
 {
     XslMapBytes(image->data, size_t(image->width) * size_t(image->height), r);
-}
-
-int ColorMap(XSImage* image, const unsigned char* r, const unsigned char* g, const unsigned char* b)
-{
-    return XslMapColormap(image, r, g, b);
 }
 
 // Makes every pixel of a gray colormap image hold its gray level, so that
@@ -26,7 +16,7 @@ int ColorMap(XSImage* image, const unsigned char* r, const unsigned char* g, con
 int NormaliseGray(XSImage* image)
 {
     if (image->ncolors != 256) return XSLBuildGraymap(image);
-    XSLSortColormap(image);
+    if (!XSLSortColormap(image)) return 0;
     // The pixels now hold levels, which only the identity ramp describes; the
     // sorted map equals it unless the 256 entries repeated a level.
     for (int i = 0; i < 256; ++i) {
@@ -59,14 +49,14 @@ int XslApplyChannelTables(XSImage* image, const unsigned char* table_red,
 {
     switch (XslClassify(image)) {
     case XSL_KIND_RGB:
-        Rgb(image, table_red, table_green, table_blue);
+        XslMapRgbPlanes(image, table_red, table_green, table_blue);
         return 1;
     case XSL_KIND_PLAIN8:
         Gray(image, table_red);
         return 1;
     case XSL_KIND_COLORMAP:
         if (image->colormap == nullptr || !XSLCheckGraymap(image))
-            return ColorMap(image, table_red, table_green, table_blue);
+            return XslMapColormap(image, table_red, table_green, table_blue);
         if (!NormaliseGray(image)) return 0;
         Gray(image, table_red);
         return 1;
