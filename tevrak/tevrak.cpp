@@ -34,7 +34,7 @@ int getoption(int argc, char** argv, const option_entry* table)
     tvoptind = optnext;
     char* word = argv[optnext++];
     tvoptarg[0] = word;
-    if (word[0] != '-')
+    if (word == nullptr || word[0] != '-')
         return -2;
     int n = optsrch(table, word + 1);
     if (n < 0)
@@ -58,7 +58,8 @@ int parseoption(int* argc, char** argv, parse_entry* table)
     while (r < *argc) {
         parse_entry* row = nullptr;
         for (parse_entry* p = table; p->name != nullptr; ++p) {
-            if (std::strcmp(argv[r], p->name) == 0 || std::strcmp(argv[r], p->alias) == 0) {
+            if (std::strcmp(argv[r], p->name) == 0 ||
+                (p->alias != nullptr && std::strcmp(argv[r], p->alias) == 0)) {
                 row = p;
                 break;
             }
@@ -74,9 +75,16 @@ int parseoption(int* argc, char** argv, parse_entry* table)
         }
         switch (row->kind) {
         case 0: row->value.text = argv[r]; break;
-        case 1: row->value.text = argv[r + 1]; break;
+        // A row that names no argument word has none to read; leave its slot alone.
+        case 1:
+            if (r + 1 < *argc)
+                row->value.text = argv[r + 1];
+            break;
         case 2: row->value.list = &argv[1]; break;
-        case 3: row->value.integer = std::atoi(argv[r + 1]); break;
+        case 3:
+            if (r + 1 < *argc)
+                row->value.integer = std::atoi(argv[r + 1]);
+            break;
         case 4: {
             int used = row->value.handler(*argc - r, &argv[r]);
             // A handler cannot take more words than remain.
@@ -94,7 +102,7 @@ int parseoption(int* argc, char** argv, parse_entry* table)
 int catoi(const char* text, int* value)
 {
     int v;
-    if (std::sscanf(text, "%d", &v) != 1)
+    if (text == nullptr || std::sscanf(text, "%d", &v) != 1)
         return -1;
     *value = v;
     return 0;
@@ -103,7 +111,7 @@ int catoi(const char* text, int* value)
 int catof(const char* text, float* value)
 {
     float v;
-    if (std::sscanf(text, "%f", &v) != 1)
+    if (text == nullptr || std::sscanf(text, "%f", &v) != 1)
         return -1;
     *value = v;
     return 0;

@@ -59,6 +59,16 @@ enum {
 
 extern int32_t xslerrno;
 
+// Largest image, in pixels, that a constructor or reader accepts: far above any
+// real page (A3 at 600 dpi is about 70 million pixels) yet small enough that
+// pixel counts and plane sizes never overflow.
+constexpr long XS_MAX_PIXELS = 1L << 27;
+
+// 1 when width and height are positive, width x height is at most XS_MAX_PIXELS
+// and width x height x bytes_per_pixel bytes can be allocated without overflow;
+// 0 otherwise. Every constructor and reader asks it before sizing a plane.
+int XSLSizeOK(long width, long height, long bytes_per_pixel);
+
 extern const unsigned char XslMsbMask[8];
 extern const unsigned char XslLsbMask[8];
 extern const unsigned char XSByteFlipTable[256];
@@ -66,7 +76,13 @@ extern const unsigned char XSByteFlipTable[256];
 const char* XSLVersion();
 extern const char* XSLImageLibVersion;
 
-// Construction and release
+// Pixel kinds, derived from type, planes, bytes_per_pixel and ncolors.
+// XSK_OTHER also covers records whose planes are missing.
+enum XslPixelKind { XSK_OTHER, XSK_BITMAP, XSK_COLORMAP, XSK_DIRECT, XSK_RGB };
+XslPixelKind XslKindOf(const XSImage* image);
+
+// Construction and release: null with xslerrno 7 when the size is refused
+// (XSLSizeOK) or memory runs out. Depth must be 1 to 32.
 XSImage* XSLCrNewBit(int width, int height);
 XSImage* XSLCrNewZmapHeader(int width, int height, int depth);
 XSImage* XSLCrNewZmap(int width, int height, int depth);
@@ -94,7 +110,18 @@ void XSLGetPixel(XSImage* image, int x, int y, int* red, int* green, int* blue);
 void XSLGetPixel2(XSImage* image, int x, int y, unsigned char* rgb);
 void XSLPutLine(XSImage* image, int x1, int x2, int y, int red, int green, int blue);
 
-// Colormaps
+// Colormaps. Luminance of an entry, and fast gray of the conversions:
+// (77 R + 150 G + 29 B) >> 8, so white stays 255.
+inline int XslFastGray(int red, int green, int blue)
+{
+    return (77 * red + 150 * green + 29 * blue) >> 8;
+}
+// A new malloc'd identity gray ramp (256 entries, entry i = {i, i, i, i}), or null.
+XSColor* XslNewGrayRamp();
+// Appends {ncolors, red, green, blue} (low 8 bits) to the colormap, growing it by
+// exactly one entry; its index, or -1 with code 18 when the colormap is full
+// (256 entries) or code 7 when it cannot grow (the colormap stays valid).
+int XslAppendColor(XSImage* image, int red, int green, int blue);
 int XSLSearchCmapIndex(const XSColor* colormap, int count, int red, int green, int blue);
 int XSLFindColor(int count, const XSColor* colormap, int red, int green, int blue);
 int XSLSearchColormap(XSImage* image, int red, int green, int blue);

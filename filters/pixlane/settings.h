@@ -47,6 +47,8 @@ struct Settings {
     FILE* input;
     const char* output_name;
     FILE* output;
+    int32_t input_errno;        // errno of a failed -in open, else 0
+    int32_t output_errno;       // errno of a failed -out open, else 0
 };
 
 enum { LAYOUT_X_GIVEN = 16, LAYOUT_Y_GIVEN = 32 };

@@ -1,0 +1,13 @@
+// How a failed stage ends the job.
+#pragma once
+
+// A short reason for an image library error code (xslerrno); null for 0.
+const char* xsl_reason(int code);
+
+// Clears errno and xslerrno, so that a failing stage reports its own cause.
+void begin_stage();
+
+// Ends the job after a failed stage: with a system error, perror(program_name)
+// and that errno as status; otherwise "program_name: reason" and status 1,
+// the reason taken from xslerrno, or `fallback` when the library left none.
+[[noreturn]] void fail_job(const char* program_name, const char* fallback);

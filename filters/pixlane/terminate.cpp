@@ -1,0 +1,11 @@
+#include <cstdio>
+
+#include "job.h"
+
+int terminate(Settings* settings)
+{
+    FILE* out = settings->output;
+    std::fputs("\x1b<", out);  // resets the printer
+    std::fflush(out);
+    return std::ferror(out) ? 0 : 1;
+}

@@ -1,0 +1,71 @@
+// Size rules, the size guard and the pixel kind of a record.
+#include "xsimage.h"
+
+#include <cstdint>
+#include <limits>
+
+int XSLSizeOK(long width, long height, long bytes_per_pixel)
+{
+    if (width <= 0 || height <= 0 || bytes_per_pixel <= 0)
+        return 0;
+    if (width > XS_MAX_PIXELS || height > XS_MAX_PIXELS / width)
+        return 0;
+    long bytes = 0;
+    if (__builtin_mul_overflow(width * height, bytes_per_pixel, &bytes))
+        return 0;
+    return static_cast<unsigned long>(bytes) <= std::numeric_limits<size_t>::max() / 2 ? 1 : 0;
+}
+
+XslPixelKind XslKindOf(const XSImage* image)
+{
+    if (!image || !image->data)
+        return XSK_OTHER;
+    if (image->type == 0)
+        return XSK_BITMAP;
+    if (image->type != 1)
+        return XSK_OTHER;
+    if (image->planes == 3)
+        return image->bytes_per_pixel == 1 && image->data_g && image->data_b ? XSK_RGB : XSK_OTHER;
+    if (image->planes != 1)
+        return XSK_OTHER;
+    if (image->bytes_per_pixel == 1)
+        return image->ncolors > 0 && image->colormap ? XSK_COLORMAP : XSK_OTHER;
+    if (image->bytes_per_pixel >= 2 && image->bytes_per_pixel <= 4 && image->ncolors == 0)
+        return XSK_DIRECT;
+    return XSK_OTHER;
+}
+
+long XSLBytesPerLine(const XSImage* image)
+{
+    if (image->type == 0)
+        return (long(image->width) + 7) / 8;
+    return long(image->width) * image->bytes_per_pixel;
+}
+
+long XSLDataSize(const XSImage* image)
+{
+    return XSLBytesPerLine(image) * image->height;
+}
+
+int XSLLinePerSample(const XSImage* image)
+{
+    return image->width;
+}
+
+// A resolution of 0 means unknown and is taken, in the record itself, as 100 dpi.
+static double pointsOf(XSImage* image, int pixels)
+{
+    if (image->resolution == 0)
+        image->resolution = 100;
+    return pixels * 72.0 / image->resolution;
+}
+
+double XSLPointWidth(XSImage* image)
+{
+    return pointsOf(image, image->width);
+}
+
+double XSLPointHeight(XSImage* image)
+{
+    return pointsOf(image, image->height);
+}
