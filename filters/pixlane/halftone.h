@@ -15,3 +15,7 @@ int scroll_gray(Settings*, XSImage*, unsigned char*, double, double, int, int);
 int random_gray(Settings*, XSImage*, unsigned char*, double, double, int, int);
 int threshold_gray(Settings*, XSImage*, unsigned char*, double, double, int, int);
 int null_func(Settings*, XSImage*, unsigned char*, double, double, int, int);
+
+// The ordered-dither worker: thresholds is one row of 8 matrix values, taken
+// by dot column mod 8.
+int matrix_gray(Settings*, XSImage*, unsigned char*, double, double, int, const int32_t* thresholds);

@@ -3,17 +3,19 @@
 
 #include "xsimage.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 struct ImageFree {
     void operator()(XSImage* image) const { XSLFree(image); }
 };
 using Image = std::unique_ptr<XSImage, ImageFree>;
 
-// A one-plane 8-bit image of the given pixel bytes with the given colormap entries
-// (red, green, blue each); index fields are their positions.
+// A one-plane 8-bit image of the given pixel bytes and colormap entries
+// {red, green, blue}; index fields are the entries' positions.
 inline Image colormapImage(int width, int height, std::initializer_list<int> pixels,
                            std::initializer_list<std::initializer_list<int>> entries)
 {
@@ -30,4 +32,20 @@ inline Image colormapImage(int width, int height, std::initializer_list<int> pix
         i++;
     }
     return image;
+}
+
+// A zero-filled one-plane direct-colour image with the given masks.
+inline Image directImage(int width, int height, int depth, uint32_t red, uint32_t green, uint32_t blue)
+{
+    Image image(XSLCrNewZmap2(width, height, depth));
+    std::fill_n(image->data, XSLDataSize(image.get()), 0);
+    image->red_mask = red;
+    image->green_mask = green;
+    image->blue_mask = blue;
+    return image;
+}
+
+inline std::vector<int> bytes(const unsigned char* data, int n)
+{
+    return std::vector<int>(data, data + n);
 }

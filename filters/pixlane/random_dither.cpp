@@ -1,0 +1,54 @@
+// Random dither and fixed threshold: the two memoryless halftoners.
+#include "halftone.h"
+#include "resample.h"
+
+#include <cmath>
+#include <cstdlib>
+
+int random_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
+                int row, int first)
+{
+    if (first)
+        srand(255);  // every transmission draws the same sequence
+    long n;
+    const unsigned char* dark = gray_darkness(picture, x_scale, y_scale, row, first, &n);
+    if (!dark)
+        return 0;
+    // One draw per dot, in order, whatever the dot's darkness.
+    pack_dots(line, n, [&](long i) { return dark[i] > (rand() & 255); });
+    return 1;
+}
+
+namespace {
+
+bool threshold_set = false;
+int32_t threshold_level;  // T: a dot prints when its darkness reaches it
+
+// trunc(threshold * 256 + 0.5), held within 0 .. 256: below 0 every dot
+// prints, from 256 none, so the clamp changes nothing but keeps a wild
+// value (1e30, NaN from the command line) from overflowing the conversion.
+int32_t threshold_from(double threshold)
+{
+    double t = std::trunc(threshold * 256 + 0.5);
+    if (t >= 256 || std::isnan(t))
+        return 256;
+    return t <= 0 ? 0 : static_cast<int32_t>(t);
+}
+
+}  // namespace
+
+int threshold_gray(Settings* settings, XSImage* picture, unsigned char* line, double x_scale,
+                   double y_scale, int row, int first)
+{
+    if (first || !threshold_set) {
+        threshold_level = threshold_from(settings->threshold);
+        threshold_set = true;
+    }
+    long n;
+    const unsigned char* dark = gray_darkness(picture, x_scale, y_scale, row, first, &n);
+    if (!dark)
+        return 0;
+    int32_t level = threshold_level;
+    pack_dots(line, n, [&](long i) { return dark[i] >= level; });
+    return 1;
+}

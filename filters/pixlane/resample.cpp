@@ -1,0 +1,162 @@
+#include "resample.h"
+
+#include <cerrno>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Column table of the current job; keyed by width and x scale.
+struct ColumnCache {
+    bool valid = false;
+    int width = 0;
+    double x_scale = 0;
+    unsigned generation = 0;  // bumped on every rebuild, so row blends follow
+    std::vector<int32_t> x0, x1;
+    std::vector<double> fx, gx;
+    ResampleColumns view{};
+};
+
+// Horizontal blends (1 - fx) * left + fx * right of the two source rows the
+// current output line needs. Enlarged pictures reuse them for several output
+// lines; each is the same double the full expression would compute first.
+struct RowCache {
+    const unsigned char* data = nullptr;
+    long stride = 0;
+    unsigned generation = 0;
+    long source[2] = {-1, -1};
+    std::vector<double> blend[2];
+    std::vector<unsigned char> darkness;
+};
+
+ColumnCache columns;
+RowCache rows;
+
+const double* blended_row(const unsigned char* data, long y, long keep)
+{
+    for (int slot = 0; slot < 2; ++slot)
+        if (rows.source[slot] == y)
+            return rows.blend[slot].data();
+    int slot = rows.source[0] == keep ? 1 : 0;
+    const unsigned char* pixels = data + y * rows.stride;
+    double* out = rows.blend[slot].data();
+    const ResampleColumns& c = columns.view;
+    for (long i = 0; i < c.dots; ++i)
+        out[i] = c.gx[i] * pixels[c.x0[i]] + c.fx[i] * pixels[c.x1[i]];
+    rows.source[slot] = y;
+    return out;
+}
+
+}  // namespace
+
+long resample_count(int pixels, double scale)
+{
+    double product = pixels * scale;
+    if (!(product < 2147483648.0))  // also NaN
+        return -1;
+    return product < 1.0 ? 0 : static_cast<long>(product);
+}
+
+void resample_restart()
+{
+    columns.valid = false;
+    rows.source[0] = rows.source[1] = -1;
+}
+
+const ResampleColumns* resample_columns(int width, double x_scale, int restart)
+{
+    if (!restart && columns.valid && columns.width == width && columns.x_scale == x_scale)
+        return &columns.view;
+    columns.valid = false;
+    ++columns.generation;
+    long n = resample_count(width, x_scale);
+    if (n < 0) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    try {
+        columns.x0.resize(n);
+        columns.x1.resize(n);
+        columns.fx.resize(n);
+        columns.gx.resize(n);
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    double last = width - 1;
+    for (long i = 0; i < n; ++i) {
+        double rx = i / x_scale;
+        if (rx < last) {
+            int32_t x0 = static_cast<int32_t>(rx);
+            columns.x0[i] = x0;
+            columns.x1[i] = x0 + 1;
+            columns.fx[i] = rx - x0;
+        } else {  // last column, or (by rounding) past it: no right neighbour
+            columns.x0[i] = columns.x1[i] = static_cast<int32_t>(last);
+            columns.fx[i] = 0;
+        }
+        columns.gx[i] = 1 - columns.fx[i];
+    }
+    columns.view = {n, columns.x0.data(), columns.x1.data(), columns.fx.data(), columns.gx.data()};
+    columns.width = width;
+    columns.x_scale = x_scale;
+    columns.valid = true;
+    return &columns.view;
+}
+
+ResampleRow resample_row(int height, double y_scale, int row)
+{
+    double ry = row / y_scale;
+    double last = height - 1;
+    if (ry >= 0 && ry < last) {
+        long y0 = static_cast<long>(ry);
+        return {y0, y0 + 1, ry - y0, 1 - (ry - y0)};
+    }
+    long y = ry >= last && height > 0 ? height - 1 : 0;  // NaN and negatives: top row
+    return {y, y, 0.0, 1.0};
+}
+
+const unsigned char* gray_darkness(const XSImage* picture, double x_scale, double y_scale,
+                                   int row, int restart, long* dots)
+{
+    static const unsigned char nothing = 0;
+    if (restart)
+        resample_restart();
+    long n = resample_count(picture->width, x_scale);
+    if (n < 0) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    *dots = n;
+    if (n == 0)
+        return &nothing;
+    if (!picture->data || picture->height <= 0) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    const ResampleColumns* c = resample_columns(picture->width, x_scale, 0);
+    if (!c)
+        return nullptr;
+    long stride = XSLBytesPerLine(picture);
+    if (rows.data != picture->data || rows.stride != stride || rows.generation != columns.generation) {
+        rows.source[0] = rows.source[1] = -1;
+        try {
+            for (auto& b : rows.blend)
+                b.resize(n);
+            rows.darkness.resize(n);
+        } catch (const std::bad_alloc&) {
+            errno = ENOMEM;
+            return nullptr;
+        }
+        rows.data = picture->data;
+        rows.stride = stride;
+        rows.generation = columns.generation;
+    }
+    ResampleRow r = resample_row(picture->height, y_scale, row);
+    const double* upper = blended_row(picture->data, r.upper, -1);
+    const double* lower = r.lower == r.upper ? upper : blended_row(picture->data, r.lower, r.upper);
+    unsigned char* out = rows.darkness.data();
+    for (long i = 0; i < n; ++i)
+        out[i] = static_cast<unsigned char>(255 - static_cast<int>(r.gy * upper[i] + r.fy * lower[i]));
+    return out;
+}

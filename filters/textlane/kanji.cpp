@@ -1,0 +1,168 @@
+#include "kanji.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr unsigned char ESC = 0x1B;
+constexpr unsigned char KANJI_IN[] = {ESC, '$', 'B'};
+constexpr unsigned char ROMAN_OUT[] = {ESC, '(', 'J'};
+constexpr unsigned char KATAKANA_IN[] = {ESC, '(', 'I'};
+
+enum { ROMAN = 0, KANJI = 1, KATAKANA = 2 };
+
+struct writer {
+    unsigned char* p;
+    void put(unsigned char b) { *p++ = b; }
+    void put(const unsigned char (&seq)[3]) { std::memcpy(p, seq, 3); p += 3; }
+};
+
+void enter_kanji(kconv_state* s, writer& w)
+{
+    if (s->mode != KANJI) {
+        w.put(KANJI_IN);
+        s->mode = KANJI;
+    }
+}
+
+void euc_byte(kconv_state* s, writer& w, unsigned char b)
+{
+    if (s->skip > 0) {
+        --s->skip;
+    } else if (s->lead == 0x8E) {
+        if (s->mode < KATAKANA) {
+            w.put(KATAKANA_IN);
+            s->mode = KATAKANA;
+        }
+        w.put(b);  // the katakana keeps its high bit
+        s->lead = 0;
+    } else if (s->lead != 0) {
+        enter_kanji(s, w);
+        w.put(s->lead & 0x7F);
+        w.put(b & 0x7F);
+        s->lead = 0;
+    } else if ((b >= 0xA1 && b <= 0xFE) || b == 0x8E) {
+        s->lead = b;
+    } else if (b == 0x8F) {
+        s->skip = 2;  // supplementary characters have no place in the printer's set
+    } else {
+        if (s->mode != ROMAN) {
+            w.put(ROMAN_OUT);
+            s->mode = ROMAN;
+        }
+        w.put(b);
+    }
+}
+
+bool sjis_lead(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF);
+}
+
+void sjis_byte(kconv_state* s, writer& w, unsigned char t)
+{
+    if (s->lead != 0) {
+        int b = s->lead;
+        int row = (b < 0xA0 ? b - 113 : b - 177) * 2 + 1;
+        int column;
+        if (t > 127)
+            --t;
+        if (t >= 158) {
+            column = t - 125;
+            ++row;
+        } else {
+            column = t - 31;
+        }
+        enter_kanji(s, w);
+        w.put(static_cast<unsigned char>(row));
+        w.put(static_cast<unsigned char>(column));
+        s->lead = 0;
+    } else if (sjis_lead(t)) {
+        s->lead = t;
+    } else {
+        if (s->mode == KANJI) {
+            w.put(ROMAN_OUT);
+            s->mode = ROMAN;
+        }
+        w.put(t);
+    }
+}
+
+int hex_digit(unsigned char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+kconv_state kconv_start(int code)
+{
+    return kconv_state{code, ROMAN, 0, 0};
+}
+
+size_t convert_part(kconv_state* state, unsigned char* out, const unsigned char* in,
+                    size_t length, bool last)
+{
+    writer w{out};
+    switch (state->code) {
+    case KANJI_EUC:
+        for (size_t i = 0; i < length; ++i)
+            euc_byte(state, w, in[i]);
+        break;
+    case KANJI_SJIS:
+        for (size_t i = 0; i < length; ++i)
+            sjis_byte(state, w, in[i]);
+        break;
+    case KANJI_JIS:
+        std::memcpy(out, in, length);
+        w.p += length;
+        break;
+    default:
+        break;
+    }
+    if (last) {
+        // A character cut off by the end of the line is dropped.
+        state->lead = 0;
+        state->skip = 0;
+    }
+    return static_cast<size_t>(w.p - out);
+}
+
+int convert(int code, unsigned char* out, const unsigned char* in, int length)
+{
+    kconv_state state = kconv_start(code);
+    return static_cast<int>(convert_part(&state, out, in, length > 0 ? length : 0, true));
+}
+
+size_t hex_part(hex_state* state, unsigned char* out, const unsigned char* in, size_t length)
+{
+    size_t n = 0;
+    for (size_t i = 0; i < length && !state->failed; ++i) {
+        int digit = hex_digit(in[i]);
+        if (digit < 0) {
+            state->failed = true;
+        } else if (state->high < 0) {
+            state->high = digit;
+        } else {
+            out[n++] = static_cast<unsigned char>(state->high << 4 | digit);
+            state->high = -1;
+        }
+    }
+    return n;
+}
+
+int binary_convert(unsigned char* out, const unsigned char* line, int length)
+{
+    // The newline is left out; the digits start after ".h".
+    if (length - 1 <= 2)
+        return 0;
+    hex_state state = hex_start();
+    size_t n = hex_part(&state, out, line + 2, static_cast<size_t>(length - 3));
+    return hex_ok(state) ? static_cast<int>(n) : 0;
+}

@@ -1,0 +1,214 @@
+#include "text_settings.h"
+
+#include "tevrak.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+TextSettings option;
+const char* program = "textlane";
+
+namespace {
+
+const option_entry opl[] = {
+    {"dpi", "r", 1},
+    {"papersize", "ps", 1},
+    {"paperori", "po", 1},
+    {"paperunit", "pu", 1},
+    {"margin", "pm", 4},
+    {"fontkanji", "fk", 1},
+    {"fontalpaha", "fa", 1},
+    {"charset", "cs", 1},
+    {"formori", "fo", 1},
+    {"fontsize", "fs", 2},
+    {"linespace", "ls", 1},
+    {"kanjicode", "fc", 1},
+    {"copies", "cp", 1},
+    {"fmode", "fm", 1},
+    {"special", "sp", 1},
+    {"input", "in", 1},
+    {"output", "out", 1},
+    {"help", "h", 0},
+    {nullptr, nullptr, 0},
+};
+
+int32_t truncated(const char* text)
+{
+    return truncate_to_int(std::atof(text));
+}
+
+FILE* open_or_exit(const char* name, const char* mode)
+{
+    FILE* stream = std::fopen(name, mode);
+    if (stream == nullptr) {
+        std::fprintf(stderr, "can't open file : %s\n", name);
+        std::exit(1);
+    }
+    return stream;
+}
+
+}  // namespace
+
+const char* const Usage[] = {
+    "where options include:",
+    "  argument (params)         : contents",
+    "  -in  filename             : input filename",
+    "  -out filename             : output filename",
+    "  -r dpi                    : printer resolution",
+    "  -ps paper_symbol          : paper size",
+    "  -po 0/1                   : paper orient (PORTRATE/LANDSCAPE)",
+    "  -pu paperunit             : paper handring unite",
+    "  -pm top bottom left right : paper margin",
+    "  -fk name                  : Kanji font name",
+    "  -fa name                  : alphabet font name",
+    "  -cs characterset          : character set select",
+    "  -fo 0/1                   : form  orient(YOKOGAKI/TATEGAKI)",
+    "  -fs width hight           : font size",
+    "  -ls linespace             : line spacing size",
+    "  -fc 0/1/2                 : code (EUC/Shift-JIS/JIS)",
+    "  -cp value                 : copy number ",
+    "  -fm mode                  : filter mode",
+    "  -sp mode                  : special mode ",
+    "  -help                     : this message",
+    nullptr,
+};
+
+int32_t truncate_to_int(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483647.0)
+        return INT32_MAX;
+    if (value <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
+void set_default(TextSettings* settings)
+{
+    *settings = TextSettings{};
+    settings->resolution_x = 300;
+    settings->resolution_y = 300;
+    settings->paper_name = "A4";
+    settings->margin_top = 5.0;
+    settings->margin_bottom = 5.0;
+    settings->margin_left = 5.0;
+    settings->margin_right = 5.0;
+    settings->kanji_font = "80";
+    settings->alpha_font = "1";
+    settings->font_width = 10.0;
+    settings->font_height = 10.0;
+    settings->line_space = 12.0;
+    settings->copies = 1;
+    settings->input = stdin;
+    settings->output = stdout;
+}
+
+void apply_option(TextSettings* s, int number, char* const* args)
+{
+    const char* arg = args[0];
+    switch (number) {
+    case OPT_DPI:
+        s->resolution_x = s->resolution_y = truncated(arg);
+        break;
+    case OPT_PAPERSIZE:
+        if (arg[0] >= '0' && arg[0] <= '9') {
+            s->paper_mode = 1;
+            s->paper_width = std::atof(arg);
+            if (const char* x = std::strchr(arg, 'x'))
+                s->paper_height = std::atof(x + 1);
+        } else {
+            s->paper_mode = 0;
+            s->paper_name = arg;
+        }
+        break;
+    case OPT_PAPERORI:
+        s->orientation = std::atoi(arg);
+        break;
+    case OPT_PAPERUNIT:
+        s->paper_unit = truncated(arg);
+        if (const char* eq = std::strchr(arg, '='))
+            s->paper_unit_extra = truncated(eq + 1);
+        break;
+    case OPT_MARGIN:
+        s->margin_top = std::atof(args[0]);
+        s->margin_bottom = std::atof(args[1]);
+        s->margin_left = std::atof(args[2]);
+        s->margin_right = std::atof(args[3]);
+        break;
+    case OPT_FONTKANJI:
+        s->kanji_font = arg;
+        break;
+    case OPT_FONTALPHA:
+        // The name ends at the "=", which is cut off in the argument itself.
+        s->alpha_font = arg;
+        if (char* eq = std::strchr(args[0], '=')) {
+            *eq = '\0';
+            s->alpha_pitch = truncated(eq + 1);
+        }
+        break;
+    case OPT_CHARSET:
+        s->charset = truncated(arg);
+        break;
+    case OPT_FORMORI:
+        s->form_orientation = truncated(arg);
+        break;
+    case OPT_FONTSIZE:
+        s->font_width = std::atof(args[0]);
+        s->font_height = std::atof(args[1]);
+        if (s->line_space_given != 1)
+            s->line_space = s->font_height * 1.2;
+        break;
+    case OPT_LINESPACE:
+        s->line_space = std::atof(arg);
+        s->line_space_given = 1;
+        break;
+    case OPT_KANJICODE:
+        s->kanji_code = truncated(arg);
+        break;
+    case OPT_COPIES:
+        s->copies = truncated(arg);
+        break;
+    case OPT_FMODE:
+        s->filter_mode = truncated(arg);
+        break;
+    case OPT_INPUT:
+        s->input_name = arg;
+        break;
+    case OPT_OUTPUT:
+        s->output_name = arg;
+        break;
+    default:  // -sp is accepted and ignored
+        break;
+    }
+}
+
+void option_scan(const char* program_name, int argc, char** argv, TextSettings* settings)
+{
+    int number;
+    // Unknown options, bare words and options cut short are skipped silently.
+    while ((number = getoption(argc, argv, opl)) != -3) {
+        if (number < 0)
+            continue;
+        if (number == OPT_HELP) {
+            PutUsage(program_name, Usage);
+            std::exit(0);
+        }
+        apply_option(settings, number, tvoptarg);
+    }
+    if (settings->input_name != nullptr)
+        settings->input = open_or_exit(settings->input_name, "r");
+    if (settings->output_name != nullptr)
+        settings->output = open_or_exit(settings->output_name, "w");
+}
+
+void PutUsage(const char* program_name, const char* const* lines)
+{
+    std::fputs("textlane Ver 3.0.0 Mar./24/2006\n", stderr);
+    std::fprintf(stderr, "\nusage:\n\t%s [-options ...]\n\n", program_name);
+    if (lines == nullptr)
+        return;
+    for (; *lines != nullptr; ++lines)
+        std::fprintf(stderr, "%s\n", *lines);
+}

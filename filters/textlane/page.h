@@ -1,0 +1,21 @@
+// The text job's command stream: set-up, text lines, end of job.
+#pragma once
+
+#include "text_settings.h"
+
+#include <cstddef>
+
+// Bytes of input taken as one piece; a longer line goes through in several.
+enum { LINE_SIZE = 10240 };
+
+// Paper code (-1 for a custom size) and the paper's size in inches.
+int getpapersize(TextSettings* settings, float* width, float* height);
+// Writes the set-up; returns the result of its last write.
+int initialize(TextSettings* settings);
+// Copies the text, converted line by line, until the end of the input;
+// -1 when reading failed.
+int send_data(TextSettings* settings);
+void setKanjiMode(TextSettings* settings);
+void setAlphaMode(TextSettings* settings);
+// Ends the page and the job; 0 when the output is free of errors, -1 otherwise.
+int terminate(TextSettings* settings);

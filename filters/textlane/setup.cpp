@@ -1,0 +1,90 @@
+#include "page.h"
+
+#include "paper.h"
+
+namespace {
+
+constexpr double MM_PER_INCH = 25.4;
+
+// Printer positions are single-precision products truncated toward zero.
+int32_t units(float inches)
+{
+    return truncate_to_int(inches * 720.0f);
+}
+
+}  // namespace
+
+int getpapersize(TextSettings* settings, float* width, float* height)
+{
+    if (settings->paper_mode == 1) {
+        *width = static_cast<float>(settings->paper_width / MM_PER_INCH);
+        *height = static_cast<float>(settings->paper_height / MM_PER_INCH);
+        return -1;
+    }
+    const paper_entry* p = paper_lookup(settings->paper_name);
+    *width = static_cast<float>(p->width);
+    *height = static_cast<float>(p->height);
+    return p->code;
+}
+
+int initialize(TextSettings* s)
+{
+    FILE* out = s->output;
+    std::fputs("\033<", out);
+    std::fprintf(out, "\033[%dq", s->paper_unit);
+    std::fputs("\033[2 I\033[11h\033[?1l\033[?2h", out);
+
+    float width;
+    float height;
+    int code = getpapersize(s, &width, &height);
+    if (code < 0)
+        std::fprintf(out, "\033[%d;%d;%dp", 80 * s->orientation, units(width), units(height));
+    else
+        std::fprintf(out, "\033[%dp", code + s->orientation);
+
+    if (s->form_orientation != 0)
+        std::fputs("\033[4 S\033[?29h", out);
+
+    if (s->orientation != 0) {
+        // Landscape: the margins turn a quarter and the paper's sides swap.
+        float top = static_cast<float>(s->margin_top);
+        s->margin_top = s->margin_right;
+        s->margin_right = s->margin_bottom;
+        s->margin_bottom = s->margin_left;
+        s->margin_left = top;
+        float w = width;
+        width = height;
+        height = w;
+    }
+
+    s->margin_top = s->margin_top / MM_PER_INCH;
+    s->margin_left = s->margin_left / MM_PER_INCH;
+    s->margin_bottom = height - s->margin_bottom / MM_PER_INCH;
+    s->margin_right = width - s->margin_right / MM_PER_INCH;
+
+    std::fputs("\033[0;0;0x\033[150k", out);
+
+    // The 5 mm correction applies to bottom, left and right, not to the top.
+    float y0 = static_cast<float>(s->margin_top);
+    float y1 = static_cast<float>(s->margin_bottom - 5.0 / MM_PER_INCH);
+    float x0 = static_cast<float>(s->margin_left - 5.0 / MM_PER_INCH);
+    float x1 = static_cast<float>(s->margin_right - 5.0 / MM_PER_INCH);
+    std::fprintf(out, "\033[%de\033[%da\033[0t\033[2t", units(y0), units(x0));
+    std::fputs("\033[1;5;0x", out);
+    std::fprintf(out, "\033[%de\033[%da\033[1t\033[3t", units(y1 - y0), units(x1 - x0));
+
+    std::fputs("\033[?1h\033[?2l\033[?3l\033[?4l\033[?5h\033[?6h\033[?7l\033[?8l\033[?14h\033[?23l",
+               out);
+    std::fprintf(out, "\033[%dv", s->copies);
+    std::fputs("\033[11l\033[0;0;0x\033[2 I", out);
+    std::fprintf(out, "\033[%d;%d G", truncate_to_int(s->line_space * 10),
+                 truncate_to_int(s->font_width * 5));
+
+    for (int n = 1; n <= 31; ++n)
+        std::fprintf(out, "\033[%d`\033H", 8 * n);
+    for (int n = 1; n <= 31; ++n)
+        std::fprintf(out, "\033[%dd\033J", 8 * n);
+
+    std::fputs("\033[1;0;0&s\033[0;0;0&s\033[1;0&w", out);
+    return std::fputc(0x0F, out);  // SI: Roman mode
+}
