@@ -616,31 +616,37 @@ TEST(TiffWrite, EveryAvailableCompressionRoundTrips)
 {
     struct Scheme {
         const char* name;
-        bool bitmap_only;
+        bool bitmap;
+        bool rgb;
     };
-    const Scheme schemes[] = {{"NONE", false}, {"LZW", false}, {"PACKBITS", false}, {"ZIP", false},
-                              {"ADOBE", false}, {"FAX3", true}, {"FAX4", true}, {"RLE", true},
-                              {"PIXARLOG", false}};
+    const Scheme schemes[] = {{"NONE", true, true},  {"LZW", true, true},   {"PACKBITS", true, true},
+                              {"ZIP", true, true},   {"ADOBE", true, true}, {"FAX3", true, false},
+                              {"FAX4", true, false}, {"RLE", true, false}};
     XSImage* bitmap = XSLCrNewBit(40, 9);
     for (long i = 0; i < XSLDataSize(bitmap); ++i)
         bitmap->data[i] = static_cast<unsigned char>(i * 37);
     XSImage* rgb = rgb_planes(7, 5);
+    testing::internal::CaptureStderr();
     for (const Scheme& s : schemes) {
         int code = XSTiffCompresClass(s.name);
         if (!TIFFIsCODECConfigured(static_cast<uint16_t>(code)))
             continue;
         SCOPED_TRACE(s.name);
-        XSImage* back = round_trip(bitmap);
-        ASSERT_NE(back, nullptr);
-        EXPECT_EQ(plane(back), plane(bitmap));
-        XSLFree(back);
-        if (s.bitmap_only || code == 32909)
-            continue;
-        back = round_trip(rgb);
-        ASSERT_NE(back, nullptr);
-        EXPECT_EQ(back->data[3 * 4 + 1], rgb->data_g[4]);
-        XSLFree(back);
+        if (s.bitmap) {
+            XSImage* back = round_trip(bitmap);
+            ASSERT_NE(back, nullptr);
+            EXPECT_EQ(plane(back), plane(bitmap));
+            XSLFree(back);
+        }
+        if (s.rgb) {
+            XSImage* back = round_trip(rgb);
+            ASSERT_NE(back, nullptr);
+            for (int i = 0; i < 35; ++i)
+                EXPECT_EQ(back->data[3 * i + 1], rgb->data_g[i]);
+            XSLFree(back);
+        }
     }
+    testing::internal::GetCapturedStderr();
     XSTiffCompress(COMPRESSION_LZW, 0);
     XSLFree(bitmap);
     XSLFree(rgb);
