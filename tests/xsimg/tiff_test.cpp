@@ -44,7 +44,8 @@ struct TiffFile {
     void write_bytes(const Bytes& data) const
     {
         FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(data.data(), 1, data.size(), f);
+        if (!data.empty())
+            std::fwrite(data.data(), 1, data.size(), f);
         std::fclose(f);
     }
 };
