@@ -6,6 +6,22 @@
 #include "failure.h"
 #include "job.h"
 
+namespace {
+
+// Ends a job whose stage failed after the output was opened: the printer
+// still gets the closing reset, and the stage's own cause is reported.
+[[noreturn]] void fail_after_reset(const char* fallback)
+{
+    const int err = errno;
+    const int32_t library_err = xslerrno;
+    terminate(&option);
+    errno = err;
+    xslerrno = library_err;
+    fail_job(program, fallback);
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     std::setbuf(stdout, nullptr);
@@ -28,9 +44,14 @@ int main(int argc, char** argv)
     if (picture == nullptr)
         fail_job(program, "cannot read the picture");
 
-    // Page set-up (initialize) and raster output (send_data) run here. A failed
-    // initialize calls terminate first, so the output holds only the reset.
-    (void)picture;
+    begin_stage();
+    if (!initialize(&option, picture))
+        fail_after_reset("cannot set up the page");
+
+    // A page cut short still gets the closing reset, but the job has failed.
+    begin_stage();
+    if (!send_data(&option, picture))
+        fail_after_reset("cannot print the picture");
 
     begin_stage();
     if (!terminate(&option))

@@ -120,7 +120,9 @@ const unsigned char* gray_darkness(const XSImage* picture, double x_scale, doubl
                                    int row, int restart, long* dots)
 {
     static const unsigned char nothing = 0;
-    if (restart)
+    // Line 0 starts a transmission even for a caller that passes no restart
+    // (the ordered-dither worker): a new picture may sit at a freed one's address.
+    if (restart || row == 0)
         resample_restart();
     long n = resample_count(picture->width, x_scale);
     if (n < 0) {

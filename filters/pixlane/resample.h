@@ -47,7 +47,7 @@ ResampleRow resample_row(int height, double y_scale, int row);
 // Darkness 0 (white) .. 255 (black) of every dot of output line row of an
 // 8-bit gray picture: 255 minus the resampled value. *dots receives N. The
 // buffer belongs to the resampler and stays valid until the next call.
-// restart = 1 drops every cache (start of a transmission). Null on failure
+// restart = 1, or row 0, drops every cache (start of a transmission). Null on failure
 // (no memory, unusable scale, picture without pixels while N > 0).
 const unsigned char* gray_darkness(const XSImage* picture, double x_scale, double y_scale,
                                    int row, int restart, long* dots);

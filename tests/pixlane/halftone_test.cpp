@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -58,6 +59,17 @@ TEST(Halftoners, EveryTransmissionPrintsTheSameDots)
         halftone_page(error_gray, ramp, 0.5, 0.5);
         EXPECT_EQ(halftone_page(m.print, ramp, 1.7, 2.3).lines, once.lines) << m.name;
         EXPECT_GT(once.count_black(), 0) << m.name;
+    }
+}
+
+TEST(Halftoners, NewTransmissionSeesPixelsChangedInPlace)
+{
+    for (const Method& m : methods) {
+        HandPicture pic = uniform(12, 2, 0);  // two rows: both stay in any row cache
+        EXPECT_EQ(halftone_page(m.print, pic, 2.5, 2.5).count_black(), 0) << m.name;
+        std::fill(pic.plane.begin(), pic.plane.end(), 0);  // same plane, now black
+        HalftonedPage page = halftone_page(m.print, pic, 2.5, 2.5);
+        EXPECT_GT(page.count_black(), page.dots * long(page.lines.size()) * 9 / 10) << m.name;
     }
 }
 

@@ -1,0 +1,90 @@
+// Dots per second of each halftoner over a whole A4 page (210 x 297 mm)
+// printed from a 2000 x 3000 gray picture, at 240 and 600 dpi.
+#include "halftone.h"
+#include "resample.h"
+#include "test_picture.h"
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+namespace {
+
+const int kWidth = 2000, kHeight = 3000;
+
+XSImage* bench_picture()
+{
+    static std::vector<unsigned char> plane;
+    static XSImage image{};
+    if (plane.empty()) {
+        plane.resize(size_t(kWidth) * kHeight);
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                plane[size_t(y) * kWidth + x] = test_picture_pixel(x, y, kWidth, kHeight);
+        image.type = 1;
+        image.width = kWidth;
+        image.height = kHeight;
+        image.depth = 8;
+        image.planes = 1;
+        image.bytes_per_pixel = 1;
+        image.bits_per_sample = 8;
+        image.data = plane.data();
+    }
+    return &image;
+}
+
+// Scales that fill the sheet: 1984 x 2806 dots at 240 dpi, 4960 x 7016 at 600.
+struct Sheet {
+    double x_scale, y_scale;
+};
+
+Sheet a4(int dpi)
+{
+    long dots = long(210 / 25.4 * dpi), lines = long(297 / 25.4 * dpi + 0.5);
+    return {(dots + 0.5) / kWidth, (lines + 0.5) / kHeight};
+}
+
+// The page as one transmission: every line through the halftoner.
+void print_sheet(benchmark::State& state, halftoner method)
+{
+    XSImage* picture = bench_picture();
+    Sheet sheet = a4(int(state.range(0)));
+    long dots = resample_count(kWidth, sheet.x_scale), lines = resample_count(kHeight, sheet.y_scale);
+    std::vector<unsigned char> line((dots + 7) / 8);
+    Settings settings{};
+    settings.threshold = 0.5;
+    for (auto _ : state) {
+        for (long row = 0; row < lines; ++row) {
+            std::fill(line.begin(), line.end(), 0);
+            if (!method(&settings, picture, line.data(), sheet.x_scale, sheet.y_scale, int(row), row == 0))
+                state.SkipWithError("halftoner failed");
+            benchmark::DoNotOptimize(line.data());
+        }
+    }
+    state.counters["dots/s"] = benchmark::Counter(double(dots) * lines, benchmark::Counter::kIsIterationInvariantRate);
+    state.SetLabel(std::to_string(dots) + "x" + std::to_string(lines));
+}
+
+// The resampling alone, for the share it takes of every method.
+int resample_only(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
+                  int row, int first)
+{
+    long n;
+    const unsigned char* dark = gray_darkness(picture, x_scale, y_scale, row, first, &n);
+    benchmark::DoNotOptimize(dark);
+    line[0] = dark ? dark[0] : 0;
+    return dark != nullptr;
+}
+
+}  // namespace
+
+#define SHEET(method) BENCHMARK_CAPTURE(print_sheet, method, method)->Arg(240)->Arg(600)->Unit(benchmark::kMillisecond)
+SHEET(floyd_gray);
+SHEET(error_gray);
+SHEET(bayer_gray);
+SHEET(scroll_gray);
+SHEET(random_gray);
+SHEET(threshold_gray);
+SHEET(resample_only);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,188 @@
+// Page set-up of an image job: landscape turn, gray conversion, the printer's
+// set-up stream, and the scale and position of the picture on the sheet.
+//
+// The printer measures in 1/720 inch from the upper-left corner of the sheet
+// lying in portrait; landscape is printed by turning the picture, never the
+// page. Values kept in single precision are stored in floats on purpose: the
+// printed numbers depend on that rounding.
+#include "job.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "paper.h"
+#include "printer_units.h"
+#include "xsconv.h"
+#include "xsrotate.h"
+
+namespace {
+
+constexpr double mm_per_inch = 25.4;
+
+// A placement 1 to 5 as the user sees the landscape page, moved to where it
+// lies on the portrait sheet once the picture has been turned clockwise.
+int turn_placement(int placement)
+{
+    switch (placement) {
+    case 1: return 2;
+    case 2: return 5;
+    case 4: return 1;
+    case 5: return 4;
+    default: return placement;
+    }
+}
+
+void write_setup(FILE* out, int paper_unit)
+{
+    fputs("\x1b<", out);
+    fprintf(out, "\x1b[%dq", paper_unit);
+    fputs("\x1b[2 I", out);
+    fputs("\x1b[11h\x1b[?2h\x1b[?1l", out);
+    fputs("\x1b[1;1 G", out);
+}
+
+// Selects the paper and returns its size in inches.
+void write_paper(FILE* out, const Settings* settings, float* width, float* height)
+{
+    if (settings->paper_mode == 1) {
+        *width = static_cast<float>(settings->paper_width / mm_per_inch);
+        *height = static_cast<float>(settings->paper_height / mm_per_inch);
+        const float w720 = *width * 720.0f, h720 = *height * 720.0f;
+        fprintf(out, "\x1b[80;%d;%dp", to_units(w720), to_units(h720));
+        return;
+    }
+    const paper_entry* entry = paper_lookup(settings->paper_name);
+    *width = static_cast<float>(entry->width);
+    *height = static_cast<float>(entry->height);
+    fprintf(out, "\x1b[%dp", entry->code);
+}
+
+// Marks the printable frame: its upper-left corner (marks 0 and 2) and its
+// lower-right corner (marks 1 and 3), reached by relative moves.
+void write_frame(FILE* out, const Settings* s)
+{
+    fputs("\x1b[0;1;0x", out);
+    fprintf(out, "\x1b[%de\x1b[%da\x1b[0t\x1b[2t\x1b[%de\x1b[%da\x1b[1t\x1b[3t",
+            to_units(s->margin_top * 720), to_units(s->margin_left * 720),
+            to_units((s->margin_bottom - s->margin_top) * 720),
+            to_units((s->margin_right - s->margin_left) * 720));
+}
+
+// Printer dots per picture pixel, by the fit rule; the frame is in inches.
+void compute_scale(Settings* s, const XSImage* picture, float* sx, float* sy)
+{
+    const int dpi = s->resolution_x;
+    if (s->fit == 0 || s->fit == -1) {
+        const int resolution = picture->resolution != 0 ? picture->resolution : 100;
+        const float r = static_cast<float>(static_cast<double>(dpi) / resolution);
+        *sx = static_cast<float>(r * s->x_scale);
+        *sy = static_cast<float>(r * s->y_scale);
+        return;
+    }
+    const float pw = static_cast<float>(s->margin_right - s->margin_left);
+    const float ph = static_cast<float>(s->margin_bottom - s->margin_top);
+    *sx = static_cast<float>(static_cast<double>(dpi) * pw / picture->width);
+    *sy = static_cast<float>(static_cast<double>(dpi) * ph / picture->height);
+    switch (s->fit) {
+    case 1:   // the lower ratio
+        if (*sx < *sy)
+            *sy = *sx;
+        else
+            *sx = *sy;
+        break;
+    case 2:   // the vertical ratio
+        *sx = *sy;
+        break;
+    case 3:   // the horizontal ratio
+        *sy = *sx;
+        break;
+    default:  // stretched to fill the frame both ways
+        break;
+    }
+}
+
+// The picture's upper-left corner on the sheet, in inches.
+void compute_position(const Settings* s, float paper_width, float ow, float oh, double* x, double* y)
+{
+    const bool landscape = s->orientation != 0;
+    if (s->layout & (LAYOUT_X_GIVEN | LAYOUT_Y_GIVEN)) {
+        // An origin is measured on the page as the user sees it, margins not added.
+        *x = s->x_origin / mm_per_inch;
+        *y = s->y_origin / mm_per_inch;
+        if (landscape) {
+            const float t = static_cast<float>(*y);
+            *y = *x;
+            *x = static_cast<float>(paper_width - ow - t);
+        }
+        return;
+    }
+    const float pw = static_cast<float>(s->margin_right - s->margin_left);
+    const float ph = static_cast<float>(s->margin_bottom - s->margin_top);
+    const int placement = landscape ? turn_placement(s->layout) : s->layout;
+    float px = 0, py = 0;
+    switch (placement) {
+    case 2: px = pw - ow; break;
+    case 3: px = (pw - ow) / 2; py = (ph - oh) / 2; break;
+    case 4: py = ph - oh; break;
+    case 5: px = pw - ow; py = ph - oh; break;
+    default: break;   // 1, left upper
+    }
+    *x = px + s->margin_left;
+    *y = py + s->margin_top;
+}
+
+}  // namespace
+
+int initialize(Settings* settings, XSImage* picture)
+{
+    Settings* s = settings;
+    if (s->orientation != 0) {
+        if (!XSLRotate270(picture))
+            return 0;
+        // The margins turn the other way round from the picture: the margin
+        // given as top becomes the sheet's left margin.
+        const float t = static_cast<float>(s->margin_top);
+        s->margin_top = s->margin_right;
+        s->margin_right = s->margin_bottom;
+        s->margin_bottom = s->margin_left;
+        s->margin_left = t;
+    }
+    if (picture->type != 0) {
+        if (!XSLConvGray(picture))
+            return 0;
+    } else {
+        XSLBitmapToGray(picture);   // a bitmap that stays one prints through the bitmap sampler
+    }
+
+    FILE* out = s->output;
+    write_setup(out, s->paper_unit);
+    float paper_width, paper_height;
+    write_paper(out, s, &paper_width, &paper_height);
+
+    // From here on the margins hold the frame in inches from the sheet's top left.
+    s->margin_top = s->margin_top / mm_per_inch;
+    s->margin_left = s->margin_left / mm_per_inch;
+    s->margin_bottom = paper_height - s->margin_bottom / mm_per_inch;
+    s->margin_right = paper_width - s->margin_right / mm_per_inch;
+    write_frame(out, s);
+
+    float sx, sy;
+    compute_scale(s, picture, &sx, &sy);
+    s->x_scale = sx;
+    s->y_scale = sy;
+    s->fit = 0;
+    const int dpi = s->resolution_x;
+    const float ow = static_cast<float>(picture->width * static_cast<double>(sx) / dpi);
+    const float oh = static_cast<float>(picture->height * static_cast<double>(sy) / dpi);
+
+    double x, y;
+    compute_position(s, paper_width, ow, oh, &x, &y);
+    s->x_origin = std::trunc(x * 720);
+    s->y_origin = std::trunc(y * 720);
+    s->margin_top = std::trunc(s->margin_top * 720);
+    s->margin_left = std::trunc(s->margin_left * 720);
+    s->margin_bottom = std::trunc(s->margin_bottom * 720);
+    s->margin_right = std::trunc(s->margin_right * 720);
+    s->layout = 0;
+    return 1;
+}

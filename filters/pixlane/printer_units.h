@@ -1,0 +1,18 @@
+// Whole numbers for printer commands.
+#pragma once
+
+#include <climits>
+#include <cmath>
+
+// Truncates toward zero; values beyond the range of int (absurd margins or
+// scales from the command line) are held at its ends instead of overflowing.
+inline int to_units(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (value <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(value);
+}

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include "job.h"
+#include "job_fixture.h"
+#include "printer_stream.h"
+
+namespace {
+
+struct PageJob {
+    MemoryStream out;
+    Settings settings = default_settings(out.file());
+};
+
+// The paper command, the eighth of the set-up.
+std::string paper_command(const std::string& stream)
+{
+    return parse_printer_stream(stream).commands.at(7);
+}
+
+// The frame's two moves: down and right to its upper-left corner, then to its lower-right.
+std::vector<std::string> frame_moves(const std::string& stream)
+{
+    const auto c = parse_printer_stream(stream).commands;
+    return {c.at(9), c.at(10), c.at(13), c.at(14)};
+}
+
+}  // namespace
+
+TEST(PageSetup, DefaultJobStreamScaleAndPlace)
+{
+    PageJob job;
+    Image picture = uniform_picture(100, 50, 0);
+    ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
+    EXPECT_EQ(job.out.text(), default_setup);
+    EXPECT_EQ(job.settings.x_scale, 2.4f);
+    EXPECT_EQ(job.settings.y_scale, 2.4f);
+    EXPECT_EQ(job.settings.x_origin, 141);
+    EXPECT_EQ(job.settings.y_origin, 141);
+    EXPECT_EQ(job.settings.margin_top, 141);
+    EXPECT_EQ(job.settings.margin_left, 141);
+    EXPECT_EQ(job.settings.margin_bottom, 8277);
+    EXPECT_EQ(job.settings.margin_right, 5811);
+    EXPECT_EQ(job.settings.fit, 0);
+    EXPECT_EQ(job.settings.layout, 0);
+    // The picture leaves as 8-bit gray with its ramp.
+    EXPECT_EQ(picture->type, 1);
+    EXPECT_EQ(picture->planes, 1);
+    EXPECT_EQ(picture->bytes_per_pixel, 1);
+    EXPECT_EQ(picture->ncolors, 256);
+}
+
+TEST(PageSetup, PaperByNameOrSize)
+{
+    PageJob custom;
+    custom.settings.paper_mode = 1;
+    custom.settings.paper_width = 100;
+    custom.settings.paper_height = 150;
+    Image picture = uniform_picture(4, 4, 0);
+    ASSERT_EQ(initialize(&custom.settings, picture.get()), 1);
+    EXPECT_EQ(paper_command(custom.out.text()), "ESC[80;2834;4251p");
+
+    // A name the table does not know gives A3R, 420 x 297 mm.
+    PageJob unknown;
+    unknown.settings.paper_name = "B7";
+    ASSERT_EQ(initialize(&unknown.settings, picture.get()), 1);
+    EXPECT_EQ(paper_command(unknown.out.text()), "ESC[13p");
+    EXPECT_EQ(frame_moves(unknown.out.text()),
+              (std::vector<std::string>{"ESC[141e", "ESC[141a", "ESC[8135e", "ESC[11622a"}));
+
+    PageJob by_name;
+    by_name.settings.paper_name = "lt";
+    by_name.settings.paper_unit = 3;
+    ASSERT_EQ(initialize(&by_name.settings, picture.get()), 1);
+    EXPECT_EQ(paper_command(by_name.out.text()), "ESC[30p");
+    EXPECT_EQ(parse_printer_stream(by_name.out.text()).commands.at(1), "ESC[3q");
+}
+
+TEST(PageSetup, LandscapeTurnsPictureAndMargins)
+{
+    PageJob job;
+    job.settings.orientation = 1;
+    job.settings.margin_top = 10;
+    job.settings.margin_bottom = 20;
+    job.settings.margin_left = 30;
+    job.settings.margin_right = 40;
+    job.settings.layout = 1;
+    Image picture = rgb_picture(3, 2, [](int x, int y) { return 10 * (y * 3 + x); });
+    ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
+    // Top 40, right 20, bottom 30, left 10 mm after the turn.
+    EXPECT_EQ(frame_moves(job.out.text()),
+              (std::vector<std::string>{"ESC[1133e", "ESC[283a", "ESC[6434e", "ESC[5102a"}));
+    EXPECT_EQ(job.settings.margin_top, 1133);
+    EXPECT_EQ(job.settings.margin_left, 283);
+    // Turned clockwise: the picture's first column, read upwards, is the new top row.
+    ASSERT_EQ(picture->width, 2);
+    ASSERT_EQ(picture->height, 3);
+    EXPECT_EQ(picture->data[0], 30);
+    EXPECT_EQ(picture->data[1], 0);
+    EXPECT_EQ(picture->data[5], 20);
+}
+
+TEST(PageSetup, LandscapePlacementFollowsThePicture)
+{
+    // Left upper as the user sees the turned page: the frame's upper-right
+    // corner of the portrait sheet. A 100 x 50 picture turns to 50 x 100 and
+    // is 360 units wide on the sheet.
+    PageJob left_upper;
+    left_upper.settings.orientation = 1;
+    left_upper.settings.layout = 1;
+    Image picture = uniform_picture(100, 50, 0);
+    ASSERT_EQ(initialize(&left_upper.settings, picture.get()), 1);
+    EXPECT_EQ(left_upper.settings.x_origin, 5451);
+    EXPECT_EQ(left_upper.settings.margin_right - 360, 5451);
+    EXPECT_EQ(left_upper.settings.y_origin, left_upper.settings.margin_top);
+
+    // Right lower as seen turned is the frame's lower-left corner of the sheet.
+    PageJob right_lower;
+    right_lower.settings.orientation = 1;
+    right_lower.settings.layout = 5;
+    Image other = uniform_picture(100, 50, 0);
+    ASSERT_EQ(initialize(&right_lower.settings, other.get()), 1);
+    EXPECT_EQ(right_lower.settings.x_origin, 141);
+    EXPECT_EQ(right_lower.settings.y_origin, 7557);   // 720 units above the frame's bottom
+
+    // An origin given in mm on the turned page: x counts from the sheet's
+    // right edge, without margins.
+    PageJob origin;
+    origin.settings.orientation = 1;
+    origin.settings.x_origin = 20;
+    origin.settings.y_origin = 30;
+    Image third = uniform_picture(100, 50, 0);
+    ASSERT_EQ(initialize(&origin.settings, third.get()), 1);
+    EXPECT_EQ(origin.settings.x_origin, 4742);
+    EXPECT_EQ(origin.settings.y_origin, 566);
+}
+
+TEST(PageSetup, PlacementsInTheFrame)
+{
+    // A 1-inch square picture (100 pixels at 100 dpi) is 720 units wide.
+    const struct { int layout; double x, y; } cases[] = {
+        {1, 141, 141},
+        {2, 5811 - 720, 141},
+        {3, 141 + (5669 - 720) / 2, 141 + (8135 - 720) / 2},
+        {4, 141, 8277 - 720},
+        {5, 5811 - 720, 8277 - 720},
+    };
+    for (const auto& c : cases) {
+        PageJob job;
+        job.settings.layout = c.layout;
+        Image picture = uniform_picture(100, 100, 0);
+        ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
+        EXPECT_NEAR(job.settings.x_origin, c.x, 1) << c.layout;
+        EXPECT_NEAR(job.settings.y_origin, c.y, 1) << c.layout;
+    }
+}
+
+TEST(PageSetup, CentreOfAPictureLargerThanTheFrame)
+{
+    PageJob job;
+    job.settings.layout = 3;
+    Image picture = uniform_picture(2000, 3000, 0);
+    ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
+    EXPECT_EQ(job.settings.x_origin, -4223);
+    EXPECT_EQ(job.settings.y_origin, -6590);
+}
+
+TEST(PageSetup, FitRules)
+{
+    // A4 frame: 7.874 x 11.299 inches, 1889 x 2711 dots at 240 dpi.
+    const struct { int fit; long dots, lines; } cases[] = {
+        {1, 1889, 944},    // lower ratio: the horizontal one for a 2:1 picture
+        {2, 5423, 2711},   // vertical ratio
+        {3, 1889, 944},    // horizontal ratio
+        {7, 1889, 2711},   // unknown rule: stretched both ways
+    };
+    for (const auto& c : cases) {
+        PageJob job;
+        job.settings.fit = c.fit;
+        Image picture = uniform_picture(200, 100, 0);
+        ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
+        EXPECT_EQ(static_cast<long>(200 * job.settings.x_scale), c.dots) << c.fit;
+        EXPECT_EQ(static_cast<long>(100 * job.settings.y_scale), c.lines) << c.fit;
+        EXPECT_EQ(job.settings.fit, 0);
+        EXPECT_EQ(job.settings.y_origin, 141);   // at the frame's top
+    }
+
+    PageJob ratios;
+    ratios.settings.fit = 0;
+    ratios.settings.x_scale = 0.5;
+    Image picture = uniform_picture(200, 100, 0);
+    picture->resolution = 300;
+    ASSERT_EQ(initialize(&ratios.settings, picture.get()), 1);
+    EXPECT_EQ(ratios.settings.x_scale, 0.4f);
+    EXPECT_EQ(ratios.settings.y_scale, 0.8f);
+}
+
+TEST(PageSetup, BitmapBecomesGray)
+{
+    PageJob job;
+    Image picture(XSLCrNewBit(9, 2));
+    picture->data[0] = 0x80;   // pixel (0, 0) black
+    ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
+    EXPECT_EQ(picture->type, 1);
+    EXPECT_EQ(picture->data[0], 0);
+    EXPECT_EQ(picture->data[1], 255);
+}
