@@ -1,9 +1,73 @@
-// Temporary: no reader is registered yet, so nothing is recognised.
+// The two dispatch tables and the public entries that walk them.
 #include "xsio.h"
+
+#include "xsiopbm.h"
+#include "xsiotiff.h"
+#include "xsiowalk.h"
+
+namespace {
+const unsigned char kMagicTiffMM[] = {'M', 'M'};
+const unsigned char kMagicTiffII[] = {'I', 'I'};
+const unsigned char kMagicP1[] = {'P', '1'};
+const unsigned char kMagicP2[] = {'P', '2'};
+const unsigned char kMagicP3[] = {'P', '3'};
+const unsigned char kMagicP4[] = {'P', '4'};
+const unsigned char kMagicP5[] = {'P', '5'};
+const unsigned char kMagicP6[] = {'P', '6'};
+
+// Table writers take no file name; libtiff is told "None".
+int write_tiff(FILE* stream, XSImage* image)
+{
+    return XSWriteTiff(stream, image, nullptr);
+}
+}  // namespace
+
+// Order matters: rows are tried top to bottom and every matching row gets its
+// turn until one reader delivers. The full order is TIFF "MM" and "II"; JPEG
+// FF D8 FF and "JFIF" at 6; Sun raster; GIF87a and GIF89a; SGI image; P1 to
+// P6; BMP; PCX versions 1 to 5; XWD (7 at offset 4); the native family
+// (8, then 7 at offset 4). A row is present once its reader is.
+const XSMagicRow magic_table[] = {
+    {kMagicTiffMM, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
+    {kMagicTiffII, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
+    {kMagicP1, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
+    {kMagicP2, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
+    {kMagicP3, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
+    {kMagicP4, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
+    {kMagicP5, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
+    {kMagicP6, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
+    {nullptr, 0, 0, nullptr, nullptr, nullptr, 0, nullptr},
+};
+
+// Order: TIMG (version word 8, mask 0x3F), TV11 (version 7, 0x01), native
+// image file (magic 0x58A65A94, 0x3F), TV10 (size-shaped first word, 0x01).
+const XSImageType XSImageTypes[] = {
+    {nullptr, nullptr, nullptr, nullptr, 0},
+};
+
+int imagefunc = -1;
 
 XSImage* XSReadMagic(FILE* stream)
 {
-    (void)stream;
-    xslerrno = XSE_UNKNOWN_FORMAT;
-    return nullptr;
+    return XslReadMagicWith(stream, magic_table, XSImageTypes);
+}
+
+XSImage* XSLRead(FILE* stream)
+{
+    return XslReadNativeWith(stream, XSImageTypes);
+}
+
+int XSLCheckUp(FILE* stream, XSInfo* info)
+{
+    return XslCheckUpWith(stream, info, XSImageTypes);
+}
+
+int XSLWriteMode(int mode)
+{
+    return XslWriteModeWith(mode, XSImageTypes);
+}
+
+int XSLWrite(FILE* stream, XSImage* image)
+{
+    return XslWriteWith(stream, image, XSImageTypes);
 }

@@ -1,13 +1,102 @@
-// Format recognition and reader/writer dispatch.
+// Format recognition and reader/writer dispatch, the stream helpers shared by
+// the readers, and the private data block an image can carry.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 #include "xsimage.h"
 
+// Format numbers stored in XSImage::format by XSReadMagic.
+enum {
+    XSF_NATIVE = 1,  // TIMG, TV11, native image file, TV10
+    XSF_TIFF = 2,
+    XSF_JPEG = 3,
+    XSF_XWD = 4,
+    XSF_SUN = 5,
+    XSF_GIF = 6,
+    XSF_IRIS = 7,
+    XSF_PBM = 8,
+    XSF_BMP = 9,
+    XSF_PCX = 10,
+};
+
+// A reader takes an open, seekable stream positioned at the image and returns
+// a new image (owned by the caller) or null with xslerrno set; it frees what
+// it allocated on failure and leaves `format` alone. A writer returns 1, or 0
+// with xslerrno set, and does not change the image.
 typedef XSImage* (*XSReader)(FILE* stream);
 typedef int (*XSWriter)(FILE* stream, XSImage* image);
+typedef int (*XSInfoFunction)();
 
-// Recognises the picture at the stream's position by content and reads it.
-// Null with xslerrno 25 when no format accepts it.
+// One row of the magic table: the file is offered to `reader` when the
+// `length` bytes at `offset` of its first 16 bytes equal `magic`.
+struct XSMagicRow {
+    const unsigned char* magic;
+    int32_t offset;
+    int32_t length;
+    XSReader reader;
+    XSWriter writer;
+    XSInfoFunction info;
+    int32_t format;
+    const char* name;
+};
+
+// Rows in the order they are tried; ends with a row whose magic is null.
+extern const XSMagicRow magic_table[];
+
+// Width, height and dots per inch, filled by the native family's information functions.
+struct XSInfo {
+    int32_t width;
+    int32_t height;
+    int32_t resolution;
+};
+
+// The native family is dispatched on the file's first two 32-bit words
+// (most significant byte first); its readers get the stream just after them.
+typedef int (*XSNativeRecogniser)(uint32_t word0, uint32_t word1);
+typedef int (*XSNativeInform)(FILE* stream, uint32_t word0, uint32_t word1, XSInfo* info);
+typedef XSImage* (*XSNativeReader)(FILE* stream, uint32_t word0, uint32_t word1);
+
+struct XSImageType {
+    XSNativeRecogniser recognise;
+    XSNativeInform inform;
+    XSNativeReader reader;
+    XSWriter writer;
+    int32_t mode_mask;
+};
+
+// Rows in the order they are tried; ends with an all-zero row.
+extern const XSImageType XSImageTypes[];
+
+// Row of XSImageTypes chosen last by XSLRead, XSLCheckUp or XSLWriteMode;
+// -1 while no row is chosen (or the last choice failed).
+extern int imagefunc;
+
+// Recognises the picture at the stream's position by content and reads it;
+// sets the image's format. Null with xslerrno 25 when no format accepts it.
 XSImage* XSReadMagic(FILE* stream);
+
+// The native-family dispatch: null with code 1 (no 8-byte header), 6 (no
+// recogniser accepts) or the reader's code.
+XSImage* XSLRead(FILE* stream);
+// Like XSLRead, but fills `info` through the chosen row's information function.
+int XSLCheckUp(FILE* stream, XSInfo* info);
+// Chooses the first native row whose mask shares a bit with mode; returns
+// mode & mask, or 0 when no row qualifies.
+int XSLWriteMode(int mode);
+// Writes through the chosen native row; 0 with code 6 when none is chosen.
+int XSLWrite(FILE* stream, XSImage* image);
+
+// Reads size * count bytes, repeating short reads; 1, or 0 at end of file or on error.
+int XSReadData(void* buffer, size_t size, size_t count, FILE* stream);
+// Reads one counted sub-block into buffer (room for 255 bytes): its count,
+// 0 for the terminator, -1 when a read fails.
+int XSReadDataBlock(unsigned char* buffer, FILE* stream);
+
+// Private block: records of a 4-byte tag, a 4-byte text length (both most
+// significant byte first) and "key=value" items separated by ';' (or ':').
+// AnalizePrivate returns a malloc'd copy of the value (null when absent);
+// AppendPrivate adds key=value under tag, 1 or 0 with code 7.
+char* AnalizePrivate(const XSImage* image, uint32_t tag, const char* key);
+int AppendPrivate(XSImage* image, uint32_t tag, const char* key, const char* value);

@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "corrections.h"
 #include "job.h"
 #include "temp_copy.h"
 #include "xsio.h"
@@ -33,6 +34,9 @@ XSImage* read_data(Settings* settings)
     if (picture->type == 0)
         return picture;  // a bitmap takes no colour corrections
 
-    // The colour corrections of non-bitmap pictures go here.
+    if (!correct_picture(settings, picture)) {
+        XSLFree(picture);
+        return nullptr;
+    }
     return picture;
 }

@@ -1,0 +1,12 @@
+// The colour corrections that the settings ask for, run on a freshly read picture.
+#pragma once
+
+#include "settings.h"
+#include "xsimage.h"
+
+// Brings a non-bitmap picture to RGB planes and corrects it in order:
+// saturation and brightness, gamma, colour balance, contrast; then back to
+// gray when it came with a gray colormap or gray output is asked for.
+// A bitmap is left as it is. Result 1, or 0 when a step failed (the picture
+// is then in an undefined state and must be freed).
+int correct_picture(const Settings* settings, XSImage* picture);

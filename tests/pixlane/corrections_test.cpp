@@ -1,0 +1,91 @@
+// The read stage's correction chain: its order, its defaults and the bitmap exception.
+#include "corrections.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct Picture {
+    XSImage* image;
+    ~Picture() { XSLFree(image); }
+};
+
+// One pixel of the given colour in a one-entry colormap.
+XSImage* OneColour(int red, int green, int blue)
+{
+    XSImage* image = XSLCrNewZmap2(1, 1, 8);
+    image->data[0] = 0;
+    image->colormap = static_cast<XSColor*>(std::malloc(sizeof(XSColor)));
+    image->colormap[0] = {0, uint16_t(red), uint16_t(green), uint16_t(blue)};
+    image->ncolors = 1;
+    return image;
+}
+
+Settings Defaults()
+{
+    Settings s;
+    set_default(&s);
+    return s;
+}
+
+}  // namespace
+
+TEST(CorrectionChain, RunsInOrderAndReturnsToGray)
+{
+    Settings s = Defaults();
+    s.bright = 20;
+    s.gamma_red = s.gamma_green = s.gamma_blue = 2.0;
+    s.balance_red = -50;
+    s.contrast = 50;
+    Picture p{OneColour(100, 100, 100)};
+    ASSERT_EQ(correct_picture(&s, p.image), 1);
+    // Brightness 1.2: 100 -> 119 in every channel; gamma 2: 255 sqrt(119/255) = 174.2 -> 174;
+    // red balance 50%: 87; contrast 1.5: red 130.5 -> 130, green and blue 261 -> 255;
+    // back to gray as it came: (77 x 130 + 179 x 255) >> 8 = 217.
+    ASSERT_EQ(p.image->planes, 1);
+    ASSERT_EQ(p.image->ncolors, 256);
+    EXPECT_EQ(p.image->data[0], 217);
+}
+
+TEST(CorrectionChain, DefaultGammaAlwaysAppliesAndColourStaysRgb)
+{
+    Settings s = Defaults();
+    Picture p{OneColour(10, 100, 200)};
+    ASSERT_EQ(correct_picture(&s, p.image), 1);
+    // Gamma 1.5: 255 (v/255)^(2/3) + 0.5 truncated: 10 -> 29, 100 -> 137, 200 -> 217.
+    ASSERT_EQ(p.image->planes, 3);
+    EXPECT_EQ(p.image->data[0], 29);
+    EXPECT_EQ(p.image->data_g[0], 137);
+    EXPECT_EQ(p.image->data_b[0], 217);
+
+    s.mono = 1;
+    Picture q{OneColour(10, 100, 200)};
+    ASSERT_EQ(correct_picture(&s, q.image), 1);
+    ASSERT_EQ(q.image->planes, 1);
+    EXPECT_EQ(q.image->data[0], (77 * 29 + 150 * 137 + 29 * 217) >> 8);
+}
+
+TEST(CorrectionChain, BitmapSkipsEveryStep)
+{
+    Settings s = Defaults();
+    s.saturation = 50;
+    s.contrast = 30;
+    s.mono = 1;
+    Picture p{XSLCrNewBit(9, 1)};
+    p.image->data[0] = 0xC3;
+    ASSERT_EQ(correct_picture(&s, p.image), 1);
+    EXPECT_EQ(p.image->type, 0);
+    EXPECT_EQ(p.image->data[0], 0xC3);
+    EXPECT_EQ(p.image->data[1], 0);
+}
+
+TEST(CorrectionChain, AFailedStepFails)
+{
+    Settings s = Defaults();
+    Picture p{OneColour(10, 100, 200)};
+    p.image->planes = 2;  // no step can work on this
+    EXPECT_EQ(correct_picture(&s, p.image), 0);
+}

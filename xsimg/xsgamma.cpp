@@ -1,0 +1,107 @@
+#include "xsgamma.h"
+
+#include "xschannel.h"
+
+#include <cmath>
+
+namespace {
+
+void Rgb(XSImage* image, const unsigned char* r, const unsigned char* g, const unsigned char* b)
+{
+    XslMapRgbPlanes(image, r, g, b);
+}
+
+void Gray(XSImage* image, const unsigned char* r)
+{
+    XslMapBytes(image->data, size_t(image->width) * size_t(image->height), r);
+}
+
+int ColorMap(XSImage* image, const unsigned char* r, const unsigned char* g, const unsigned char* b)
+{
+    return XslMapColormap(image, r, g, b);
+}
+
+// Makes every pixel of a gray colormap image hold its gray level, so that
+// the red table can be run over the pixels themselves.
+int NormaliseGray(XSImage* image)
+{
+    if (image->ncolors != 256) return XSLBuildGraymap(image);
+    XSLSortColormap(image);
+    // The pixels now hold levels, which only the identity ramp describes; the
+    // sorted map equals it unless the 256 entries repeated a level.
+    for (int i = 0; i < 256; ++i) {
+        const uint16_t level = uint16_t(i);
+        image->colormap[i] = {level, level, level, level};
+    }
+    return 1;
+}
+
+// Direct colour: each field scaled to 8 bits, through its table, and back.
+int Direct(XSImage* image, const unsigned char* r, const unsigned char* g, const unsigned char* b)
+{
+    XslDirectReader reader;
+    XslInitDirectReader(&reader, image);
+    uint32_t back[3][256];
+    XslDirectBackTables(reader, back);
+    const unsigned char* tables[3] = {r, g, b};
+    XslFieldTables t;
+    for (int c = 0; c < 3; ++c) {
+        t.channel[c] = reader.channel[c];
+        for (uint32_t v = 0; v <= reader.channel[c].max; ++v) t.out[c][v] = back[c][tables[c][reader.table[c][v]]];
+    }
+    return XslApplyFieldTables(image, t);
+}
+
+}  // namespace
+
+int XslApplyChannelTables(XSImage* image, const unsigned char* table_red,
+                          const unsigned char* table_green, const unsigned char* table_blue)
+{
+    switch (XslClassify(image)) {
+    case XSL_KIND_RGB:
+        Rgb(image, table_red, table_green, table_blue);
+        return 1;
+    case XSL_KIND_PLAIN8:
+        Gray(image, table_red);
+        return 1;
+    case XSL_KIND_COLORMAP:
+        if (image->colormap == nullptr || !XSLCheckGraymap(image))
+            return ColorMap(image, table_red, table_green, table_blue);
+        if (!NormaliseGray(image)) return 0;
+        Gray(image, table_red);
+        return 1;
+    case XSL_KIND_DIRECT:
+        return Direct(image, table_red, table_green, table_blue);
+    default:
+        return 0;
+    }
+}
+
+void XSBuildGamma(unsigned char* table, double gamma)
+{
+    const double e = 1.0 / gamma;
+    for (int i = 0; i < 256; ++i) {
+        const double p = std::pow(i / 255.0, e);
+        // Scaled and offset in extended precision, then rounded to double.
+        const double v = static_cast<double>(255.0L * p + 0.5L);
+        table[i] = XslClipTruncate(v);
+    }
+}
+
+int XSLGamma(XSImage* image, double gamma_red, double gamma_green, double gamma_blue)
+{
+    if (XslRefuseBitmap(image)) return 0;
+    double gammas[3] = {gamma_red, gamma_green, gamma_blue};
+    for (double& g : gammas)
+        if (!(g > 0)) g = 1.0;
+    if (gammas[0] == 1.0 && gammas[1] == 1.0 && gammas[2] == 1.0) return 1;
+    unsigned char tables[3][256];
+    for (int c = 0; c < 3; ++c) XSBuildGamma(tables[c], gammas[c]);
+    return XslApplyChannelTables(image, tables[0], tables[1], tables[2]);
+}
+
+int XSLUserGamma(XSImage* image, const unsigned char* table_red, const unsigned char* table_green,
+                 const unsigned char* table_blue)
+{
+    return XslApplyChannelTables(image, table_red, table_green, table_blue);
+}

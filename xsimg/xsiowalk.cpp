@@ -1,0 +1,105 @@
+// Walking the magic table and the native-family table.
+#include "xsiowalk.h"
+
+#include <cstring>
+
+namespace {
+constexpr int kPeekBytes = 16;
+
+bool magic_matches(const XSMagicRow& row, const unsigned char* head)
+{
+    if (row.offset < 0 || row.length < 0 || row.offset > kPeekBytes - row.length)
+        return false;
+    return std::memcmp(head + row.offset, row.magic, row.length) == 0;
+}
+
+// Reads the leading two words and picks the first row that recognises them.
+// Every attempt forgets the previous choice, so a failed one leaves none.
+const XSImageType* choose_native(FILE* stream, const XSImageType* natives,
+                                 uint32_t* word0, uint32_t* word1)
+{
+    imagefunc = -1;
+    unsigned char head[8];
+    if (std::fread(head, 1, sizeof head, stream) != sizeof head) {
+        xslerrno = XSE_HEADER_READ;
+        return nullptr;
+    }
+    *word0 = XslMemToVal(head, 4);
+    *word1 = XslMemToVal(head + 4, 4);
+    for (int i = 0; natives[i].recognise; ++i) {
+        if (natives[i].recognise(*word0, *word1)) {
+            imagefunc = i;
+            return &natives[i];
+        }
+    }
+    xslerrno = XSE_NO_NATIVE_READER;
+    return nullptr;
+}
+}  // namespace
+
+XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageType* natives)
+{
+    const long start = std::ftell(stream);
+    unsigned char head[kPeekBytes] = {};
+    (void)std::fread(head, 1, sizeof head, stream);  // a short file compares as zeros
+
+    // An unseekable stream cannot be offered to several readers; only the
+    // native family gets a look at what is left of it.
+    bool rewound = start >= 0 && std::fseek(stream, start, SEEK_SET) == 0;
+    for (const XSMagicRow* row = table; rewound && row->magic; ++row) {
+        if (!magic_matches(*row, head))
+            continue;
+        if (XSImage* image = row->reader(stream)) {
+            image->format = row->format;
+            return image;
+        }
+        // A reader that hit a read error must not leave it for the next one.
+        std::clearerr(stream);
+        rewound = std::fseek(stream, start, SEEK_SET) == 0;
+    }
+
+    if (XSImage* image = XslReadNativeWith(stream, natives)) {
+        image->format = XSF_NATIVE;
+        return image;
+    }
+    xslerrno = XSE_UNKNOWN_FORMAT;
+    return nullptr;
+}
+
+XSImage* XslReadNativeWith(FILE* stream, const XSImageType* natives)
+{
+    uint32_t word0 = 0, word1 = 0;
+    const XSImageType* row = choose_native(stream, natives, &word0, &word1);
+    return row ? row->reader(stream, word0, word1) : nullptr;
+}
+
+int XslCheckUpWith(FILE* stream, XSInfo* info, const XSImageType* natives)
+{
+    uint32_t word0 = 0, word1 = 0;
+    const XSImageType* row = choose_native(stream, natives, &word0, &word1);
+    return row ? row->inform(stream, word0, word1, info) : 0;
+}
+
+int XslWriteModeWith(int mode, const XSImageType* natives)
+{
+    for (int i = 0; natives[i].recognise; ++i) {
+        if (natives[i].mode_mask & mode) {
+            imagefunc = i;
+            return mode & natives[i].mode_mask;
+        }
+    }
+    imagefunc = -1;
+    return 0;
+}
+
+int XslWriteWith(FILE* stream, XSImage* image, const XSImageType* natives)
+{
+    int rows = 0;
+    while (natives[rows].recognise)
+        ++rows;
+    if (imagefunc < 0 || imagefunc >= rows || !natives[imagefunc].writer) {
+        xslerrno = XSE_NO_NATIVE_READER;
+        return 0;
+    }
+    return natives[imagefunc].writer(stream, image);
+}

@@ -1,0 +1,30 @@
+#include "xsgamma.h"
+
+#include "xschannel.h"
+
+void buildvalance(unsigned char* table, double factor)
+{
+    for (int i = 0; i < 256; ++i) {
+        // Formed in extended precision, then rounded to double.
+        const double v = static_cast<double>(i * static_cast<long double>(factor) + 0.5L);
+        table[i] = XslClipTruncate(v);
+    }
+}
+
+int XSLValance(XSImage* image, double red_percent, double green_percent, double blue_percent)
+{
+    if (XslRefuseBitmap(image)) return 0;
+    double percents[3] = {red_percent, green_percent, blue_percent};
+    for (double& p : percents)
+        if (p < 0) p = 0;
+    if (percents[0] == 100 && percents[1] == 100 && percents[2] == 100) return 1;
+    unsigned char tables[3][256];
+    for (int c = 0; c < 3; ++c) buildvalance(tables[c], percents[c] / 100);
+    return XslApplyChannelTables(image, tables[0], tables[1], tables[2]);
+}
+
+int XSLUserValance(XSImage* image, const unsigned char* table_red, const unsigned char* table_green,
+                   const unsigned char* table_blue)
+{
+    return XslApplyChannelTables(image, table_red, table_green, table_blue);
+}
