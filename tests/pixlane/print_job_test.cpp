@@ -69,7 +69,7 @@ TEST(PrintJob, OptionsReachThePrinterStream)
         {{"-sp", "1"}, {"ESC[3e"}},
         {{"-x", "3.528"}, {"ESC[44j"}},       // 100 units: 44 left of the page start
         {{"-y", "20"}, {"ESC[422e"}},         // 566 units: 422 below the page start
-        {{"-pm", "10", "5", "30", "5"}, {"ESC[283e", "ESC[850a", "ESC[7994e", "ESC[4960a"}},
+        {{"-pm", "10", "5", "30", "5"}, {"ESC[283e", "ESC[850a", "ESC[7993e", "ESC[4960a"}},
         {{"-po", "1"}, {"ESC[15;15;240.r"}},   // 100 x 50 turned: 50 wide
         {{"-fi", "0"}, {"ESC[237;237;240.r"}},  // frame width 1889 dots
         {{"-xs", "50", "-ys", "200"}, {"ESC[15;15;240.r"}},
