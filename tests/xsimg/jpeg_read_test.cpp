@@ -1,5 +1,6 @@
 // Reading JPEG files made through libjpeg: pixel kinds, refused colour spaces and
 // the JFIF density rules.
+#include "xsio.h"
 #include "xsiojpeg.h"
 #include "jpeg_maker.h"
 #include "test_images.h"
@@ -115,7 +116,7 @@ TEST(ReadJpeg, RefusesOtherComponentCountsQuietly)
     }
 }
 
-TEST(ReadJpeg, ReadsFromTheStreamPosition)
+TEST(ReadJpeg, DispatchRecognisesJpegFromTheStreamPosition)
 {
     JpegSpec spec;
     std::vector<unsigned char> bytes(5, 'x');
@@ -123,9 +124,16 @@ TEST(ReadJpeg, ReadsFromTheStreamPosition)
     bytes.insert(bytes.end(), jpeg.begin(), jpeg.end());
     File file = streamOf(bytes);
     fseek(file.get(), 5, SEEK_SET);
-    Image image(XSReadJpeg(file.get()));
+    Image image(XSReadMagic(file.get()));
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 16);
+    EXPECT_EQ(image->format, 3);
+
+    // "JFIF" at offset 6 alone reaches the reader, which refuses the rest.
+    std::vector<unsigned char> fake = {'a', 'b', 'c', 'd', 'e', 'f', 'J', 'F', 'I', 'F', 0, 1, 2, 3, 4, 5};
+    File other = streamOf(fake);
+    xslerrno = 0;
+    EXPECT_FALSE(Image(XSReadMagic(other.get())));
+    EXPECT_EQ(xslerrno, XSE_UNKNOWN_FORMAT);
 }
 
 struct DensityCase {

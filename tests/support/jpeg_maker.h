@@ -1,4 +1,4 @@
-// JPEG files made through libjpeg for the reader and writer tests.
+// JPEG files made and decoded through libjpeg for the tests.
 #pragma once
 
 #include <cstdio>
@@ -90,4 +90,29 @@ inline std::vector<unsigned char> contentsOf(FILE* file)
     if (!bytes.empty() && fread(bytes.data(), 1, bytes.size(), file) != bytes.size())
         bytes.clear();
     return bytes;
+}
+
+// The samples libjpeg decodes from the bytes, components per pixel interleaved.
+inline std::vector<unsigned char> decodeJpeg(const std::vector<unsigned char>& bytes, int* width, int* height,
+                                             int* components)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), bytes.size());
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    *width = int(cinfo.output_width);
+    *height = int(cinfo.output_height);
+    *components = cinfo.output_components;
+    const size_t line = size_t(*width) * size_t(*components);
+    std::vector<unsigned char> samples(line * size_t(*height));
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = samples.data() + cinfo.output_scanline * line;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return samples;
 }
