@@ -62,7 +62,8 @@ TEST(PrintJob, OptionsReachThePrinterStream)
         std::vector<std::string> expected;
     } cases[] = {
         {{"-ps", "100x150"}, {"ESC[80;2834;4251p"}},
-        {{"-ps", "b7"}, {"ESC[13p", "ESC[11622a"}},
+        {{"-ps", "b7"}, {"ESC[13p", "ESC[11622a"}},   // unknown: A3R, 420 mm wide
+        {{"-ps", "lt"}, {"ESC[30p"}},
         {{"-pu", "2=1"}, {"ESC[2q"}},
         {{"-cp", "150"}, {"ESC[99v", "ESC[51v"}},
         {{"-r", "600"}, {"ESC[75;75;600.r"}},
