@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build tools and libraries the project needs, when missing.
 set -euo pipefail
-packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
+packages=(g++ cmake ninja-build pkg-config time libgtest-dev libbenchmark-dev
           libjpeg62-turbo-dev libtiff-dev zlib1g-dev)
 missing=()
 for p in "${packages[@]}"; do

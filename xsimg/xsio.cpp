@@ -1,16 +1,28 @@
 // The two dispatch tables and the public entries that walk them.
 #include "xsio.h"
 
+#include "xsiojpeg.h"
 #include "xsiopbm.h"
+#include "xsiotiff.h"
 #include "xsiowalk.h"
 
 namespace {
+const unsigned char kMagicTiffMM[] = {'M', 'M'};
+const unsigned char kMagicTiffII[] = {'I', 'I'};
+const unsigned char kMagicJpeg[] = {0xFF, 0xD8, 0xFF};
+const unsigned char kMagicJfif[] = {'J', 'F', 'I', 'F'};
 const unsigned char kMagicP1[] = {'P', '1'};
 const unsigned char kMagicP2[] = {'P', '2'};
 const unsigned char kMagicP3[] = {'P', '3'};
 const unsigned char kMagicP4[] = {'P', '4'};
 const unsigned char kMagicP5[] = {'P', '5'};
 const unsigned char kMagicP6[] = {'P', '6'};
+
+// Table writers take no file name; libtiff is told "None".
+int write_tiff(FILE* stream, XSImage* image)
+{
+    return XSWriteTiff(stream, image, nullptr);
+}
 }  // namespace
 
 // Order matters: rows are tried top to bottom and every matching row gets its
@@ -19,6 +31,10 @@ const unsigned char kMagicP6[] = {'P', '6'};
 // P6; BMP; PCX versions 1 to 5; XWD (7 at offset 4); the native family
 // (8, then 7 at offset 4). A row is present once its reader is.
 const XSMagicRow magic_table[] = {
+    {kMagicTiffMM, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
+    {kMagicTiffII, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
+    {kMagicJpeg, 0, 3, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JPEG"},
+    {kMagicJfif, 6, 4, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JFIF"},
     {kMagicP1, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
     {kMagicP2, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP3, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},

@@ -15,8 +15,11 @@ XSImage* read_data(Settings* settings)
     }
     FILE* stream = settings->input;
     FILE* copy = nullptr;
-    if (stream == stdin) {
-        copy = copy_to_temporary(stdin);
+    // The readers seek about in their input: a stream that cannot seek (standard
+    // input, or an -in naming a pipe) is read from a temporary copy.
+    if (stream == stdin || std::fseek(stream, 0, SEEK_CUR) != 0) {
+        errno = 0;
+        copy = copy_to_temporary(stream);
         if (copy == nullptr)
             return nullptr;
         stream = copy;

@@ -11,12 +11,6 @@ struct PageJob {
     Settings settings = default_settings(out.file());
 };
 
-// The paper command, the eighth of the set-up.
-std::string paper_command(const std::string& stream)
-{
-    return parse_printer_stream(stream).commands.at(7);
-}
-
 // The frame's two moves: down and right to its upper-left corner, then to its lower-right.
 std::vector<std::string> frame_moves(const std::string& stream)
 {
@@ -47,32 +41,6 @@ TEST(PageSetup, DefaultJobStreamScaleAndPlace)
     EXPECT_EQ(picture->planes, 1);
     EXPECT_EQ(picture->bytes_per_pixel, 1);
     EXPECT_EQ(picture->ncolors, 256);
-}
-
-TEST(PageSetup, PaperByNameOrSize)
-{
-    PageJob custom;
-    custom.settings.paper_mode = 1;
-    custom.settings.paper_width = 100;
-    custom.settings.paper_height = 150;
-    Image picture = uniform_picture(4, 4, 0);
-    ASSERT_EQ(initialize(&custom.settings, picture.get()), 1);
-    EXPECT_EQ(paper_command(custom.out.text()), "ESC[80;2834;4251p");
-
-    // A name the table does not know gives A3R, 420 x 297 mm.
-    PageJob unknown;
-    unknown.settings.paper_name = "B7";
-    ASSERT_EQ(initialize(&unknown.settings, picture.get()), 1);
-    EXPECT_EQ(paper_command(unknown.out.text()), "ESC[13p");
-    EXPECT_EQ(frame_moves(unknown.out.text()),
-              (std::vector<std::string>{"ESC[141e", "ESC[141a", "ESC[8135e", "ESC[11622a"}));
-
-    PageJob by_name;
-    by_name.settings.paper_name = "lt";
-    by_name.settings.paper_unit = 3;
-    ASSERT_EQ(initialize(&by_name.settings, picture.get()), 1);
-    EXPECT_EQ(paper_command(by_name.out.text()), "ESC[30p");
-    EXPECT_EQ(parse_printer_stream(by_name.out.text()).commands.at(1), "ESC[3q");
 }
 
 TEST(PageSetup, LandscapeTurnsPictureAndMargins)

@@ -47,21 +47,6 @@ int count(const std::vector<std::string>& commands, const std::string& command)
 
 }  // namespace
 
-TEST(RasterOutput, WholeDefaultJob)
-{
-    MemoryStream out;
-    Settings settings = default_settings(out.file());
-    Image picture = uniform_picture(100, 50, 0);
-    ASSERT_EQ(initialize(&settings, picture.get()), 1);
-    ASSERT_EQ(send_data(&settings, picture.get()), 1);
-
-    std::string expected = default_setup + "\x1b[1v\x1b[0;1;0x\x1b[3k";
-    for (int line = 0; line < 120; ++line)
-        expected += "\x1b[0;1;1x\x1b[3j\x1b[30;30;240.r" + std::string(30, '\xff');
-    expected += "\f";
-    EXPECT_EQ(out.text(), expected);
-}
-
 TEST(RasterOutput, CopiesGoOutNinetyNineAtATime)
 {
     Prepared job(gradient_picture(), [](Settings* s) { s->copies = 150; });

@@ -57,3 +57,16 @@ TEST(ReadPicture, DamagedPictureFailsWithoutOutput)
         EXPECT_NE(r->err, "");
     }
 }
+
+TEST(ReadPicture, NamedPipeIsCopiedLikeStandardInput)
+{
+    const std::string picture = read_file(kSample);
+    TempDir dir;
+    ProgramResult piped = run_program(PIXLANE_BIN, {"-in", "/dev/stdin"}, picture,
+                                      {{"TMPDIR", dir.path()}});
+    ProgramResult plain = run_program(PIXLANE_BIN, {}, picture);
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_GT(piped.out.size(), 0u);
+    EXPECT_EQ(piped.out, plain.out);
+    EXPECT_TRUE(dir.entries().empty());
+}

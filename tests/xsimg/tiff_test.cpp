@@ -1,0 +1,666 @@
+#include <gtest/gtest.h>
+#include <tiffio.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "xsconv.h"
+#include "xsimage.h"
+#include "xsio.h"
+#include "xsiotiff.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// A TIFF made by libtiff itself in a temporary file.
+struct TiffFile {
+    std::string path;
+    TiffFile()
+    {
+        char name[] = "/tmp/xstiffXXXXXX";
+        int fd = mkstemp(name);
+        close(fd);
+        path = name;
+    }
+    ~TiffFile() { unlink(path.c_str()); }
+    FILE* open() const { return std::fopen(path.c_str(), "rb"); }
+    Bytes bytes() const
+    {
+        Bytes out;
+        FILE* f = open();
+        int c;
+        while ((c = std::getc(f)) != EOF)
+            out.push_back(static_cast<unsigned char>(c));
+        std::fclose(f);
+        return out;
+    }
+    void write_bytes(const Bytes& data) const
+    {
+        FILE* f = std::fopen(path.c_str(), "wb");
+        if (!data.empty())
+            std::fwrite(data.data(), 1, data.size(), f);
+        std::fclose(f);
+    }
+};
+
+struct Page {
+    uint32_t width = 1, height = 1;
+    uint16_t bits = 8, samples = 1, photometric = PHOTOMETRIC_MINISBLACK;
+    uint16_t compression = COMPRESSION_NONE;
+    std::function<void(TIFF*)> extra;  // further tags
+    Bytes rows;                        // packed scan lines, top row first
+};
+
+void write_pages(const TiffFile& file, const std::vector<Page>& pages)
+{
+    TIFF* tif = TIFFOpen(file.path.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    for (const Page& p : pages) {
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, p.width);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, p.height);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, p.bits);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, p.samples);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.photometric);
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, p.compression);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 2u);
+        if (p.extra)
+            p.extra(tif);
+        tmsize_t line = TIFFScanlineSize(tif);
+        for (uint32_t y = 0; y < p.height; ++y) {
+            Bytes row(p.rows.begin() + y * line, p.rows.begin() + (y + 1) * line);
+            ASSERT_GE(TIFFWriteScanline(tif, row.data(), y, 0), 0);
+        }
+        TIFFWriteDirectory(tif);
+    }
+    TIFFClose(tif);
+}
+
+XSImage* read_file(const TiffFile& file)
+{
+    FILE* f = file.open();
+    XSImage* image = XSReadTiff(f);
+    std::fclose(f);
+    return image;
+}
+
+Bytes plane(const XSImage* image)
+{
+    return Bytes(image->data, image->data + XSLDataSize(image));
+}
+
+Bytes gray_levels(XSImage* image)
+{
+    EXPECT_TRUE(XSLConvGray(image));
+    return plane(image);
+}
+
+}  // namespace
+
+TEST(TiffRead, EightBitGrayBothPolarities)
+{
+    TiffFile file;
+    Page p;
+    p.width = 3;
+    p.height = 2;
+    p.rows = {0, 100, 255, 7, 8, 9};
+    write_pages(file, {p});
+    XSImage* image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->type, 1);
+    EXPECT_EQ(image->depth, 8u);
+    EXPECT_EQ(image->bytes_per_pixel, 1);
+    EXPECT_EQ(image->ncolors, 256);
+    EXPECT_EQ(image->resolution, 100);
+    EXPECT_EQ(plane(image), p.rows);
+    EXPECT_EQ(image->colormap[100].red, 100);
+    XSLFree(image);
+
+    p.photometric = PHOTOMETRIC_MINISWHITE;
+    write_pages(file, {p});
+    image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->colormap[0].red, 255);
+    EXPECT_EQ(image->colormap[255].green, 0);
+    XSLFree(image);
+}
+
+TEST(TiffRead, OneBitPolaritiesGiveTheSamePage)
+{
+    // 10 x 2 picture: black where the pattern has a 1.
+    const Bytes black_bits = {0b10110000, 0b01000000, 0b00000001, 0b11000000};
+    Bytes inverted;
+    for (unsigned char b : black_bits)
+        inverted.push_back(static_cast<unsigned char>(~b));
+    TiffFile white_file, black_file;
+    Page p;
+    p.width = 10;
+    p.height = 2;
+    p.bits = 1;
+    p.photometric = PHOTOMETRIC_MINISWHITE;
+    p.rows = black_bits;
+    write_pages(white_file, {p});
+    p.photometric = PHOTOMETRIC_MINISBLACK;
+    p.rows = inverted;
+    write_pages(black_file, {p});
+
+    XSImage* a = read_file(white_file);
+    XSImage* b = read_file(black_file);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(a->type, 0);
+    EXPECT_EQ(b->type, 0);
+    // Set bits are black in both, pad bits aside.
+    Bytes pa = plane(a), pb = plane(b);
+    for (size_t i = 0; i < pa.size(); ++i) {
+        unsigned char keep = (i % 2 == 1) ? 0xC0 : 0xFF;
+        EXPECT_EQ(pa[i] & keep, black_bits[i] & keep) << i;
+        EXPECT_EQ(pb[i] & keep, black_bits[i] & keep) << i;
+    }
+    // Their colormaps describe the bits as stored, so gray conversion agrees.
+    ASSERT_EQ(b->ncolors, 2);
+    EXPECT_EQ(b->colormap[0].red, 255);
+    EXPECT_EQ(b->colormap[1].red, 0);
+    Bytes ga = gray_levels(a), gb = gray_levels(b);
+    EXPECT_EQ(ga, gb);
+    EXPECT_EQ(ga[0], 0);    // black
+    EXPECT_EQ(ga[1], 255);  // white
+    XSLFree(a);
+    XSLFree(b);
+}
+
+TEST(TiffRead, PackedGrayKeepsEveryColumn)
+{
+    TiffFile file;
+    Page p;
+    p.width = 5;
+    p.height = 2;
+    p.bits = 2;
+    p.rows = {0b00011011, 0b01000000, 0b11100100, 0b10000000};
+    write_pages(file, {p});
+    XSImage* image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(plane(image), (Bytes{0, 1, 2, 3, 1, 3, 2, 1, 0, 2}));
+    EXPECT_EQ(image->ncolors, 4);
+    EXPECT_EQ(image->colormap[2].red, 170);
+    XSLFree(image);
+
+    p.bits = 4;
+    p.width = 3;
+    p.rows = {0x12, 0x30, 0xF0, 0xA0};
+    write_pages(file, {p});
+    image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(plane(image), (Bytes{1, 2, 3, 15, 0, 10}));
+    EXPECT_EQ(image->colormap[15].red, 255);
+    EXPECT_EQ(image->colormap[1].red, 17);
+    XSLFree(image);
+}
+
+TEST(TiffRead, Palettes)
+{
+    TiffFile file;
+    static uint16_t red[256], green[256], blue[256];
+    for (int i = 0; i < 256; ++i) {
+        red[i] = static_cast<uint16_t>(i * 257);
+        green[i] = static_cast<uint16_t>((255 - i) * 257);
+        blue[i] = 0x1234;
+    }
+    Page p;
+    p.width = 9;
+    p.height = 1;
+    p.bits = 1;
+    p.photometric = PHOTOMETRIC_PALETTE;
+    p.extra = [](TIFF* tif) { TIFFSetField(tif, TIFFTAG_COLORMAP, red, green, blue); };
+    p.rows = {0b10100000, 0b10000000};
+    write_pages(file, {p});
+    XSImage* image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->type, 1);
+    EXPECT_EQ(image->depth, 8u);
+    EXPECT_EQ(plane(image), (Bytes{1, 0, 1, 0, 0, 0, 0, 0, 1}));
+    ASSERT_EQ(image->ncolors, 256);
+    EXPECT_EQ(image->colormap[1].green, 254);
+    EXPECT_EQ(image->colormap[1].blue, 0x12);
+    EXPECT_EQ(image->colormap[2].red, 255);
+    EXPECT_EQ(image->colormap[200].blue, 255);
+    XSLFree(image);
+
+    p.bits = 8;
+    p.width = 2;
+    p.rows = {7, 200};
+    write_pages(file, {p});
+    image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(plane(image), (Bytes{7, 200}));
+    EXPECT_EQ(image->colormap[200].red, 200);
+    XSLFree(image);
+
+    p.bits = 4;
+    p.rows = {0x12};
+    write_pages(file, {p});
+    xslerrno = 0;
+    EXPECT_EQ(read_file(file), nullptr);
+    EXPECT_EQ(xslerrno, XSE_VARIANT);
+}
+
+TEST(TiffRead, ColourKinds)
+{
+    TiffFile file;
+    Page p;
+    p.width = 2;
+    p.photometric = PHOTOMETRIC_RGB;
+    p.samples = 3;
+    p.rows = {1, 2, 3, 250, 251, 252};
+    write_pages(file, {p});
+    XSImage* image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->depth, 24u);
+    EXPECT_EQ(image->bytes_per_pixel, 3);
+    EXPECT_EQ(image->red_mask, 0xFF0000u);
+    EXPECT_EQ(plane(image), p.rows);
+    XSLFree(image);
+    EXPECT_EQ(XSIsTiffColor(), 0);
+
+    p.samples = 4;
+    p.extra = [](TIFF* tif) {
+        uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    };
+    p.rows = {1, 2, 3, 99, 250, 251, 252, 98};
+    write_pages(file, {p});
+    image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(plane(image), (Bytes{1, 2, 3, 250, 251, 252}));
+    XSLFree(image);
+
+    p.photometric = PHOTOMETRIC_SEPARATED;
+    p.extra = [](TIFF* tif) { TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK); };
+    p.rows = {10, 20, 30, 40, 200, 0, 100, 100};
+    write_pages(file, {p});
+    image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(plane(image), (Bytes{205, 195, 185, 0, 155, 55}));
+    EXPECT_EQ(XSIsTiffColor(), 1);
+    XSLFree(image);
+
+    p.photometric = PHOTOMETRIC_RGB;
+    p.samples = 3;
+    p.extra = nullptr;
+    p.rows = {1, 2, 3, 4, 5, 6};
+    write_pages(file, {p});
+    image = read_file(file);
+    XSLFree(image);
+    EXPECT_EQ(XSIsTiffColor(), 0);
+}
+
+TEST(TiffRead, JpegYCbCrArrivesAsRgb)
+{
+    if (!TIFFIsCODECConfigured(COMPRESSION_JPEG))
+        GTEST_SKIP() << "no JPEG codec";
+    TiffFile file;
+    Page p;
+    p.width = 16;
+    p.height = 16;
+    p.samples = 3;
+    p.photometric = PHOTOMETRIC_YCBCR;
+    p.compression = COMPRESSION_JPEG;
+    p.extra = [](TIFF* tif) {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 16u);
+        TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 100);
+        TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    };
+    for (int i = 0; i < 16 * 16; ++i) {
+        p.rows.push_back(200);
+        p.rows.push_back(60);
+        p.rows.push_back(30);
+    }
+    write_pages(file, {p});
+    XSImage* image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->depth, 24u);
+    Bytes px = plane(image);
+    for (size_t i = 0; i < px.size(); i += 3) {
+        EXPECT_NEAR(px[i], 200, 4);
+        EXPECT_NEAR(px[i + 1], 60, 4);
+        EXPECT_NEAR(px[i + 2], 30, 4);
+    }
+    XSLFree(image);
+}
+
+TEST(TiffRead, RefusedKinds)
+{
+    TiffFile file;
+    Page p;
+    p.width = 2;
+    p.bits = 16;
+    p.rows = Bytes(4, 0);
+    write_pages(file, {p});
+    testing::internal::CaptureStderr();
+    xslerrno = 0;
+    EXPECT_EQ(read_file(file), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(xslerrno, XSE_VARIANT);
+
+    // Tiles cannot be read as scan lines.
+    TIFF* tif = TIFFOpen(file.path.c_str(), "w");
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 16u);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 16u);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16u);
+    TIFFSetField(tif, TIFFTAG_TILELENGTH, 16u);
+    Bytes tile(256, 9);
+    TIFFWriteTile(tif, tile.data(), 0, 0, 0, 0);
+    TIFFClose(tif);
+    testing::internal::CaptureStderr();
+    xslerrno = 0;
+    EXPECT_EQ(read_file(file), nullptr);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("TIFF Error: "), std::string::npos);
+    EXPECT_EQ(xslerrno, XSE_DATA_READ);
+}
+
+TEST(TiffRead, PagesAndPageSelection)
+{
+    TiffFile file;
+    Page one, two;
+    one.rows = {11};
+    two.rows = {22};
+    write_pages(file, {one, two});
+    FILE* f = file.open();
+    EXPECT_EQ(XSCheckMultiPageTiff(f), 2);
+    std::fclose(f);
+
+    XSTiffSetPage(2);
+    XSImage* image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->data[0], 22);
+    XSLFree(image);
+
+    XSTiffSetPage(3);
+    xslerrno = 0;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(read_file(file), nullptr);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(xslerrno, XSE_DATA_READ);
+    XSTiffSetPage(1);
+}
+
+TEST(TiffRead, DensitiesMakeSquarePixels)
+{
+    TiffFile file;
+    Page p;
+    p.width = 4;
+    p.height = 3;
+    p.rows = Bytes(12, 80);
+    auto with_res = [&](uint16_t unit, float x, float y) {
+        p.extra = [=](TIFF* tif) {
+            TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, unit);
+            if (x > 0)
+                TIFFSetField(tif, TIFFTAG_XRESOLUTION, x);
+            if (y > 0)
+                TIFFSetField(tif, TIFFTAG_YRESOLUTION, y);
+        };
+        write_pages(file, {p});
+        return read_file(file);
+    };
+    XSImage* image = with_res(RESUNIT_INCH, 200, 100);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width, 4);
+    EXPECT_EQ(image->height, 6);
+    EXPECT_EQ(image->resolution, 200);
+    XSLFree(image);
+
+    image = with_res(RESUNIT_INCH, 300, 0);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width, 4);
+    EXPECT_EQ(image->height, 3);
+    EXPECT_EQ(image->resolution, 300);
+    XSLFree(image);
+
+    image = with_res(RESUNIT_NONE, 300, 150);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->height, 3);
+    EXPECT_EQ(image->resolution, 100);
+    XSLFree(image);
+
+    image = with_res(RESUNIT_CENTIMETER, 100, 100);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->resolution, 254);
+    XSLFree(image);
+}
+
+TEST(TiffRead, DamagedFilesFailWithoutHarm)
+{
+    TiffFile file;
+    Page p;
+    p.width = 37;
+    p.height = 23;
+    p.samples = 3;
+    p.photometric = PHOTOMETRIC_RGB;
+    p.compression = COMPRESSION_LZW;
+    for (int i = 0; i < 37 * 23 * 3; ++i)
+        p.rows.push_back(static_cast<unsigned char>(i * 7));
+    write_pages(file, {p});
+    const Bytes whole = file.bytes();
+    testing::internal::CaptureStderr();
+    for (size_t cut = 0; cut < whole.size(); cut += 1 + cut / 8) {
+        file.write_bytes(Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)));
+        XSLFree(read_file(file));
+    }
+    srand(7);
+    for (int round = 0; round < 200; ++round) {
+        Bytes damaged = whole;
+        for (int k = 0; k < 4; ++k)
+            damaged[static_cast<size_t>(rand()) % damaged.size()] = static_cast<unsigned char>(rand());
+        file.write_bytes(damaged);
+        XSLFree(read_file(file));
+    }
+    testing::internal::GetCapturedStderr();
+}
+
+TEST(TiffRead, HugeDeclaredSizeIsRefused)
+{
+    TiffFile file;
+    Page p;
+    p.rows = {0};
+    write_pages(file, {p});
+    // Patch the width and length entries (SHORT/LONG values in the first IFD) to 60000 x 60000.
+    Bytes b = file.bytes();
+    ASSERT_EQ(b[0], b[1]);
+    bool little = b[0] == 'I';
+    auto get16 = [&](size_t at) { return little ? b[at] | b[at + 1] << 8 : b[at] << 8 | b[at + 1]; };
+    auto get32 = [&](size_t at) {
+        return little ? b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24
+                      : static_cast<uint32_t>(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
+    };
+    size_t ifd = get32(4);
+    int entries = get16(ifd);
+    for (int e = 0; e < entries; ++e) {
+        size_t at = ifd + 2 + 12 * e;
+        int tag = get16(at);
+        if (tag == TIFFTAG_IMAGEWIDTH || tag == TIFFTAG_IMAGELENGTH) {
+            // Type LONG (4), value 60000.
+            uint32_t v = 60000;
+            b[at + 2] = little ? 4 : 0;
+            b[at + 3] = little ? 0 : 4;
+            for (int i = 0; i < 4; ++i)
+                b[at + 8 + i] = static_cast<unsigned char>(little ? v >> (8 * i) : v >> (24 - 8 * i));
+        }
+    }
+    file.write_bytes(b);
+    testing::internal::CaptureStderr();
+    xslerrno = 0;
+    EXPECT_EQ(read_file(file), nullptr);
+    testing::internal::GetCapturedStderr();
+    EXPECT_NE(xslerrno, 0);
+}
+
+TEST(TiffStream, FailedReadLeavesTheStreamUsable)
+{
+    TiffFile file;
+    file.write_bytes(Bytes{'I', 'I', 'x', 'y', 'z', 'z', 'z', 'z', 'z', 'z'});
+    FILE* f = file.open();
+    int fd = fileno(f);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(XSReadTiff(f), nullptr);
+    testing::internal::GetCapturedStderr();
+    EXPECT_NE(fcntl(fd, F_GETFD), -1);
+    ASSERT_EQ(std::fseek(f, 2, SEEK_SET), 0);
+    EXPECT_EQ(std::getc(f), 'x');
+    std::fclose(f);
+}
+
+namespace {
+
+XSImage* round_trip(XSImage* image, bool little = false)
+{
+    TiffFile file;
+    XSTiffEndian(little);
+    FILE* f = std::fopen(file.path.c_str(), "wb");
+    EXPECT_EQ(XSWriteTiff(f, image, nullptr), 1);
+    std::fclose(f);
+    XSTiffEndian(0);
+    return read_file(file);
+}
+
+XSImage* rgb_planes(int w, int h)
+{
+    XSImage* image = XSLCrNewZmap(w, h, 8);
+    for (int i = 0; i < w * h; ++i) {
+        image->data[i] = static_cast<unsigned char>(i * 13);
+        image->data_g[i] = static_cast<unsigned char>(i * 29 + 5);
+        image->data_b[i] = static_cast<unsigned char>(255 - i);
+    }
+    return image;
+}
+
+}  // namespace
+
+TEST(TiffWrite, RoundTripsEveryLayout)
+{
+    XSImage* bitmap = XSLCrNewBit(11, 3);
+    for (int i = 0; i < 6; ++i)
+        bitmap->data[i] = static_cast<unsigned char>(0x5A + i * 31) & (i % 2 ? 0xE0 : 0xFF);
+    bitmap->resolution = 300;
+    XSImage* back = round_trip(bitmap, true);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->type, 0);
+    EXPECT_EQ(plane(back), plane(bitmap));
+    EXPECT_EQ(back->resolution, 300);
+    XSLFree(back);
+    XSLFree(bitmap);
+
+    XSImage* indexed = XSLCrNewZmap2(3, 2, 8);
+    for (int i = 0; i < 6; ++i)
+        indexed->data[i] = static_cast<unsigned char>(i % 3);
+    indexed->colormap = static_cast<XSColor*>(std::calloc(3, sizeof(XSColor)));
+    indexed->ncolors = 3;
+    indexed->colormap[1] = XSColor{1, 10, 20, 30};
+    indexed->colormap[2] = XSColor{2, 255, 128, 0};
+    back = round_trip(indexed);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(plane(back), plane(indexed));
+    EXPECT_EQ(back->colormap[2].green, 128);
+    EXPECT_EQ(back->colormap[1].blue, 30);
+    XSLFree(back);
+    XSLFree(indexed);
+
+    XSImage* rgb = rgb_planes(5, 4);
+    back = round_trip(rgb);
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(back->bytes_per_pixel, 3);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(back->data[3 * i], rgb->data[i]);
+        EXPECT_EQ(back->data[3 * i + 1], rgb->data_g[i]);
+        EXPECT_EQ(back->data[3 * i + 2], rgb->data_b[i]);
+    }
+    XSLFree(back);
+
+    // CMYK output, read back through the ink formula, gives the colours again.
+    XSTiffColor(1);
+    back = round_trip(rgb);
+    XSTiffColor(0);
+    ASSERT_NE(back, nullptr);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(back->data[3 * i], rgb->data[i]);
+        EXPECT_EQ(back->data[3 * i + 2], rgb->data_b[i]);
+    }
+    XSLFree(back);
+    XSLFree(rgb);
+
+    // Direct colour is written from an RGB copy; the original stays as it was.
+    XSImage* direct = XSLCrNewZmap2(2, 1, 24);
+    direct->red_mask = 0xFF0000;
+    direct->green_mask = 0xFF00;
+    direct->blue_mask = 0xFF;
+    const unsigned char px[6] = {1, 2, 3, 4, 5, 6};
+    std::memcpy(direct->data, px, 6);
+    back = round_trip(direct);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(plane(back), (Bytes{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(direct->planes, 1);
+    EXPECT_EQ(std::memcmp(direct->data, px, 6), 0);
+    XSLFree(back);
+    XSLFree(direct);
+}
+
+TEST(TiffWrite, EveryAvailableCompressionRoundTrips)
+{
+    struct Scheme {
+        const char* name;
+        bool bitmap;
+        bool rgb;
+    };
+    const Scheme schemes[] = {{"NONE", true, true},  {"LZW", true, true},   {"PACKBITS", true, true},
+                              {"ZIP", true, true},   {"ADOBE", true, true}, {"FAX3", true, false},
+                              {"FAX4", true, false}, {"RLE", true, false}};
+    XSImage* bitmap = XSLCrNewBit(40, 9);
+    for (long i = 0; i < XSLDataSize(bitmap); ++i)
+        bitmap->data[i] = static_cast<unsigned char>(i * 37);
+    XSImage* rgb = rgb_planes(7, 5);
+    testing::internal::CaptureStderr();
+    for (const Scheme& s : schemes) {
+        int code = XSTiffCompresClass(s.name);
+        if (!TIFFIsCODECConfigured(static_cast<uint16_t>(code)))
+            continue;
+        SCOPED_TRACE(s.name);
+        if (s.bitmap) {
+            XSImage* back = round_trip(bitmap);
+            ASSERT_NE(back, nullptr);
+            EXPECT_EQ(plane(back), plane(bitmap));
+            XSLFree(back);
+        }
+        if (s.rgb) {
+            XSImage* back = round_trip(rgb);
+            ASSERT_NE(back, nullptr);
+            for (int i = 0; i < 35; ++i)
+                EXPECT_EQ(back->data[3 * i + 1], rgb->data_g[i]);
+            XSLFree(back);
+        }
+    }
+    testing::internal::GetCapturedStderr();
+    XSTiffCompress(COMPRESSION_LZW, 0);
+    XSLFree(bitmap);
+    XSLFree(rgb);
+}
+
+TEST(TiffSettings, CompressionNames)
+{
+    EXPECT_EQ(XSTiffCompresClass("lzw"), 5);
+    EXPECT_EQ(XSTiffCompresClass("PACKBITS"), 32773);
+    EXPECT_EQ(XSTiffCompress2("nothing", 4), 0);
+    EXPECT_EQ(XSTiffCompresClass("SGI24"), 34677);
+    EXPECT_EQ(XSTiffCompress2("FAX3", 1), 3);
+    EXPECT_EQ(XSTiffCompress(COMPRESSION_LZW, 0), 0);
+    EXPECT_EQ(XSTiffEndian(7), 7);
+    XSTiffEndian(0);
+}

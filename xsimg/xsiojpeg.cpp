@@ -1,0 +1,360 @@
+// JPEG reader and writer. libjpeg reports fatal errors by a non-local jump, so the
+// functions that hold the jump buffer are plain code: nothing with a destructor
+// lives in their frames, and what must be freed on the jump path is a plain pointer.
+#include "xsiojpeg.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdlib>
+#include <memory>
+
+#include <jpeglib.h>
+
+#include "xsdirect.h"
+#include "xsaffine.h"
+
+namespace {
+
+int quality = 75;
+int progressive = 0;
+int baseline = 0;
+int dct_algorithm = 1;
+int smooth = 0;
+
+// Real progressive files have a dozen scans; a file with thousands would keep the
+// decoder busy for a very long time.
+constexpr int kMaxScans = 1000;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+};
+
+[[noreturn]] void error_exit(j_common_ptr cinfo)
+{
+    longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Neither errors nor warnings are ever shown.
+void error_output(j_common_ptr)
+{
+}
+
+void progress_monitor(j_common_ptr cinfo)
+{
+    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+        error_exit(cinfo);
+}
+
+void setUp(jpeg_common_struct* cinfo, ErrorManager* err, jpeg_progress_mgr* progress)
+{
+    cinfo->err = jpeg_std_error(&err->pub);
+    err->pub.error_exit = error_exit;
+    err->pub.output_message = error_output;
+    progress->progress_monitor = progress_monitor;
+}
+
+// JFIF pixel density as found in the file.
+struct Density {
+    int unit;
+    unsigned x;
+    unsigned y;
+};
+
+XSImage* abandon(jpeg_decompress_struct* cinfo, XSImage* image)
+{
+    jpeg_destroy_decompress(cinfo);
+    XSLFree(image);
+    return nullptr;
+}
+
+// Every library call of a read.
+XSImage* decode(FILE* stream, Density* density)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    jpeg_progress_mgr progress;
+    XSImage* volatile image = nullptr;
+
+    setUp(reinterpret_cast<j_common_ptr>(&cinfo), &err, &progress);
+    if (setjmp(err.jump))
+        return abandon(&cinfo, image);
+    jpeg_create_decompress(&cinfo);
+    cinfo.progress = &progress;
+    jpeg_stdio_src(&cinfo, stream);
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_calc_output_dimensions(&cinfo);
+
+    // CMYK, YCCK and unknown spaces keep their own component count and are refused.
+    const int components = cinfo.out_color_components;
+    const int width = static_cast<int>(cinfo.output_width);
+    const int height = static_cast<int>(cinfo.output_height);
+    if ((components != 1 && components != 3) || !XSLSizeOK(width, height, components))
+        return abandon(&cinfo, nullptr);
+    const bool gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    image = XSLCrNewZmapHeader(width, height, gray ? 8 : 24);
+    if (!image)
+        return abandon(&cinfo, nullptr);
+    cinfo.quantize_colors = FALSE;
+    if (gray) {
+        cinfo.out_color_space = JCS_GRAYSCALE;
+        image->colormap = XslNewGrayRamp();
+        if (!image->colormap)
+            return abandon(&cinfo, image);
+        image->ncolors = 256;
+    } else {
+        cinfo.out_color_space = JCS_RGB;
+        image->red_mask = 0xFF0000;
+        image->green_mask = 0x00FF00;
+        image->blue_mask = 0x0000FF;
+    }
+    image->bytes_per_pixel = static_cast<uint16_t>(components);
+    const size_t line = size_t(width) * size_t(components);
+    image->data = static_cast<unsigned char*>(malloc(line * size_t(height)));
+    if (!image->data)
+        return abandon(&cinfo, image);
+
+    jpeg_start_decompress(&cinfo);
+    image->planes = 1;
+    image->resolution = 100;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = image->data + size_t(cinfo.output_scanline) * line;
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+            return abandon(&cinfo, image);
+    }
+    density->unit = cinfo.density_unit;
+    density->x = cinfo.X_density;
+    density->y = cinfo.Y_density;
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return image;
+}
+
+// Dots per inch from the JFIF density; pixels of unequal density are made square
+// at the horizontal density. Density unit 0 gives the aspect ratio only.
+void applyDensity(XSImage* image, const Density& density)
+{
+    unsigned x, y;
+    if (density.unit == 1) {
+        x = density.x;
+        y = density.y;
+    } else if (density.unit == 2) {
+        x = static_cast<unsigned>(density.x * 2.54);
+        y = static_cast<unsigned>(density.y * 2.54);
+    } else {
+        return;
+    }
+    image->resolution = static_cast<uint16_t>(x > 0xFFFF ? 0xFFFF : x);
+    if (x != y) {
+        // The picture is usable unscaled too: a refused scale (a zero density, a
+        // result beyond the size limit) leaves it as read, and no error code.
+        const int32_t saved = xslerrno;
+        XSScale(image, 1.0, double(x) / double(y));
+        xslerrno = saved;
+    }
+}
+
+// One row of the writer's input, converted from any pixel kind.
+struct RowSource {
+    const XSImage* image;
+    void (*convert)(const RowSource& source, long row, unsigned char* out);
+    int components;
+    unsigned char cmap[3][256];  // colormap channels by index, 0 beyond the colormap
+    XslDirectReader channels;
+};
+
+void Bitmap(const RowSource& source, long row, unsigned char* out)
+{
+    const XSImage* image = source.image;
+    const unsigned char* in = image->data + row * XSLBytesPerLine(image);
+    for (int x = 0; x < image->width; ++x)
+        out[x] = (in[x / 8] & XslMsbMask[x & 7]) ? 0 : 255;
+}
+
+void Graymap(const RowSource& source, long row, unsigned char* out)
+{
+    const XSImage* image = source.image;
+    const unsigned char* in = image->data + row * image->width;
+    for (int x = 0; x < image->width; ++x)
+        out[x] = source.cmap[0][in[x]];
+}
+
+void Colormap(const RowSource& source, long row, unsigned char* out)
+{
+    const XSImage* image = source.image;
+    const unsigned char* in = image->data + row * image->width;
+    for (int x = 0; x < image->width; ++x, out += 3) {
+        out[0] = source.cmap[0][in[x]];
+        out[1] = source.cmap[1][in[x]];
+        out[2] = source.cmap[2][in[x]];
+    }
+}
+
+template <class Pixel>
+void Direct(const RowSource& source, long row, unsigned char* out)
+{
+    const XSImage* image = source.image;
+    const unsigned char* in = image->data + row * image->width * Pixel::size;
+    for (int x = 0; x < image->width; ++x, in += Pixel::size, out += 3)
+        source.channels.read(Pixel::fetch(in), out);
+}
+
+void Rgb(const RowSource& source, long row, unsigned char* out)
+{
+    const XSImage* image = source.image;
+    const long at = row * image->width;
+    for (int x = 0; x < image->width; ++x, out += 3) {
+        out[0] = image->data[at + x];
+        out[1] = image->data_g[at + x];
+        out[2] = image->data_b[at + x];
+    }
+}
+
+// Chooses the converter for the image's pixel kind; 0 with xslerrno for a kind
+// that cannot be written.
+int chooseConverter(RowSource* source, const XSImage* image)
+{
+    source->image = image;
+    for (auto& channel : source->cmap)
+        std::fill(std::begin(channel), std::end(channel), 0);
+    if (image->type == 0) {
+        source->components = 1;
+        source->convert = Bitmap;
+        return 1;
+    }
+    if (image->planes == 3) {
+        source->components = 3;
+        source->convert = Rgb;
+        return 1;
+    }
+    if (image->planes != 1) {
+        xslerrno = XSE_KIND;
+        return 0;
+    }
+    switch (image->bytes_per_pixel) {
+    case 1:
+        // One byte per pixel without a colormap is no pixel kind.
+        if (image->ncolors == 0 || !image->colormap) {
+            xslerrno = XSE_KIND;
+            return 0;
+        }
+        for (int k = 0; k < image->ncolors && k < 256; ++k) {
+            source->cmap[0][k] = static_cast<unsigned char>(image->colormap[k].red);
+            source->cmap[1][k] = static_cast<unsigned char>(image->colormap[k].green);
+            source->cmap[2][k] = static_cast<unsigned char>(image->colormap[k].blue);
+        }
+        source->components = XSLCheckGraymap(image) ? 1 : 3;
+        source->convert = source->components == 1 ? Graymap : Colormap;
+        return 1;
+    case 2:
+        source->convert = Direct<XslPixel16>;
+        break;
+    case 3:
+        source->convert = Direct<XslPixel24>;
+        break;
+    case 4:
+        source->convert = Direct<XslPixel32>;
+        break;
+    default:
+        xslerrno = XSE_PROCESS_KIND;
+        return 0;
+    }
+    source->components = 3;
+    XslInitDirectReader(&source->channels, image);
+    return 1;
+}
+
+// Every library call of a write.
+int encode(FILE* stream, const RowSource* source, unsigned char* row)
+{
+    jpeg_compress_struct cinfo;
+    ErrorManager err;
+    jpeg_progress_mgr progress;
+    const XSImage* image = source->image;
+
+    setUp(reinterpret_cast<j_common_ptr>(&cinfo), &err, &progress);
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return 0;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, stream);
+    cinfo.image_width = static_cast<JDIMENSION>(image->width);
+    cinfo.image_height = static_cast<JDIMENSION>(image->height);
+    cinfo.input_components = source->components;
+    cinfo.in_color_space = source->components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.progress = &progress;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, baseline);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
+    cinfo.dct_method = static_cast<J_DCT_METHOD>(dct_algorithm);
+    // An unknown resolution is stored as an unknown density, not as 0 dots per inch.
+    cinfo.density_unit = image->resolution ? 1 : 0;
+    cinfo.X_density = image->resolution ? image->resolution : 1;
+    cinfo.Y_density = cinfo.X_density;
+    cinfo.smoothing_factor = smooth;
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        source->convert(*source, cinfo.next_scanline, row);
+        JSAMPROW rows[1] = {row};
+        if (jpeg_write_scanlines(&cinfo, rows, 1) != 1) {
+            jpeg_destroy_compress(&cinfo);
+            return 0;
+        }
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return 1;
+}
+
+} // namespace
+
+XSImage* XSReadJpeg(FILE* stream)
+{
+    Density density{};
+    XSImage* image = decode(stream, &density);
+    if (image)
+        applyDensity(image, density);
+    return image;
+}
+
+int XSWriteJpeg(FILE* stream, XSImage* image)
+{
+    if (image->width <= 0 || image->height <= 0 || !image->data) {
+        xslerrno = XSE_KIND;
+        return 0;
+    }
+    RowSource source;
+    if (!chooseConverter(&source, image))
+        return 0;
+    std::unique_ptr<unsigned char, decltype(&free)> row(
+        static_cast<unsigned char*>(malloc(size_t(image->width) * size_t(source.components))), &free);
+    if (!row) {
+        xslerrno = XSE_NO_MEMORY;
+        return 0;
+    }
+    return encode(stream, &source, row.get());
+}
+
+int XSInfoJPEG()
+{
+    return 0;
+}
+
+int XSJpegQualitySet(int q)
+{
+    quality = q <= 0 ? 1 : q > 100 ? 100 : q;
+    return 1;
+}
+
+int XSJpegCompressOption(int progressive_mode, int force_baseline, int dct)
+{
+    if ((progressive_mode != 0 && progressive_mode != 1) || (force_baseline != 0 && force_baseline != 1)
+        || dct < 0 || dct > 2)
+        return 0;
+    progressive = progressive_mode;
+    baseline = force_baseline;
+    dct_algorithm = dct;
+    return 1;
+}
