@@ -1,10 +1,13 @@
 // The read stage's correction chain: its order, its defaults and the bitmap exception.
 #include "corrections.h"
+#include "job.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 namespace {
 
@@ -32,23 +35,6 @@ Settings Defaults()
 }
 
 }  // namespace
-
-TEST(CorrectionChain, RunsInOrderAndReturnsToGray)
-{
-    Settings s = Defaults();
-    s.bright = 20;
-    s.gamma_red = s.gamma_green = s.gamma_blue = 2.0;
-    s.balance_red = -50;
-    s.contrast = 50;
-    Picture p{OneColour(100, 100, 100)};
-    ASSERT_EQ(correct_picture(&s, p.image), 1);
-    // Brightness 1.2: 100 -> 119 in every channel; gamma 2: 255 sqrt(119/255) = 174.2 -> 174;
-    // red balance 50%: 87; contrast 1.5: red 130.5 -> 130, green and blue 261 -> 255;
-    // back to gray as it came: (77 x 130 + 179 x 255) >> 8 = 217.
-    ASSERT_EQ(p.image->planes, 1);
-    ASSERT_EQ(p.image->ncolors, 256);
-    EXPECT_EQ(p.image->data[0], 217);
-}
 
 TEST(CorrectionChain, DefaultGammaAlwaysAppliesAndColourStaysRgb)
 {
@@ -88,4 +74,38 @@ TEST(CorrectionChain, AFailedStepFails)
     Picture p{OneColour(10, 100, 200)};
     p.image->planes = 2;  // no step can work on this
     EXPECT_EQ(correct_picture(&s, p.image), 0);
+}
+
+TEST(CorrectionChain, ReadStageRunsItInOrderAndPassesBitmaps)
+{
+    TempDir dir;
+    write_file(dir.file("gray.pgm"), std::string("P5 2 1 255\n") + char(100) + char(0));
+    write_file(dir.file("dots.pbm"), std::string("P4 9 1\n") + char(0xC3) + char(0x80));
+    Settings s = Defaults();
+    s.bright = 20;
+    s.gamma_red = s.gamma_green = s.gamma_blue = 2.0;
+    s.balance_red = -50;
+    s.contrast = 50;
+
+    s.input = std::fopen(dir.file("gray.pgm").c_str(), "rb");
+    ASSERT_NE(s.input, nullptr);
+    Picture gray{read_data(&s)};
+    std::fclose(s.input);
+    ASSERT_NE(gray.image, nullptr);
+    ASSERT_EQ(gray.image->planes, 1);
+    // Brightness 1.2: 100 -> 119 in every channel; gamma 2: 255 sqrt(119/255) = 174.2 -> 174;
+    // red balance 50%: 87; contrast 1.5: red 130.5 -> 130, green and blue 261 -> 255;
+    // back to gray as it came: (77 x 130 + 179 x 255) >> 8 = 217. Any other order differs.
+    EXPECT_EQ(gray.image->data[0], 217);
+    EXPECT_EQ(gray.image->data[1], 0);
+
+    s.mono = 1;
+    s.input = std::fopen(dir.file("dots.pbm").c_str(), "rb");
+    ASSERT_NE(s.input, nullptr);
+    Picture dots{read_data(&s)};
+    std::fclose(s.input);
+    ASSERT_NE(dots.image, nullptr);
+    EXPECT_EQ(dots.image->type, 0);
+    EXPECT_EQ(dots.image->data[0], 0xC3);
+    EXPECT_EQ(dots.image->data[1], 0x80);
 }
