@@ -34,6 +34,16 @@ Settings Defaults()
     return s;
 }
 
+// The read stage on a named file.
+XSImage* ReadFile(Settings s, const std::string& path)
+{
+    s.input = std::fopen(path.c_str(), "rb");
+    if (s.input == nullptr) return nullptr;
+    XSImage* picture = read_data(&s);
+    std::fclose(s.input);
+    return picture;
+}
+
 }  // namespace
 
 TEST(CorrectionChain, DefaultGammaAlwaysAppliesAndColourStaysRgb)
@@ -87,10 +97,7 @@ TEST(CorrectionChain, ReadStageRunsItInOrderAndPassesBitmaps)
     s.balance_red = -50;
     s.contrast = 50;
 
-    s.input = std::fopen(dir.file("gray.pgm").c_str(), "rb");
-    ASSERT_NE(s.input, nullptr);
-    Picture gray{read_data(&s)};
-    std::fclose(s.input);
+    Picture gray{ReadFile(s, dir.file("gray.pgm"))};
     ASSERT_NE(gray.image, nullptr);
     ASSERT_EQ(gray.image->planes, 1);
     // Brightness 1.2: 100 -> 119 in every channel; gamma 2: 255 sqrt(119/255) = 174.2 -> 174;
@@ -100,10 +107,7 @@ TEST(CorrectionChain, ReadStageRunsItInOrderAndPassesBitmaps)
     EXPECT_EQ(gray.image->data[1], 0);
 
     s.mono = 1;
-    s.input = std::fopen(dir.file("dots.pbm").c_str(), "rb");
-    ASSERT_NE(s.input, nullptr);
-    Picture dots{read_data(&s)};
-    std::fclose(s.input);
+    Picture dots{ReadFile(s, dir.file("dots.pbm"))};
     ASSERT_NE(dots.image, nullptr);
     EXPECT_EQ(dots.image->type, 0);
     EXPECT_EQ(dots.image->data[0], 0xC3);
