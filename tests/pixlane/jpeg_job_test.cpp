@@ -17,10 +17,10 @@ std::string text(const std::vector<unsigned char>& bytes)
 
 // Prints the JPEG from a file and from standard input, and the samples libjpeg
 // decodes from it as a PGM or PPM; all three streams must agree.
-void expectPrintsLikeNetpbm(const JpegSpec& spec)
+void expectPrintsLikeThePnm(const JpegRecipe& recipe)
 {
     TempDir dir;
-    const auto jpeg = makeJpeg(spec);
+    const auto jpeg = makeJpeg(recipe);
     int width, height, components;
     const auto samples = decodeJpeg(jpeg, &width, &height, &components);
     write_file(dir.file("picture.jpg"), text(jpeg));
@@ -42,28 +42,28 @@ void expectPrintsLikeNetpbm(const JpegSpec& spec)
 
 TEST(JpegJob, GrayJpegPrintsLikeTheSamePgm)
 {
-    JpegSpec spec;
-    spec.width = 30;
-    spec.height = 12;
-    spec.components = 1;
-    spec.input_space = JCS_GRAYSCALE;
-    spec.quality = 90;
-    expectPrintsLikeNetpbm(spec);
+    JpegRecipe recipe;
+    recipe.width = 30;
+    recipe.height = 12;
+    recipe.components = 1;
+    recipe.input_space = JCS_GRAYSCALE;
+    recipe.quality = 90;
+    expectPrintsLikeThePnm(recipe);
 }
 
 TEST(JpegJob, ColourJpegPrintsLikeTheSamePpm)
 {
-    JpegSpec spec;
-    spec.width = 25;
-    spec.height = 17;
-    spec.quality = 90;
-    expectPrintsLikeNetpbm(spec);
+    JpegRecipe recipe;
+    recipe.width = 25;
+    recipe.height = 17;
+    recipe.quality = 90;
+    expectPrintsLikeThePnm(recipe);
 }
 
 TEST(JpegJob, DamagedJpegFailsWithoutOutput)
 {
-    JpegSpec spec;
-    auto jpeg = makeJpeg(spec);
+    JpegRecipe recipe;
+    auto jpeg = makeJpeg(recipe);
     jpeg.resize(30);   // inside the quantisation tables
     ProgramResult r = run_program(PIXLANE_BIN, {}, text(jpeg));
     EXPECT_NE(r.status, 0);

@@ -9,7 +9,7 @@
 
 #include <jpeglib.h>
 
-struct JpegSpec {
+struct JpegRecipe {
     int width = 16;
     int height = 16;
     int components = 3;
@@ -25,7 +25,7 @@ struct JpegSpec {
     std::function<int(int x, int y, int c)> sample = [](int x, int y, int c) { return (x * 16 + y * 4 + c * 50) & 0xFF; };
 };
 
-inline std::vector<unsigned char> makeJpeg(const JpegSpec& spec)
+inline std::vector<unsigned char> makeJpeg(const JpegRecipe& recipe)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
@@ -34,26 +34,26 @@ inline std::vector<unsigned char> makeJpeg(const JpegSpec& spec)
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = spec.width;
-    cinfo.image_height = spec.height;
-    cinfo.input_components = spec.components;
-    cinfo.in_color_space = spec.input_space;
+    cinfo.image_width = recipe.width;
+    cinfo.image_height = recipe.height;
+    cinfo.input_components = recipe.components;
+    cinfo.in_color_space = recipe.input_space;
     jpeg_set_defaults(&cinfo);
-    if (spec.file_space != JCS_UNKNOWN || spec.input_space == JCS_UNKNOWN)
-        jpeg_set_colorspace(&cinfo, spec.file_space);
-    jpeg_set_quality(&cinfo, spec.quality, TRUE);
-    if (spec.progressive)
+    if (recipe.file_space != JCS_UNKNOWN || recipe.input_space == JCS_UNKNOWN)
+        jpeg_set_colorspace(&cinfo, recipe.file_space);
+    jpeg_set_quality(&cinfo, recipe.quality, TRUE);
+    if (recipe.progressive)
         jpeg_simple_progression(&cinfo);
-    cinfo.write_JFIF_header = spec.jfif;
-    cinfo.density_unit = static_cast<UINT8>(spec.density_unit);
-    cinfo.X_density = static_cast<UINT16>(spec.x_density);
-    cinfo.Y_density = static_cast<UINT16>(spec.y_density);
+    cinfo.write_JFIF_header = recipe.jfif;
+    cinfo.density_unit = static_cast<UINT8>(recipe.density_unit);
+    cinfo.X_density = static_cast<UINT16>(recipe.x_density);
+    cinfo.Y_density = static_cast<UINT16>(recipe.y_density);
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(size_t(spec.width) * spec.components);
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x)
-            for (int c = 0; c < spec.components; ++c)
-                row[size_t(x) * spec.components + c] = static_cast<unsigned char>(spec.sample(x, y, c));
+    std::vector<unsigned char> row(size_t(recipe.width) * recipe.components);
+    for (int y = 0; y < recipe.height; ++y) {
+        for (int x = 0; x < recipe.width; ++x)
+            for (int c = 0; c < recipe.components; ++c)
+                row[size_t(x) * recipe.components + c] = static_cast<unsigned char>(recipe.sample(x, y, c));
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
     }

@@ -19,16 +19,16 @@ Image readQuietly(const std::vector<unsigned char>& bytes)
     return image;
 }
 
-JpegSpec picture(bool progressive, int components)
+JpegRecipe picture(bool progressive, int components)
 {
-    JpegSpec spec;
-    spec.width = 48;
-    spec.height = 40;
-    spec.components = components;
-    spec.input_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    spec.quality = 80;
-    spec.progressive = progressive;
-    return spec;
+    JpegRecipe recipe;
+    recipe.width = 48;
+    recipe.height = 40;
+    recipe.components = components;
+    recipe.input_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    recipe.quality = 80;
+    recipe.progressive = progressive;
+    return recipe;
 }
 
 // Offset of the first marker FF code at or after from, or npos.

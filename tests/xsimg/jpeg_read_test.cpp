@@ -17,8 +17,8 @@ Image readBytes(const std::vector<unsigned char>& bytes)
     return Image(XSReadJpeg(file.get()));
 }
 
-// Largest difference between the image's samples and the spec's.
-int worstError(const XSImage* image, const JpegSpec& spec)
+// Largest difference between the image's samples and the recipe's.
+int worstError(const XSImage* image, const JpegRecipe& recipe)
 {
     const int components = image->bytes_per_pixel;
     int worst = 0;
@@ -26,20 +26,20 @@ int worstError(const XSImage* image, const JpegSpec& spec)
         for (int x = 0; x < image->width; ++x)
             for (int c = 0; c < components; ++c) {
                 int got = image->data[(long(y) * image->width + x) * components + c];
-                worst = std::max(worst, std::abs(got - spec.sample(x, y, c)));
+                worst = std::max(worst, std::abs(got - recipe.sample(x, y, c)));
             }
     return worst;
 }
 
 TEST(ReadJpeg, GrayBecomesIdentityColormapImage)
 {
-    JpegSpec spec;
-    spec.width = 37;   // not a multiple of the block size
-    spec.height = 21;
-    spec.components = 1;
-    spec.input_space = JCS_GRAYSCALE;
-    spec.sample = [](int x, int y, int) { return (x * 7 + y * 3) & 0xFF; };
-    Image image = readBytes(makeJpeg(spec));
+    JpegRecipe recipe;
+    recipe.width = 37;   // not a multiple of the block size
+    recipe.height = 21;
+    recipe.components = 1;
+    recipe.input_space = JCS_GRAYSCALE;
+    recipe.sample = [](int x, int y, int) { return (x * 7 + y * 3) & 0xFF; };
+    Image image = readBytes(makeJpeg(recipe));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->type, 1);
     EXPECT_EQ(image->width, 37);
@@ -54,12 +54,12 @@ TEST(ReadJpeg, GrayBecomesIdentityColormapImage)
         const XSColor& e = image->colormap[i];
         ASSERT_TRUE(e.index == i && e.red == i && e.green == i && e.blue == i) << i;
     }
-    EXPECT_LE(worstError(image.get(), spec), 1);
+    EXPECT_LE(worstError(image.get(), recipe), 1);
 }
 
 TEST(ReadJpeg, ColourBecomes24BitDirectColour)
 {
-    JpegSpec flat;
+    JpegRecipe flat;
     flat.sample = [](int, int, int c) { return c == 0 ? 200 : c == 1 ? 40 : 90; };
     Image image = readBytes(makeJpeg(flat));
     ASSERT_TRUE(image);
@@ -73,7 +73,7 @@ TEST(ReadJpeg, ColourBecomes24BitDirectColour)
     EXPECT_LE(worstError(image.get(), flat), 2);
 
     // A smooth picture keeps its geometry: rows top-down, R, G, B in order.
-    JpegSpec smooth;
+    JpegRecipe smooth;
     smooth.width = 40;
     smooth.height = 24;
     smooth.quality = 95;
@@ -82,7 +82,7 @@ TEST(ReadJpeg, ColourBecomes24BitDirectColour)
     ASSERT_TRUE(picture);
     EXPECT_LE(worstError(picture.get(), smooth), 12);
 
-    JpegSpec adobe = smooth;
+    JpegRecipe adobe = smooth;
     adobe.file_space = JCS_RGB;
     adobe.jfif = false;
     Image rgb = readBytes(makeJpeg(adobe));
@@ -90,7 +90,7 @@ TEST(ReadJpeg, ColourBecomes24BitDirectColour)
     EXPECT_EQ(rgb->bytes_per_pixel, 3);
     EXPECT_LE(worstError(rgb.get(), adobe), 12);
 
-    JpegSpec progressive = smooth;
+    JpegRecipe progressive = smooth;
     progressive.progressive = true;
     Image layered = readBytes(makeJpeg(progressive));
     ASSERT_TRUE(layered);
@@ -99,18 +99,18 @@ TEST(ReadJpeg, ColourBecomes24BitDirectColour)
 
 TEST(ReadJpeg, RefusesOtherComponentCountsQuietly)
 {
-    JpegSpec cmyk;
+    JpegRecipe cmyk;
     cmyk.components = 4;
     cmyk.input_space = JCS_CMYK;
-    JpegSpec ycck = cmyk;
+    JpegRecipe ycck = cmyk;
     ycck.file_space = JCS_YCCK;
-    JpegSpec two;
+    JpegRecipe two;
     two.components = 2;
     two.input_space = JCS_UNKNOWN;
-    for (const JpegSpec& spec : {cmyk, ycck, two}) {
+    for (const JpegRecipe& recipe : {cmyk, ycck, two}) {
         xslerrno = 0;
         testing::internal::CaptureStderr();
-        EXPECT_FALSE(readBytes(makeJpeg(spec))) << spec.components;
+        EXPECT_FALSE(readBytes(makeJpeg(recipe))) << recipe.components;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         EXPECT_EQ(xslerrno, 0);
     }
@@ -118,9 +118,9 @@ TEST(ReadJpeg, RefusesOtherComponentCountsQuietly)
 
 TEST(ReadJpeg, DispatchRecognisesJpegFromTheStreamPosition)
 {
-    JpegSpec spec;
+    JpegRecipe recipe;
     std::vector<unsigned char> bytes(5, 'x');
-    auto jpeg = makeJpeg(spec);
+    auto jpeg = makeJpeg(recipe);
     bytes.insert(bytes.end(), jpeg.begin(), jpeg.end());
     File file = streamOf(bytes);
     fseek(file.get(), 5, SEEK_SET);
@@ -157,14 +157,14 @@ TEST(ReadJpeg, JfifDensityGivesResolutionAndSquarePixels)
         {1, 65535, 1, 65535, 64, 40}, // 167 million pixels: beyond the size limit
     };
     for (const DensityCase& c : cases) {
-        JpegSpec spec;
-        spec.width = 64;
-        spec.height = 40;
-        spec.density_unit = c.unit;
-        spec.x_density = c.x;
-        spec.y_density = c.y;
+        JpegRecipe recipe;
+        recipe.width = 64;
+        recipe.height = 40;
+        recipe.density_unit = c.unit;
+        recipe.x_density = c.x;
+        recipe.y_density = c.y;
         xslerrno = 0;
-        Image image = readBytes(makeJpeg(spec));
+        Image image = readBytes(makeJpeg(recipe));
         ASSERT_TRUE(image) << c.unit << " " << c.x << " " << c.y;
         EXPECT_EQ(image->resolution, c.resolution) << c.unit << " " << c.x << " " << c.y;
         EXPECT_EQ(image->width, c.width) << c.unit << " " << c.x << " " << c.y;
@@ -174,7 +174,7 @@ TEST(ReadJpeg, JfifDensityGivesResolutionAndSquarePixels)
     }
 
     // Without a JFIF marker there is no density.
-    JpegSpec bare;
+    JpegRecipe bare;
     bare.jfif = false;
     bare.density_unit = 1;
     bare.x_density = 300;
@@ -187,16 +187,16 @@ TEST(ReadJpeg, JfifDensityGivesResolutionAndSquarePixels)
 
 TEST(ReadJpeg, UnequalDensityStretchesTheRows)
 {
-    JpegSpec spec;
-    spec.width = 8;
-    spec.height = 8;
-    spec.components = 1;
-    spec.input_space = JCS_GRAYSCALE;
-    spec.density_unit = 1;
-    spec.x_density = 200;
-    spec.y_density = 100;
-    spec.sample = [](int, int y, int) { return y < 4 ? 0 : 255; };
-    Image image = readBytes(makeJpeg(spec));
+    JpegRecipe recipe;
+    recipe.width = 8;
+    recipe.height = 8;
+    recipe.components = 1;
+    recipe.input_space = JCS_GRAYSCALE;
+    recipe.density_unit = 1;
+    recipe.x_density = 200;
+    recipe.y_density = 100;
+    recipe.sample = [](int, int y, int) { return y < 4 ? 0 : 255; };
+    Image image = readBytes(makeJpeg(recipe));
     ASSERT_TRUE(image);
     ASSERT_EQ(image->height, 16);
     EXPECT_EQ(image->ncolors, 256);
