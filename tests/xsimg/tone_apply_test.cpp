@@ -64,6 +64,31 @@ TEST(ChannelTables, FullGrayColormapIsSortedAndLeftAsTheRamp)
     for (int i = 0; i < 256; ++i) ASSERT_EQ(image->colormap[i].blue, i);
 }
 
+TEST(ChannelTables, UnityCorrectionsTouchNoKind)
+{
+    // Unity returns before any table is run: a gray colormap keeps its map and
+    // pixel indices (no normalisation), direct pixels keep their stray bits and
+    // lose no level in the scaling round trip. Non-positive gammas count as 1.0.
+    const std::vector<XSColor> grays = {Entry(0, 200, 200, 200), Entry(1, 100, 100, 100)};
+    const uint32_t stray = 0xABCD0000u | 16u << 11 | 32u << 5 | 8u;
+    const std::vector<std::function<int(XSImage*)>> unity = {
+        [](XSImage* im) { return XSLGamma(im, 1.0, 0.0, -2.0); },
+        [](XSImage* im) { return XSLValance(im, 100, 100, 100); },
+        [](XSImage* im) { return XSLContrast(im, 100.0f); },
+    };
+    for (size_t i = 0; i < unity.size(); ++i) {
+        Image gray = IndexedRow({1, 0}, grays);
+        ASSERT_EQ(unity[i](gray.get()), 1) << i;
+        EXPECT_EQ(Plane(gray->data, 2), (Bytes{1, 0})) << i;
+        EXPECT_EQ(gray->ncolors, 2) << i;
+        EXPECT_EQ(gray->colormap[1].red, 100) << i;
+
+        Image direct = DirectRow(4, 0xF800, 0x07E0, 0x001F, {stray});
+        ASSERT_EQ(unity[i](direct.get()), 1) << i;
+        EXPECT_EQ(DirectAt(direct.get(), 0), stray) << i;
+    }
+}
+
 TEST(ChannelTables, ColourColormapChangesEntriesOnly)
 {
     Image image = IndexedRow({1, 0, 1}, {Entry(0, 255, 128, 0), Entry(1, 64, 64, 200)});
