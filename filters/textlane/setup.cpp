@@ -37,10 +37,14 @@ int initialize(TextSettings* s)
     float width;
     float height;
     int code = getpapersize(s, &width, &height);
+    // The orientation is any number the command line gave: the sums wrap
+    // as 32-bit arithmetic does instead of overflowing.
+    int64_t orientation = s->orientation;
     if (code < 0)
-        std::fprintf(out, "\033[%d;%d;%dp", 80 * s->orientation, units(width), units(height));
+        std::fprintf(out, "\033[%d;%d;%dp", static_cast<int32_t>(80 * orientation), units(width),
+                     units(height));
     else
-        std::fprintf(out, "\033[%dp", code + s->orientation);
+        std::fprintf(out, "\033[%dp", static_cast<int32_t>(code + orientation));
 
     if (s->form_orientation != 0)
         std::fputs("\033[4 S\033[?29h", out);
