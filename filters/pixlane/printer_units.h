@@ -1,11 +1,13 @@
-// Whole numbers for printer commands.
+// Whole numbers from doubles: the numbers of printer commands and the
+// truncated numbers of the command line.
 #pragma once
 
 #include <climits>
 #include <cmath>
 
-// Truncates toward zero; values beyond the range of int (absurd margins or
-// scales from the command line) are held at its ends instead of overflowing.
+// Truncates toward zero; values beyond the range of int (absurd margins,
+// scales or option numbers) and NaN are held at its ends (NaN at 0) instead
+// of overflowing.
 inline int to_units(double value)
 {
     if (std::isnan(value))

@@ -101,6 +101,15 @@ TEST(PrintJob, PageThatCannotBeHeldFailsAfterTheReset)
     EXPECT_EQ(r.out, default_setup + "\x1b<");
 }
 
+TEST(PrintJob, FullOutputDeviceEndsWithItsError)
+{
+    TempDir dir;
+    write_file(dir.file("black.pgm"), pgm(100, 50, 0));
+    ProgramResult r = run_program(PIXLANE_BIN, {"-in", dir.file("black.pgm"), "-out", "/dev/full"});
+    EXPECT_EQ(r.status, ENOSPC);
+    EXPECT_EQ(r.err, std::string("pixlane: ") + strerror(ENOSPC) + "\n");
+}
+
 TEST(PrintJob, BitmapAndSamplePictures)
 {
     TempDir dir;
