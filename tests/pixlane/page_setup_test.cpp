@@ -65,6 +65,20 @@ TEST(PageSetup, LandscapeTurnsPictureAndMargins)
     EXPECT_EQ(picture->data[0], 30);
     EXPECT_EQ(picture->data[1], 0);
     EXPECT_EQ(picture->data[5], 20);
+
+    // The margin that turns from top to left passes through single precision:
+    // 5.08 mm is 144 units exactly, but 5.08f is a little less.
+    PageJob portrait;
+    portrait.settings.margin_left = 5.08;
+    Image flat = uniform_picture(2, 2, 0);
+    ASSERT_EQ(initialize(&portrait.settings, flat.get()), 1);
+    EXPECT_EQ(frame_moves(portrait.out.text())[1], "ESC[144a");
+    PageJob turned;
+    turned.settings.orientation = 1;
+    turned.settings.margin_top = 5.08;
+    Image upright = uniform_picture(2, 2, 0);
+    ASSERT_EQ(initialize(&turned.settings, upright.get()), 1);
+    EXPECT_EQ(frame_moves(turned.out.text())[1], "ESC[143a");
 }
 
 TEST(PageSetup, LandscapePlacementFollowsThePicture)
