@@ -1,13 +1,11 @@
-// Whole numbers from doubles: the numbers of printer commands and the
-// truncated numbers of the command line.
+// Whole numbers for printer commands and numeric options, shared by both filters.
 #pragma once
 
 #include <climits>
 #include <cmath>
 
-// Truncates toward zero; values beyond the range of int (absurd margins,
-// scales or option numbers) and NaN are held at its ends (NaN at 0) instead
-// of overflowing.
+// Truncates toward zero; values beyond the range of int (absurd numbers from
+// the command line) are held at its ends instead of overflowing, NaN reads as 0.
 inline int to_units(double value)
 {
     if (std::isnan(value))
