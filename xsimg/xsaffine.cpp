@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "xsdirect.h"
+#include "xsgamma.h"
 #include "xsmatrix.h"
 
 namespace {
@@ -317,12 +318,6 @@ int hasPlanes(const XSImage* image)
     return image->type == 0 || image->planes != 3 || (image->data_g && image->data_b);
 }
 
-// A gray colormap is brought to gray levels first, so that interpolation mixes levels.
-int normaliseGray(XSImage* image)
-{
-    return image->ncolors == 256 ? XSLSortColormap(image) : XSLBuildGraymap(image);
-}
-
 int transform(XSImage* image, const Frame& f, XSColor background)
 {
     if (image->type == 0)
@@ -337,8 +332,9 @@ int transform(XSImage* image, const Frame& f, XSColor background)
     case 1:
         if (image->ncolors == 0)
             return Gray(image, f, background);
+        // A gray colormap is brought to gray levels first, so that interpolation mixes levels.
         if (XSLCheckGraymap(image))
-            return normaliseGray(image) && Gray(image, f, background);
+            return XslNormaliseGray(image) && Gray(image, f, background);
         return ColorMap(image, f, background);
     case 2:
         return Direct16(image, f, background);

@@ -11,21 +11,6 @@ void Gray(XSImage* image, const unsigned char* r)
     XslMapBytes(image->data, size_t(image->width) * size_t(image->height), r);
 }
 
-// Makes every pixel of a gray colormap image hold its gray level, so that
-// the red table can be run over the pixels themselves.
-int NormaliseGray(XSImage* image)
-{
-    if (image->ncolors != 256) return XSLBuildGraymap(image);
-    if (!XSLSortColormap(image)) return 0;
-    // The pixels now hold levels, which only the identity ramp describes; the
-    // sorted map equals it unless the 256 entries repeated a level.
-    for (int i = 0; i < 256; ++i) {
-        const uint16_t level = uint16_t(i);
-        image->colormap[i] = {level, level, level, level};
-    }
-    return 1;
-}
-
 // Direct colour: each field scaled to 8 bits, through its table, and back.
 int Direct(XSImage* image, const unsigned char* r, const unsigned char* g, const unsigned char* b)
 {
@@ -44,6 +29,19 @@ int Direct(XSImage* image, const unsigned char* r, const unsigned char* g, const
 
 }  // namespace
 
+int XslNormaliseGray(XSImage* image)
+{
+    if (image->ncolors != 256) return XSLBuildGraymap(image);
+    if (!XSLSortColormap(image)) return 0;
+    // The pixels now hold levels, which only the identity ramp describes; the
+    // sorted map equals it unless the 256 entries repeated a level.
+    for (int i = 0; i < 256; ++i) {
+        const uint16_t level = uint16_t(i);
+        image->colormap[i] = {level, level, level, level};
+    }
+    return 1;
+}
+
 int XslApplyChannelTables(XSImage* image, const unsigned char* table_red,
                           const unsigned char* table_green, const unsigned char* table_blue)
 {
@@ -57,7 +55,7 @@ int XslApplyChannelTables(XSImage* image, const unsigned char* table_red,
     case XSL_KIND_COLORMAP:
         if (image->colormap == nullptr || !XSLCheckGraymap(image))
             return XslMapColormap(image, table_red, table_green, table_blue);
-        if (!NormaliseGray(image)) return 0;
+        if (!XslNormaliseGray(image)) return 0;
         Gray(image, table_red);
         return 1;
     case XSL_KIND_DIRECT:

@@ -6,6 +6,11 @@
 
 #include <cstdint>
 
+// Makes every pixel of a gray colormap image hold its gray level and gives it
+// the identity gray ramp (a 256-entry colormap is sorted first, as the levels
+// are taken from it). Result 1, or 0 with xslerrno.
+int XslNormaliseGray(XSImage* image);
+
 // Runs three channel tables over any pixel kind but a bitmap: RGB planes
 // plane by plane, gray images (8-bit without colormap, or a gray colormap
 // normalised first) through the red table, other colormaps entry by entry,

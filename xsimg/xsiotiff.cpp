@@ -319,6 +319,9 @@ void convert_row(const PageLayout& page, const unsigned char* scan, unsigned cha
             } else {
                 for (long i = 0; i < page.row_bytes; ++i)
                     row[i] = static_cast<unsigned char>(~scan[i]);
+                // Bits beyond the last pixel stay clear, as in every bitmap.
+                if (w % 8 != 0)
+                    row[page.row_bytes - 1] &= static_cast<unsigned char>(0xFF00 >> (w % 8));
             }
         } else if (page.bits == 2) {
             for (long x = 0; x < w; ++x)
@@ -708,8 +711,8 @@ int XSWriteTiff(FILE* stream, XSImage* image, const char* name)
     if (!write_image(tif.get(), source))
         return 0;
     TIFFClose(tif.release());
-    std::fflush(stream);
-    if (library_failed) {
+    // The last directory link may still sit in the stream's buffer.
+    if (std::fflush(stream) != 0 || library_failed) {
         xslerrno = XSE_DATA_WRITE;
         return 0;
     }

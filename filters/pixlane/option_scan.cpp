@@ -1,11 +1,11 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "printer_units.h"
 #include "settings.h"
 #include "tevrak.h"
 
@@ -50,14 +50,7 @@ const option_entry opl[] = {
 // range (and NaN) are held at the range ends rather than left undefined.
 int32_t truncated(const char* text)
 {
-    double v = std::atof(text);
-    if (std::isnan(v))
-        return 0;
-    if (v >= 2147483647.0)
-        return INT32_MAX;
-    if (v <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(v);
+    return to_units(std::atof(text));
 }
 
 // atoi plus one, for the options whose stored value is shifted past -1.

@@ -1,8 +1,8 @@
 #include "text_settings.h"
 
+#include "printer_units.h"
 #include "tevrak.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -35,7 +35,7 @@ const option_entry opl[] = {
 
 int32_t truncated(const char* text)
 {
-    return truncate_to_int(std::atof(text));
+    return to_units(std::atof(text));
 }
 
 FILE* open_or_exit(const char* name, const char* mode)
@@ -73,17 +73,6 @@ const char* const Usage[] = {
     "  -help                     : this message",
     nullptr,
 };
-
-int32_t truncate_to_int(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483647.0)
-        return INT32_MAX;
-    if (value <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
 
 void set_default(TextSettings* settings)
 {

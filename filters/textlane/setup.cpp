@@ -1,6 +1,7 @@
 #include "page.h"
 
 #include "paper.h"
+#include "printer_units.h"
 
 namespace {
 
@@ -9,7 +10,7 @@ constexpr double MM_PER_INCH = 25.4;
 // Printer positions are single-precision products truncated toward zero.
 int32_t units(float inches)
 {
-    return truncate_to_int(inches * 720.0f);
+    return to_units(inches * 720.0f);
 }
 
 }  // namespace
@@ -37,10 +38,14 @@ int initialize(TextSettings* s)
     float width;
     float height;
     int code = getpapersize(s, &width, &height);
+    // The orientation is any number the command line gave: the sums wrap
+    // as 32-bit arithmetic does instead of overflowing.
+    int64_t orientation = s->orientation;
     if (code < 0)
-        std::fprintf(out, "\033[%d;%d;%dp", 80 * s->orientation, units(width), units(height));
+        std::fprintf(out, "\033[%d;%d;%dp", static_cast<int32_t>(80 * orientation), units(width),
+                     units(height));
     else
-        std::fprintf(out, "\033[%dp", code + s->orientation);
+        std::fprintf(out, "\033[%dp", static_cast<int32_t>(code + orientation));
 
     if (s->form_orientation != 0)
         std::fputs("\033[4 S\033[?29h", out);
@@ -77,8 +82,8 @@ int initialize(TextSettings* s)
                out);
     std::fprintf(out, "\033[%dv", s->copies);
     std::fputs("\033[11l\033[0;0;0x\033[2 I", out);
-    std::fprintf(out, "\033[%d;%d G", truncate_to_int(s->line_space * 10),
-                 truncate_to_int(s->font_width * 5));
+    std::fprintf(out, "\033[%d;%d G", to_units(s->line_space * 10),
+                 to_units(s->font_width * 5));
 
     for (int n = 1; n <= 31; ++n)
         std::fprintf(out, "\033[%d`\033H", 8 * n);

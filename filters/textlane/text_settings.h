@@ -57,6 +57,3 @@ void apply_option(TextSettings* settings, int number, char* const* args);
 void option_scan(const char* program_name, int argc, char** argv, TextSettings* settings);
 void PutUsage(const char* program_name, const char* const* lines);
 extern const char* const Usage[];
-
-// atof truncated toward zero, held inside the int range (NaN reads as 0).
-int32_t truncate_to_int(double value);

@@ -114,6 +114,69 @@ TEST(ErrorDiffusion, NegativeSumsRoundTheirOwnWay)
     EXPECT_FALSE(halftone_page(error_gray, jarvis_under, 1.0, 1.0).black(0, 1));
 }
 
+namespace {
+
+// Error diffusion written out dot by dot over whole rows of int errors with
+// zero borders: weights[r][k] is the share of the line r + 1 above at column
+// x - border + k; the current line contributes its last `border` columns.
+std::vector<std::vector<bool>> diffuse_by_hand(const std::vector<std::vector<int>>& dark,
+                                               const std::vector<std::vector<int>>& weights,
+                                               const std::vector<int>& current, bool shift)
+{
+    int border = static_cast<int>(current.size());
+    size_t n = dark[0].size();
+    std::vector<std::vector<int>> errors(weights.size() + 1, std::vector<int>(n + 2 * border, 0));
+    std::vector<std::vector<bool>> black;
+    for (const auto& line : dark) {
+        std::rotate(errors.rbegin(), errors.rbegin() + 1, errors.rend());  // oldest becomes current
+        std::fill(errors[0].begin(), errors[0].end(), 0);
+        black.emplace_back();
+        for (size_t x = 0; x < n; ++x) {
+            int s = 0;
+            for (size_t r = 0; r < weights.size(); ++r)
+                for (size_t k = 0; k < weights[r].size(); ++k)
+                    s += weights[r][k] * errors[r + 1][x + k];
+            for (int k = 0; k < border; ++k)
+                s += current[k] * errors[0][x + k];
+            int c = std::clamp(line[x] + (shift ? s >> 4 : s / 48), 0, 255);
+            black.back().push_back(c > 127);
+            errors[0][x + border] = c > 127 ? c - 255 : c;
+        }
+    }
+    return black;
+}
+
+}  // namespace
+
+// Every weight sits at its own column: a mirrored or shifted kernel, or rows
+// rotated the wrong way, changes some dot of a random picture.
+TEST(ErrorDiffusion, WeightsAndRowsOnARandomPicture)
+{
+    srand(5);
+    std::vector<std::vector<int>> dark(13, std::vector<int>(29));
+    for (auto& line : dark)
+        for (int& d : line)
+            d = rand() & 255;
+    HandPicture pic = HandPicture::gray(29, 13, [&](int x, int y) { return 255 - dark[y][x]; });
+    struct Case {
+        halftoner method;
+        std::vector<std::vector<int>> weights;
+        std::vector<int> current;
+        bool shift;
+    };
+    const Case cases[] = {
+        {floyd_gray, {{1, 5, 3}}, {7}, true},
+        {error_gray, {{3, 5, 7, 5, 3}, {1, 3, 5, 3, 1}}, {5, 7}, false},
+    };
+    for (const Case& c : cases) {
+        auto expected = diffuse_by_hand(dark, c.weights, c.current, c.shift);
+        HalftonedPage page = halftone_page(c.method, pic, 1.0, 1.0);
+        for (long row = 0; row < 13; ++row)
+            for (long i = 0; i < 29; ++i)
+                ASSERT_EQ(page.black(row, i), expected[row][i]) << "row " << row << " dot " << i;
+    }
+}
+
 TEST(ErrorDiffusion, LineWithoutAFittingStartFails)
 {
     for (halftoner method : {floyd_gray, error_gray}) {

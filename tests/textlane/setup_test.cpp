@@ -48,6 +48,19 @@ TEST(Setup, TablePaperLandscapeAddsTheOrientationToTheCode)
     want.height = 5527;
     want.width = 8135;
     EXPECT_EQ(run_job(s, ""), setup_stream(want) + end_of_job);
+
+    // Any non-zero number turns the page; absurd ones wrap, never overflow.
+    s.orientation = INT32_MAX;
+    want.paper = "\033[-2147483635p";
+    EXPECT_EQ(run_job(s, ""), setup_stream(want) + end_of_job);
+    s.orientation = 100000000;
+    s.paper_mode = 1;
+    s.paper_width = 297;
+    s.paper_height = 210;
+    want.paper = "\033[-589934592;8418;5952p";
+    want.height = 7993;  // the turned sheet is A4 upright
+    want.width = 5669;
+    EXPECT_EQ(run_job(s, ""), setup_stream(want) + end_of_job);
 }
 
 TEST(Setup, PaperNamesAreLookedUpIgnoringCase)

@@ -198,6 +198,21 @@ TEST(Scale, GrayColormapIsBroughtToLevelsFirst)
     EXPECT_EQ(pixelsOf(image.get(), image->data), (std::vector<int>{200, 10}));
     ASSERT_EQ(image->ncolors, 256);
     EXPECT_EQ(image->colormap[77].red, 77);
+
+    // A full gray colormap that repeats levels (a two-colour palette padded with
+    // white): once pixels hold levels, every level must read back as itself.
+    Image full = colormapImage(2, 1, {0, 1}, {{200, 200, 200}, {10, 10, 10}});
+    full->colormap = static_cast<XSColor*>(realloc(full->colormap, 256 * sizeof(XSColor)));
+    for (int k = 2; k < 256; ++k)
+        full->colormap[k] = XSColor{uint16_t(k), 255, 255, 255};
+    full->ncolors = 256;
+    ASSERT_EQ(XSScale(full.get(), 1.5, 1.0), 1);
+    ASSERT_EQ(full->ncolors, 256);
+    for (int k = 0; k < full->width; ++k) {
+        const XSColor& entry = full->colormap[full->data[k]];
+        EXPECT_EQ(entry.red, full->data[k]) << k;
+    }
+    EXPECT_EQ(full->colormap[full->data[0]].red, 200);
 }
 
 // A quarter turn maps output (j, i) to source (i, H - j): column 0 of the result

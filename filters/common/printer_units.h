@@ -1,11 +1,11 @@
-// Whole numbers for printer commands.
+// Whole numbers for printer commands and numeric options, shared by both filters.
 #pragma once
 
 #include <climits>
 #include <cmath>
 
-// Truncates toward zero; values beyond the range of int (absurd margins or
-// scales from the command line) are held at its ends instead of overflowing.
+// Truncates toward zero; values beyond the range of int (absurd numbers from
+// the command line) are held at its ends instead of overflowing, NaN reads as 0.
 inline int to_units(double value)
 {
     if (std::isnan(value))
