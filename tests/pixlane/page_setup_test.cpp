@@ -114,6 +114,16 @@ TEST(PageSetup, LandscapePlacementFollowsThePicture)
     ASSERT_EQ(initialize(&origin.settings, third.get()), 1);
     EXPECT_EQ(origin.settings.x_origin, 4742);
     EXPECT_EQ(origin.settings.y_origin, 566);
+
+    // W - ow - t is worked out in double and rounded to single once: 210 mm
+    // less 0.15 inch less 83 mm is 4.85 inches, which lands just below as a
+    // single (two single steps would land just above, at 3492).
+    PageJob rounding;
+    rounding.settings.orientation = 1;
+    rounding.settings.y_origin = 83;
+    Image narrow = uniform_picture(100, 15, 0);
+    ASSERT_EQ(initialize(&rounding.settings, narrow.get()), 1);
+    EXPECT_EQ(rounding.settings.x_origin, 3491);
 }
 
 TEST(PageSetup, PlacementsInTheFrame)
