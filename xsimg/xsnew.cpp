@@ -169,14 +169,17 @@ int XSLCopyCmap(const XSImage* source, XSImage* target)
         xslerrno = XSE_NO_CMAP;
         return 0;
     }
+    // Copied before the old one goes, so that an image may copy its own colormap.
+    auto* copy = static_cast<XSColor*>(calloc(source->ncolors, sizeof(XSColor)));
+    if (copy)
+        memcpy(copy, source->colormap, source->ncolors * sizeof(XSColor));
     free(target->colormap);
-    target->colormap = static_cast<XSColor*>(calloc(source->ncolors, sizeof(XSColor)));
-    if (!target->colormap) {
+    target->colormap = copy;
+    if (!copy) {
         target->ncolors = 0;
         xslerrno = XSE_NO_MEMORY;
         return 0;
     }
-    memcpy(target->colormap, source->colormap, source->ncolors * sizeof(XSColor));
     target->ncolors = source->ncolors;
     return 1;
 }

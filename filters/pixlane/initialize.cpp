@@ -112,7 +112,7 @@ void compute_position(const Settings* s, float paper_width, float ow, float oh, 
         if (landscape) {
             const float t = static_cast<float>(*y);
             *y = *x;
-            *x = static_cast<float>(paper_width - ow - t);
+            *x = static_cast<float>(static_cast<double>(paper_width) - ow - t);  // rounded once, when stored
         }
         return;
     }

@@ -65,30 +65,44 @@ TEST(PageSetup, LandscapeTurnsPictureAndMargins)
     EXPECT_EQ(picture->data[0], 30);
     EXPECT_EQ(picture->data[1], 0);
     EXPECT_EQ(picture->data[5], 20);
+
+    // The margin that turns from top to left passes through single precision:
+    // 5.08 mm is 144 units exactly, but 5.08f is a little less.
+    PageJob portrait;
+    portrait.settings.margin_left = 5.08;
+    Image flat = uniform_picture(2, 2, 0);
+    ASSERT_EQ(initialize(&portrait.settings, flat.get()), 1);
+    EXPECT_EQ(frame_moves(portrait.out.text())[1], "ESC[144a");
+    PageJob turned;
+    turned.settings.orientation = 1;
+    turned.settings.margin_top = 5.08;
+    Image upright = uniform_picture(2, 2, 0);
+    ASSERT_EQ(initialize(&turned.settings, upright.get()), 1);
+    EXPECT_EQ(frame_moves(turned.out.text())[1], "ESC[143a");
 }
 
 TEST(PageSetup, LandscapePlacementFollowsThePicture)
 {
-    // Left upper as the user sees the turned page: the frame's upper-right
-    // corner of the portrait sheet. A 100 x 50 picture turns to 50 x 100 and
-    // is 360 units wide on the sheet.
-    PageJob left_upper;
-    left_upper.settings.orientation = 1;
-    left_upper.settings.layout = 1;
-    Image picture = uniform_picture(100, 50, 0);
-    ASSERT_EQ(initialize(&left_upper.settings, picture.get()), 1);
-    EXPECT_EQ(left_upper.settings.x_origin, 5451);
-    EXPECT_EQ(left_upper.settings.margin_right - 360, 5451);
-    EXPECT_EQ(left_upper.settings.y_origin, left_upper.settings.margin_top);
-
-    // Right lower as seen turned is the frame's lower-left corner of the sheet.
-    PageJob right_lower;
-    right_lower.settings.orientation = 1;
-    right_lower.settings.layout = 5;
-    Image other = uniform_picture(100, 50, 0);
-    ASSERT_EQ(initialize(&right_lower.settings, other.get()), 1);
-    EXPECT_EQ(right_lower.settings.x_origin, 141);
-    EXPECT_EQ(right_lower.settings.y_origin, 7557);   // 720 units above the frame's bottom
+    // A 100 x 50 picture turns to 50 x 100: 360 units wide, 720 high on the
+    // sheet. Placements as the user sees the turned page land where the
+    // clockwise turn takes them: left upper on the frame's upper-right corner
+    // of the portrait sheet, right upper lower right, left lower upper left.
+    const struct { int layout; double x, y; } cases[] = {
+        {1, 5451, 141},    // frame right 5811 less 360
+        {2, 5451, 7557},   // frame bottom 8277 less 720
+        {3, 2796, 3849},   // (7.874 - 0.5) / 2 and (11.299 - 1) / 2 inches into the frame
+        {4, 141, 141},
+        {5, 141, 7557},
+    };
+    for (const auto& c : cases) {
+        PageJob job;
+        job.settings.orientation = 1;
+        job.settings.layout = c.layout;
+        Image picture = uniform_picture(100, 50, 0);
+        ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
+        EXPECT_EQ(job.settings.x_origin, c.x) << c.layout;
+        EXPECT_EQ(job.settings.y_origin, c.y) << c.layout;
+    }
 
     // An origin given in mm on the turned page: x counts from the sheet's
     // right edge, without margins.
@@ -100,6 +114,16 @@ TEST(PageSetup, LandscapePlacementFollowsThePicture)
     ASSERT_EQ(initialize(&origin.settings, third.get()), 1);
     EXPECT_EQ(origin.settings.x_origin, 4742);
     EXPECT_EQ(origin.settings.y_origin, 566);
+
+    // W - ow - t is worked out in double and rounded to single once: 210 mm
+    // less 0.15 inch less 83 mm is 4.85 inches, which lands just below as a
+    // single (two single steps would land just above, at 3492).
+    PageJob rounding;
+    rounding.settings.orientation = 1;
+    rounding.settings.y_origin = 83;
+    Image narrow = uniform_picture(100, 15, 0);
+    ASSERT_EQ(initialize(&rounding.settings, narrow.get()), 1);
+    EXPECT_EQ(rounding.settings.x_origin, 3491);
 }
 
 TEST(PageSetup, PlacementsInTheFrame)
@@ -108,7 +132,7 @@ TEST(PageSetup, PlacementsInTheFrame)
     const struct { int layout; double x, y; } cases[] = {
         {1, 141, 141},
         {2, 5811 - 720, 141},
-        {3, 141 + (5669 - 720) / 2, 141 + (8135 - 720) / 2},
+        {3, 2616, 3849},   // (7.874 - 1) / 2 + 0.197 and (11.299 - 1) / 2 + 0.197 inches
         {4, 141, 8277 - 720},
         {5, 5811 - 720, 8277 - 720},
     };
@@ -117,8 +141,8 @@ TEST(PageSetup, PlacementsInTheFrame)
         job.settings.layout = c.layout;
         Image picture = uniform_picture(100, 100, 0);
         ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
-        EXPECT_NEAR(job.settings.x_origin, c.x, 1) << c.layout;
-        EXPECT_NEAR(job.settings.y_origin, c.y, 1) << c.layout;
+        EXPECT_EQ(job.settings.x_origin, c.x) << c.layout;
+        EXPECT_EQ(job.settings.y_origin, c.y) << c.layout;
     }
 }
 

@@ -91,14 +91,18 @@ TEST(PrintJob, OptionsReachThePrinterStream)
     }
 }
 
-TEST(PrintJob, PageThatCannotBeHeldFailsAfterTheReset)
+TEST(PrintJob, FailedPageOrOutputEndsWithItsError)
 {
     TempDir dir;
     write_file(dir.file("black.pgm"), pgm(100, 50, 0));
     ProgramResult r = run_program(PIXLANE_BIN, {"-in", dir.file("black.pgm"), "-xs", "1e12"});
     EXPECT_EQ(r.status, ENOMEM);
     EXPECT_EQ(r.err, std::string("pixlane: ") + strerror(ENOMEM) + "\n");
-    EXPECT_EQ(r.out, default_setup + "\x1b<");
+    EXPECT_EQ(r.out, default_setup + "\x1b<");   // the page cannot be held: only set-up and reset
+
+    r = run_program(PIXLANE_BIN, {"-in", dir.file("black.pgm"), "-out", "/dev/full"});
+    EXPECT_EQ(r.status, ENOSPC);
+    EXPECT_EQ(r.err, std::string("pixlane: ") + strerror(ENOSPC) + "\n");
 }
 
 TEST(PrintJob, BitmapAndSamplePictures)

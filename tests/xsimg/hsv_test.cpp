@@ -1,14 +1,12 @@
 // Hue, saturation and brightness models, with expected values worked out
 // by hand from the published steps (shifts right are floor, round(x) is
 // trunc(x + 0.5), normalised channels are i / 255 to three decimals).
-#include "tone_images.h"
+#include "test_images.h"
 #include "xshsv.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-
-using namespace tone;
 
 namespace {
 

@@ -127,6 +127,8 @@ TEST(Copy, CopyCmap)
     EXPECT_EQ(target->ncolors, 256);
     EXPECT_NE(target->colormap, source->colormap);
     EXPECT_EQ(target->colormap[200].green, 200);
+    EXPECT_EQ(XSLCopyCmap(target.get(), target.get()), 1);   // onto itself: no use after free
+    EXPECT_EQ(target->colormap[201].blue, 201);
 }
 
 TEST(Sizes, PointSizeTakesUnknownResolutionAs100)

@@ -24,8 +24,9 @@ std::vector<int> get(XSImage* image, int x, int y)
     XSLGetPixel2(image, x, y, rgb);
     const std::vector<int> seen = r < 0 ? std::vector<int>{-1, -1, -1} : bytes(rgb, 3);   // both left alone
     EXPECT_EQ(seen, (std::vector<int>{r, g, b})) << "getters disagree at " << x << "," << y;
-    if (r < 0)
+    if (r < 0) {
         EXPECT_EQ(bytes(rgb, 3), (std::vector<int>{1, 2, 3}));
+    }
     return {r, g, b};
 }
 const std::vector<int> kBlack{0, 0, 0}, kWhite{255, 255, 255};

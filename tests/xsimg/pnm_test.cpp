@@ -180,7 +180,7 @@ TEST(PnmRoundTrip, OtherKindsGoThroughRgbAndStayUnchanged)
     EXPECT_EQ(direct16->bytes_per_pixel, 2);
 }
 
-TEST(PnmWrite, ErrorOnTheStreamGivesCode3)
+TEST(PnmWrite, FailuresLeaveTheirCode)
 {
     FilePtr f(std::fopen("/dev/null", "r"), &std::fclose);
     ASSERT_TRUE(f);
@@ -188,6 +188,14 @@ TEST(PnmWrite, ErrorOnTheStreamGivesCode3)
     xslerrno = 0;
     EXPECT_EQ(XSWritePBM(f.get(), bitmap.get()), 0);
     EXPECT_EQ(xslerrno, 3);
+
+    // One byte per pixel without colormap is no pixel kind: nothing written, code 18.
+    auto out = empty_stream();
+    Image plain(XSLCrNewZmap2(2, 2, 8), XSLFree);
+    xslerrno = 0;
+    EXPECT_EQ(XSWritePBM(out.get(), plain.get()), 0);
+    EXPECT_EQ(xslerrno, XSE_KIND);
+    EXPECT_EQ(contents_of(out.get()), "");
 }
 
 TEST(PnmPlain, CommentsAndCommasSeparateLikeBlanks)

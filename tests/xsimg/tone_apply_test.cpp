@@ -1,5 +1,5 @@
 // Channel tables and brightness curves carried out on each pixel kind.
-#include "tone_images.h"
+#include "test_images.h"
 #include "xsbright.h"
 #include "xsgamma.h"
 #include "xshsv.h"
@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-
-using namespace tone;
 
 TEST(ChannelTables, RgbPlanesEachThroughTheirOwnGamma)
 {
@@ -193,7 +191,7 @@ TEST(ChannelTables, EveryCorrectionRefusesABitmap)
         [](XSImage* im) { return XSLBrightenColor(im, 4, 7, 0, 150, 100); },
     };
     for (size_t i = 0; i < corrections.size(); ++i) {
-        Image image = Own(XSLCrNewBit(12, 2));
+        Image image(XSLCrNewBit(12, 2));
         image->data[0] = 0xA5;
         image->data[3] = 0x0F;
         xslerrno = 0;

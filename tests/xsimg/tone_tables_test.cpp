@@ -1,11 +1,9 @@
 // The curve builders of gamma, balance, contrast and channel brightness.
-#include "tone_images.h"
+#include "test_images.h"
 #include "xsbright.h"
 #include "xsgamma.h"
 
 #include <gtest/gtest.h>
-
-using namespace tone;
 
 TEST(ToneTables, GammaCurve)
 {
