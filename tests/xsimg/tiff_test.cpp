@@ -706,3 +706,61 @@ TEST(TiffSettings, CompressionNames)
     EXPECT_EQ(XSTiffEndian(7), 7);
     XSTiffEndian(0);
 }
+
+TEST(TiffRead, GrayRampsAtEveryDepthAndPolarity)
+{
+    // Width 7 leaves a partial last byte at every packed depth.
+    for (uint16_t bits : {1, 2, 4, 8}) {
+        for (uint16_t photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, photometric " << photometric);
+            const int top = (1 << bits) - 1;
+            std::vector<int> samples = {0, top, 1 % (top + 1), top / 2, top, 0, top};
+            Bytes row((7 * bits + 7) / 8, 0);
+            for (int x = 0; x < 7; ++x)
+                row[x * bits / 8] |= static_cast<unsigned char>(samples[x] << (8 - bits - (x * bits) % 8));
+            TiffFile file;
+            Page p;
+            p.width = 7;
+            p.bits = bits;
+            p.photometric = photometric;
+            p.rows = row;
+            write_pages(file, {p});
+            XSImage* image = read_file(file);
+            ASSERT_NE(image, nullptr);
+            // Whatever the depth and polarity, the gray level a pixel shows is the
+            // sample's level as the file means it.
+            Bytes levels = gray_levels(image);
+            ASSERT_EQ(levels.size(), 7u);
+            for (int x = 0; x < 7; ++x) {
+                int level = samples[x] * 255 / top;
+                if (photometric == PHOTOMETRIC_MINISWHITE)
+                    level = 255 - level;
+                EXPECT_EQ(levels[x], level) << "pixel " << x;
+            }
+            XSLFree(image);
+        }
+    }
+}
+
+TEST(TiffWrite, JpegCompressedColourReadsBackClose)
+{
+    if (!TIFFIsCODECConfigured(COMPRESSION_JPEG))
+        GTEST_SKIP() << "no JPEG codec";
+    XSImage* rgb = XSLCrNewZmap(16, 16, 8);
+    for (int i = 0; i < 256; ++i) {
+        rgb->data[i] = 180;
+        rgb->data_g[i] = 90;
+        rgb->data_b[i] = 40;
+    }
+    XSTiffCompress(COMPRESSION_JPEG, 0);
+    XSImage* back = round_trip(rgb);
+    XSTiffCompress(COMPRESSION_LZW, 0);
+    ASSERT_NE(back, nullptr);
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_NEAR(back->data[3 * i], 180, 6);
+        EXPECT_NEAR(back->data[3 * i + 1], 90, 6);
+        EXPECT_NEAR(back->data[3 * i + 2], 40, 6);
+    }
+    XSLFree(back);
+    XSLFree(rgb);
+}
