@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 
 // Truncates toward zero; values beyond the range of int (absurd numbers from
 // the command line) are held at its ends instead of overflowing, NaN reads as 0.
@@ -15,4 +16,10 @@ inline int to_units(double value)
     if (value <= static_cast<double>(INT_MIN))
         return INT_MIN;
     return static_cast<int>(value);
+}
+
+// A numeric option: the text read with atof, then truncated as above.
+inline int truncated(const char* text)
+{
+    return to_units(std::atof(text));
 }

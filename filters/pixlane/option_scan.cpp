@@ -46,13 +46,6 @@ const option_entry opl[] = {
     {nullptr, nullptr, 0},
 };
 
-// The text read with atof, truncated toward zero; values beyond the int32
-// range (and NaN) are held at the range ends rather than left undefined.
-int32_t truncated(const char* text)
-{
-    return to_units(std::atof(text));
-}
-
 // atoi plus one, for the options whose stored value is shifted past -1.
 int32_t integer_plus_one(const char* text)
 {

@@ -33,11 +33,6 @@ const option_entry opl[] = {
     {nullptr, nullptr, 0},
 };
 
-int32_t truncated(const char* text)
-{
-    return to_units(std::atof(text));
-}
-
 FILE* open_or_exit(const char* name, const char* mode)
 {
     FILE* stream = std::fopen(name, mode);

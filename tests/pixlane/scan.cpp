@@ -2,19 +2,16 @@
 
 #include <cstring>
 
+#include "arg_vector.h"
 #include "in_child.h"
 
 Scanned scan(std::vector<std::string> args)
 {
-    args.insert(args.begin(), "pixlane");
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    ArgVector command("pixlane", std::move(args));
     ChildResult child = run_in_child([&] {
         Settings s;
         set_default(&s);
-        option_scan("pixlane", static_cast<int>(args.size()), argv.data(), &s);
+        option_scan("pixlane", command.argc(), command.argv.data(), &s);
         return std::string(reinterpret_cast<const char*>(&s), sizeof s);
     });
     Scanned r;

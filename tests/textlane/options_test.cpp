@@ -2,6 +2,7 @@
 // moves forward) and the program's streams and exit status.
 #include "job_runner.h"
 
+#include "arg_vector.h"
 #include "in_child.h"
 #include "run_program.h"
 #include "temp_dir.h"
@@ -17,15 +18,11 @@ using Words = std::vector<std::string>;
 // Every field option_scan can set, as text; "exit N" when it ended the process.
 std::string scanned(Words args)
 {
-    args.insert(args.begin(), "textlane");
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    ArgVector command("textlane", std::move(args));
     ChildResult child = run_in_child([&] {
         TextSettings s;
         set_default(&s);
-        option_scan("textlane", static_cast<int>(args.size()), argv.data(), &s);
+        option_scan("textlane", command.argc(), command.argv.data(), &s);
         std::ostringstream o;
         o << "r " << s.resolution_x << "," << s.resolution_y << " ps ";
         if (s.paper_mode == 0)
