@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "conformance/conformance.h"
 #include "memfile.h"
 #include "xsio.h"
 #include "xsiopbm.h"
@@ -317,7 +318,15 @@ const std::vector<std::string>& valid_files()
     };
     return files;
 }
+
+std::string pgm_of_size(long width, long height)
+{
+    return "P5 " + std::to_string(width) + " " + std::to_string(height) + " 255\n" + std::string(64, '\x80');
+}
 }  // namespace
+
+XS_CONFORMANCE(Pnm, {.reader = XSReadPBM, .writer = XSWritePBM, .samples = [] { return valid_files(); },
+                     .sized = pgm_of_size, .trailing_slack = 1});
 
 TEST(PnmBadInput, TruncatedFilesFailAtEveryOffset)
 {
