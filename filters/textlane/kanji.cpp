@@ -25,8 +25,19 @@ void enter_kanji(kconv_state* s, writer& w)
     }
 }
 
+// A character cut off by the newline is dropped and the newline kept, so that
+// the line still ends in Roman mode and the next line is not swallowed.
+void drop_cut_character(kconv_state* s, unsigned char b)
+{
+    if (b == '\n') {
+        s->lead = 0;
+        s->skip = 0;
+    }
+}
+
 void euc_byte(kconv_state* s, writer& w, unsigned char b)
 {
+    drop_cut_character(s, b);
     if (s->skip > 0) {
         --s->skip;
     } else if (s->lead == 0x8E) {
@@ -61,6 +72,7 @@ bool sjis_lead(unsigned char b)
 
 void sjis_byte(kconv_state* s, writer& w, unsigned char t)
 {
+    drop_cut_character(s, t);
     if (s->lead != 0) {
         int b = s->lead;
         int row = (b < 0xA0 ? b - 113 : b - 177) * 2 + 1;

@@ -102,3 +102,22 @@ TEST(Convert, AgreesWithTheCLibraryOverTheWholeTwoByteTable)
     }
     EXPECT_GT(checked, 6800);
 }
+
+TEST(Convert, CharacterCutOffByTheNewlineIsDroppedAndTheNewlineKept)
+{
+    const struct {
+        int code;
+        std::string in, out;
+    } cases[] = {
+        {0, "abc\xa4\n", "abc\n"},
+        {0, "abc\x8e\n", "abc\n"},
+        {0, "abc\x8f\n", "abc\n"},
+        {0, "abc\x8f\xa1\n", "abc\n"},
+        {0, "\xa4\xa2\xa4\n", "\x1b$B$\"\x1b(J\n"},
+        {1, "abc\x82\n", "abc\n"},
+        {1, "\x82\xa0\x88\n", "\x1b$B$\"\x1b(J\n"},
+        {0, "\xa4\xa2\n", "\x1b$B$\"\x1b(J\n"},  // whole characters are unchanged
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(convert_line(c.code, c.in), c.out) << c.in;
+}
