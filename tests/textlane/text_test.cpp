@@ -57,7 +57,7 @@ TEST(Text, JisInputPassesItsOwnModeChanges)
 
 TEST(Text, UnknownKanjiCodePrintsNoText)
 {
-    EXPECT_EQ(text_job("abc\n\xa4\xa2\n", 3), printed(""));
+    EXPECT_EQ(text_job("abc\n\xa4\xa2\n", 7), printed(""));
     EXPECT_EQ(text_job("abc\n", -1), printed(""));
 }
 
