@@ -1,6 +1,7 @@
 // The two dispatch tables and the public entries that walk them.
 #include "xsio.h"
 
+#include "xsiogif.h"
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
 #include "xsiotiff.h"
@@ -11,6 +12,8 @@ const unsigned char kMagicTiffMM[] = {'M', 'M'};
 const unsigned char kMagicTiffII[] = {'I', 'I'};
 const unsigned char kMagicJpeg[] = {0xFF, 0xD8, 0xFF};
 const unsigned char kMagicJfif[] = {'J', 'F', 'I', 'F'};
+const unsigned char kMagicGif87[] = {'G', 'I', 'F', '8', '7', 'a'};
+const unsigned char kMagicGif89[] = {'G', 'I', 'F', '8', '9', 'a'};
 const unsigned char kMagicP1[] = {'P', '1'};
 const unsigned char kMagicP2[] = {'P', '2'};
 const unsigned char kMagicP3[] = {'P', '3'};
@@ -35,6 +38,8 @@ const XSMagicRow magic_table[] = {
     {kMagicTiffII, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
     {kMagicJpeg, 0, 3, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JPEG"},
     {kMagicJfif, 6, 4, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JFIF"},
+    {kMagicGif87, 0, 6, XSReadGif, XSWriteGif, XSInfoGIF, XSF_GIF, "GIF"},
+    {kMagicGif89, 0, 6, XSReadGif, XSWriteGif, XSInfoGIF, XSF_GIF, "GIF"},
     {kMagicP1, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
     {kMagicP2, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP3, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
