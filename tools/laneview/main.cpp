@@ -158,5 +158,5 @@ int main(int argc, char** argv)
     report_problems(stderr, program, printer, most_problems_shown);
     if (fflush(stdout) != 0 || !written)
         return status_trouble;
-    return printer.problems.empty() ? 0 : status_problems;
+    return printer.problem_count == 0 ? 0 : status_problems;
 }

@@ -205,6 +205,7 @@ void reset(Printer& p)
 {
     Printer fresh = printer_start(p.bytes);
     fresh.problems = std::move(p.problems);
+    fresh.problem_count = p.problem_count;
     fresh.pages_ended = p.pages_ended;
     fresh.raster_lines = p.raster_lines;
     fresh.text_stream = p.text_stream;
@@ -223,7 +224,9 @@ const Sheet& default_sheet()
 
 void add_problem(Printer& p, size_t offset, std::string message)
 {
-    p.problems.push_back(Problem{offset, std::move(message)});
+    ++p.problem_count;
+    if (p.problems.size() < most_kept_problems)
+        p.problems.push_back(Problem{offset, std::move(message)});
 }
 
 Printer printer_start(std::string_view bytes)

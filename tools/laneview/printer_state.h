@@ -21,6 +21,7 @@
 constexpr double units_per_inch = 720.0;
 constexpr double page_start = 144.0;
 constexpr int default_resolution = 240;
+constexpr size_t most_kept_problems = 1000;   // a stream of noise has one per few bytes
 
 struct Sheet {
     bool known = false;
@@ -82,7 +83,8 @@ struct Printer {
     bool text_stream = false;    // a character mode was selected: bytes between commands are text
     bool last_was_reset = false;
     bool any_token = false;
-    std::vector<Problem> problems;
+    std::vector<Problem> problems;   // the first most_kept_problems of them
+    size_t problem_count = 0;
 };
 
 // A4: the sheet pages are shown on when the stream selected none.
