@@ -1,6 +1,7 @@
 // The two dispatch tables and the public entries that walk them.
 #include "xsio.h"
 
+#include "xsiobmp.h"
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
 #include "xsiotiff.h"
@@ -18,6 +19,7 @@ const unsigned char kMagicP3[] = {'P', '3'};
 const unsigned char kMagicP4[] = {'P', '4'};
 const unsigned char kMagicP5[] = {'P', '5'};
 const unsigned char kMagicP6[] = {'P', '6'};
+const unsigned char kMagicBmp[] = {'B', 'M'};
 const unsigned char kMagicXwd[] = {0x00, 0x00, 0x00, 0x07};
 
 // Table writers take no file name; libtiff is told "None".
@@ -43,6 +45,7 @@ const XSMagicRow magic_table[] = {
     {kMagicP4, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
     {kMagicP5, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP6, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
+    {kMagicBmp, 0, 2, XSReadBMP, XSWriteBMP, XSInfoBMP, XSF_BMP, "BMP"},
     {kMagicXwd, 4, 4, XwdReader, XWDWriter, XSInfoXWD, XSF_XWD, "XWD"},
     {nullptr, 0, 0, nullptr, nullptr, nullptr, 0, nullptr},
 };
