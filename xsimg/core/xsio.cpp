@@ -5,6 +5,7 @@
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
 #include "xsiotiff.h"
+#include "xsioxwd.h"
 #include "xsiowalk.h"
 
 namespace {
@@ -19,6 +20,7 @@ const unsigned char kMagicP4[] = {'P', '4'};
 const unsigned char kMagicP5[] = {'P', '5'};
 const unsigned char kMagicP6[] = {'P', '6'};
 const unsigned char kMagicBmp[] = {'B', 'M'};
+const unsigned char kMagicXwd[] = {0x00, 0x00, 0x00, 0x07};
 
 // Table writers take no file name; libtiff is told "None".
 int write_tiff(FILE* stream, XSImage* image)
@@ -44,6 +46,7 @@ const XSMagicRow magic_table[] = {
     {kMagicP5, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP6, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
     {kMagicBmp, 0, 2, XSReadBMP, XSWriteBMP, XSInfoBMP, XSF_BMP, "BMP"},
+    {kMagicXwd, 4, 4, XwdReader, XWDWriter, XSInfoXWD, XSF_XWD, "XWD"},
     {nullptr, 0, 0, nullptr, nullptr, nullptr, 0, nullptr},
 };
 
