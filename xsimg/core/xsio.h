@@ -77,6 +77,14 @@ extern int imagefunc;
 // sets the image's format. Null with xslerrno 25 when no format accepts it.
 XSImage* XSReadMagic(FILE* stream);
 
+// What the last XSReadMagic learnt from the readers it tried: the format name
+// of the last reader whose magic matched ("IMG" for the native family once a
+// row of it recognised the file), or null when none did; and the code that
+// reader left (0 when it delivered the image). So a caller can say
+// "JPEG: damaged image data" although XSReadMagic itself leaves code 25.
+const char* XSLLastReaderName();
+int XSLLastReaderCode();
+
 // The native-family dispatch: null with code 1 (no 8-byte header), 6 (no
 // recogniser accepts) or the reader's code.
 XSImage* XSLRead(FILE* stream);

@@ -6,6 +6,16 @@
 namespace {
 constexpr int kPeekBytes = 16;
 
+// The last reader XslReadMagicWith handed the file to, and its code.
+const char* last_reader_name = nullptr;
+int last_reader_code = 0;
+
+void note_reader(const char* name, const XSImage* image)
+{
+    last_reader_name = name;
+    last_reader_code = image ? 0 : xslerrno;
+}
+
 bool magic_matches(const XSMagicRow& row, const unsigned char* head)
 {
     if (row.offset < 0 || row.length < 0 || row.offset > kPeekBytes - row.length)
@@ -39,6 +49,8 @@ const XSImageType* choose_native(FILE* stream, const XSImageType* natives,
 
 XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageType* natives)
 {
+    last_reader_name = nullptr;
+    last_reader_code = 0;
     const long start = std::ftell(stream);
     unsigned char head[kPeekBytes] = {};
     (void)std::fread(head, 1, sizeof head, stream);  // a short file compares as zeros
@@ -49,7 +61,9 @@ XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageTy
     for (const XSMagicRow* row = table; rewound && row->magic; ++row) {
         if (!magic_matches(*row, head))
             continue;
-        if (XSImage* image = row->reader(stream)) {
+        XSImage* image = row->reader(stream);
+        note_reader(row->name, image);
+        if (image) {
             image->format = row->format;
             return image;
         }
@@ -58,12 +72,25 @@ XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageTy
         rewound = std::fseek(stream, start, SEEK_SET) == 0;
     }
 
-    if (XSImage* image = XslReadNativeWith(stream, natives)) {
+    XSImage* image = XslReadNativeWith(stream, natives);
+    if (imagefunc >= 0)  // a native row recognised the file and its reader ran
+        note_reader("IMG", image);
+    if (image) {
         image->format = XSF_NATIVE;
         return image;
     }
     xslerrno = XSE_UNKNOWN_FORMAT;
     return nullptr;
+}
+
+const char* XSLLastReaderName()
+{
+    return last_reader_name;
+}
+
+int XSLLastReaderCode()
+{
+    return last_reader_code;
 }
 
 XSImage* XslReadNativeWith(FILE* stream, const XSImageType* natives)
