@@ -1,56 +1,15 @@
 // The colour-box reducer on whole images: pixel records in, colormap image out.
 #include "xscube.h"
 
-#include <cstdlib>
-#include <cstring>
-
-#include "xsdirect.h"
 #include "xsown.h"
-
-namespace {
-
-// The colours of a direct-colour or RGB-planes image as pixel records; the
-// image keeps its pixels.
-void fill_records(const XSImage* image, XSColor* records, long count)
-{
-    if (image->planes == 3) {
-        for (long i = 0; i < count; ++i)
-            records[i] = {0, image->data[i], image->data_g[i], image->data_b[i]};
-        return;
-    }
-    const XslChannel channels[3] = {XslChannelOf(image->red_mask), XslChannelOf(image->green_mask),
-                                    XslChannelOf(image->blue_mask)};
-    XslWithDirectPixel(image->bytes_per_pixel, [&](auto pixel) {
-        const unsigned char* p = image->data;
-        for (long i = 0; i < count; ++i, p += pixel.size) {
-            const uint32_t value = pixel.fetch(p);
-            records[i] = {0, uint16_t(XslChannelValue(channels[0], value)),
-                          uint16_t(XslChannelValue(channels[1], value)),
-                          uint16_t(XslChannelValue(channels[2], value))};
-        }
-    });
-}
-
-bool reducible(const XSImage* image)
-{
-    switch (XslKindOf(image)) {
-    case XSK_RGB:
-        return true;
-    case XSK_DIRECT:
-        // A channel without bits cannot be decoded.
-        return image->red_mask && image->green_mask && image->blue_mask;
-    default:
-        return false;
-    }
-}
-
-}  // namespace
+#include "xsquantize.h"
 
 int XSLOctreeQuantize(XSImage* image, int colors)
 {
     if (image->type == 0 || image->ncolors > 0)
         return 1;
-    if (colors < 1 || !reducible(image)) {
+    const XslPixelKind kind = XslKindOf(image);
+    if (colors < 1 || (kind != XSK_RGB && kind != XSK_DIRECT)) {
         xslerrno = XSE_KIND;
         return 0;
     }
@@ -61,7 +20,9 @@ int XSLOctreeQuantize(XSImage* image, int colors)
     XslBuffer<unsigned char> pixels = XslAllocBuffer<unsigned char>(count);
     if (!records || !colormap || !pixels)
         return 0;
-    fill_records(image, records.get(), count);
+    // A direct-colour channel without bits is refused here (code 18).
+    if (!(kind == XSK_RGB ? XSLQuantizeSubRGBColor : XSLQuantizeSubDirectColor)(image, records.get(), count))
+        return 0;
     const int entries = alcols(records.get(), count, colormap.get(), room);
     if (entries == 0)
         return 0;
