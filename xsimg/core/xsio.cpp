@@ -1,10 +1,14 @@
 // The two dispatch tables and the public entries that walk them.
 #include "xsio.h"
 
+#include "xsiobmp.h"
 #include "xsiogif.h"
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
+#include "xsiosun.h"
 #include "xsiotiff.h"
+#include "xsioxsimg.h"
+#include "xsioxwd.h"
 #include "xsiowalk.h"
 
 namespace {
@@ -12,6 +16,7 @@ const unsigned char kMagicTiffMM[] = {'M', 'M'};
 const unsigned char kMagicTiffII[] = {'I', 'I'};
 const unsigned char kMagicJpeg[] = {0xFF, 0xD8, 0xFF};
 const unsigned char kMagicJfif[] = {'J', 'F', 'I', 'F'};
+const unsigned char kMagicSun[] = {0x59, 0xA6, 0x6A, 0x95};
 const unsigned char kMagicGif87[] = {'G', 'I', 'F', '8', '7', 'a'};
 const unsigned char kMagicGif89[] = {'G', 'I', 'F', '8', '9', 'a'};
 const unsigned char kMagicP1[] = {'P', '1'};
@@ -20,6 +25,8 @@ const unsigned char kMagicP3[] = {'P', '3'};
 const unsigned char kMagicP4[] = {'P', '4'};
 const unsigned char kMagicP5[] = {'P', '5'};
 const unsigned char kMagicP6[] = {'P', '6'};
+const unsigned char kMagicBmp[] = {'B', 'M'};
+const unsigned char kMagicXwd[] = {0x00, 0x00, 0x00, 0x07};
 
 // Table writers take no file name; libtiff is told "None".
 int write_tiff(FILE* stream, XSImage* image)
@@ -38,6 +45,7 @@ const XSMagicRow magic_table[] = {
     {kMagicTiffII, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
     {kMagicJpeg, 0, 3, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JPEG"},
     {kMagicJfif, 6, 4, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JFIF"},
+    {kMagicSun, 0, 4, RsReader, RsWriter, XSInfoSUN, XSF_SUN, "SUN"},
     {kMagicGif87, 0, 6, XSReadGif, XSWriteGif, XSInfoGIF, XSF_GIF, "GIF"},
     {kMagicGif89, 0, 6, XSReadGif, XSWriteGif, XSInfoGIF, XSF_GIF, "GIF"},
     {kMagicP1, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
@@ -46,12 +54,15 @@ const XSMagicRow magic_table[] = {
     {kMagicP4, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
     {kMagicP5, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP6, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
+    {kMagicBmp, 0, 2, XSReadBMP, XSWriteBMP, XSInfoBMP, XSF_BMP, "BMP"},
+    {kMagicXwd, 4, 4, XwdReader, XWDWriter, XSInfoXWD, XSF_XWD, "XWD"},
     {nullptr, 0, 0, nullptr, nullptr, nullptr, 0, nullptr},
 };
 
 // Order: TIMG (version word 8, mask 0x3F), TV11 (version 7, 0x01), native
 // image file (magic 0x58A65A94, 0x3F), TV10 (size-shaped first word, 0x01).
 const XSImageType XSImageTypes[] = {
+    {XSLIndentXSImg, XSLInformXSImg, XSLReadXSImg2, XSLWriteXSImg, 0x3F},
     {nullptr, nullptr, nullptr, nullptr, 0},
 };
 
