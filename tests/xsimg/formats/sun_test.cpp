@@ -164,6 +164,19 @@ TEST(SunRaster, WriterLaysOutHeaderColormapAndPaddedRows)
     EXPECT_EQ(written_with(RsWriter, image.get()), expected);
 }
 
+TEST(SunRaster, HeaderQueryGivesTheSize)
+{
+    FilePtr f = stream_of(be32(0x59A66A95) + be32(640) + be32(480) + std::string(20, '\0'));
+    std::fseek(f.get(), 8, SEEK_SET);
+    XSInfo info{};
+    EXPECT_TRUE(RsIndent(0x59A66A95));
+    ASSERT_EQ(RsInformation(f.get(), 0x59A66A95, 640, &info), 1);
+    EXPECT_EQ(info.width, 640);
+    EXPECT_EQ(info.height, 480);
+    EXPECT_EQ(info.resolution, 100);
+    EXPECT_EQ(RsInformation(f.get(), 0x59A66A95, 640, &info), 0);  // nothing left
+}
+
 namespace {
 std::vector<std::string> sun_samples()
 {
