@@ -7,6 +7,7 @@
 #include "xsiopbm.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
+#include "xsioxsimg.h"
 #include "xsioxwd.h"
 #include "xsiowalk.h"
 
@@ -59,6 +60,7 @@ const XSMagicRow magic_table[] = {
 // Order: TIMG (version word 8, mask 0x3F), TV11 (version 7, 0x01), native
 // image file (magic 0x58A65A94, 0x3F), TV10 (size-shaped first word, 0x01).
 const XSImageType XSImageTypes[] = {
+    {XSLIndentXSImg, XSLInformXSImg, XSLReadXSImg2, XSLWriteXSImg, 0x3F},
     {nullptr, nullptr, nullptr, nullptr, 0},
 };
 
