@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "xsio.h"
-#include "xsmono.h"
 #include "xsreadkit.h"
+#include "xstwocolor.h"
 
 namespace {
 enum { BMP_RGB = 0, BMP_RLE8 = 1, BMP_RLE4 = 2 };
@@ -199,10 +199,9 @@ XslImagePtr new_image(const BmpHeader& h)
 // turned over. The colormap then tells the bits as the image holds them.
 bool finish_bitmap(XSImage* image, const unsigned char* palette)
 {
-    const XSColor first = {0, palette[2], palette[1], palette[0]};
-    const XSColor second = {1, palette[6], palette[5], palette[4]};
+    const XSColor pair[2] = {{0, palette[2], palette[1], palette[0]}, {1, palette[6], palette[5], palette[4]}};
     const long line = XSLBytesPerLine(image);
-    const bool invert = XslDarkerEntry(first, second) == 0;
+    const bool invert = XslDarkerEntry(pair) == 0;
     const int spare = int(line * 8 - image->width);
     const auto last_mask = static_cast<unsigned char>(0xFF << spare);
     for (long y = 0; y < image->height; ++y) {
