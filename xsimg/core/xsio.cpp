@@ -2,6 +2,7 @@
 #include "xsio.h"
 
 #include "xsiobmp.h"
+#include "xsioiris.h"
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
 #include "xsiosun.h"
@@ -17,6 +18,7 @@ const unsigned char kMagicTiffII[] = {'I', 'I'};
 const unsigned char kMagicJpeg[] = {0xFF, 0xD8, 0xFF};
 const unsigned char kMagicJfif[] = {'J', 'F', 'I', 'F'};
 const unsigned char kMagicSun[] = {0x59, 0xA6, 0x6A, 0x95};
+const unsigned char kMagicIris[] = {0x01, 0xDA};
 const unsigned char kMagicP1[] = {'P', '1'};
 const unsigned char kMagicP2[] = {'P', '2'};
 const unsigned char kMagicP3[] = {'P', '3'};
@@ -44,6 +46,7 @@ const XSMagicRow magic_table[] = {
     {kMagicJpeg, 0, 3, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JPEG"},
     {kMagicJfif, 6, 4, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JFIF"},
     {kMagicSun, 0, 4, RsReader, RsWriter, XSInfoSUN, XSF_SUN, "SUN"},
+    {kMagicIris, 0, 2, XSReadIRIS, XSWriteIRIS, XSInfoIRIS, XSF_IRIS, "IRIS"},
     {kMagicP1, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
     {kMagicP2, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP3, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
