@@ -8,6 +8,7 @@
 #include "xsiopbm.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
+#include "xsiotv.h"
 #include "xsioxsimg.h"
 #include "xsioxwd.h"
 #include "xsiowalk.h"
@@ -65,7 +66,10 @@ const XSMagicRow magic_table[] = {
 // Order: TIMG (version word 8, mask 0x3F), TV11 (version 7, 0x01), native
 // image file (magic 0x58A65A94, 0x3F), TV10 (size-shaped first word, 0x01).
 const XSImageType XSImageTypes[] = {
+    {TV11Indent, TV11Information, TV11Reader, TV11Writer, 0x01},
     {XSLIndentXSImg, XSLInformXSImg, XSLReadXSImg2, XSLWriteXSImg, 0x3F},
+    // Writing in the TV10 slot makes a TV11 file.
+    {TV10Indent, TV10Information, TV10Reader, TV11Writer, 0x01},
     {nullptr, nullptr, nullptr, nullptr, 0},
 };
 
