@@ -51,6 +51,12 @@ int getoption(int argc, char** argv, const option_entry* table)
     return n;
 }
 
+void getoption_reset()
+{
+    optnext = 1;
+    tvoptind = 1;
+}
+
 int parseoption(int* argc, char** argv, parse_entry* table)
 {
     int r = 1;

@@ -33,6 +33,9 @@ extern int tvoptind;
 extern char* tvoptarg[TV_MAX_ARGS];
 
 int getoption(int argc, char** argv, const option_entry* table);
+// Starts the next getoption walk at argv[1] again, for a program that reads
+// more than one command line (a test or fuzz harness).
+void getoption_reset();
 int optsrch(const option_entry* table, const char* keyword);
 int parseoption(int* argc, char** argv, parse_entry* table);
 int catoi(const char* text, int* value);
