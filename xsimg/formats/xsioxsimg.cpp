@@ -189,6 +189,12 @@ XSImage* XSLReadXSImgData(const XSImgHeader* header, FILE* stream)
     image->resolution = clamp16(header->resolution);
     image->ncolors = static_cast<uint16_t>(header->ncolors);
     image->colormap = colormap.release();
+    // Fields that make no pixel kind (an 8-bit plane without colormap, three
+    // planes of wide pixels) would be refused by every later stage.
+    if (XslKindOf(image.get()) == XSK_OTHER) {
+        xslerrno = XSE_KIND;
+        return nullptr;
+    }
     return image.release();
 }
 
