@@ -95,6 +95,12 @@ enum XslPixelKind {
     XSK_WIDE,      // one plane of any other pixel size
 };
 XslPixelKind XslKindOf(const XSImage* image);
+// The four kinds of the image model (bitmap, colormap, direct colour, RGB
+// planes): what a writer must take.
+inline bool XslIsModelKind(XslPixelKind kind)
+{
+    return kind == XSK_BITMAP || kind == XSK_COLORMAP || kind == XSK_DIRECT || kind == XSK_RGB;
+}
 // Leaves the code of an operation that cannot handle `kind` in xslerrno and
 // returns 0: XSE_PROCESS_KIND (15) for bitmaps and unsupported pixel sizes,
 // XSE_KIND (18) for the rest.
