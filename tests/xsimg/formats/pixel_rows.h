@@ -5,28 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "../memfile.h"
-#include "xsio.h"
-#include "xsown.h"
+#include "format_bytes.h"
 
 using Rows = std::vector<std::vector<uint32_t>>;
-
-// Reads through one reader; xslerrno is cleared first so that a failure's code is its own.
-inline XslImagePtr read_with(XSReader reader, const std::string& file)
-{
-    auto f = stream_of(file);
-    xslerrno = 0;
-    return XslImagePtr(reader(f.get()));
-}
-
-inline std::string write_with(XSWriter writer, XSImage* image)
-{
-    FilePtr out(std::tmpfile(), &std::fclose);
-    xslerrno = 0;
-    if (writer(out.get(), image) != 1)
-        return {};
-    return contents_of(out.get());
-}
 
 // `file` with `part` written over it at `at`.
 inline std::string patched(const std::string& file, size_t at, const std::string& part)
@@ -80,15 +61,3 @@ inline Rows pattern(int width, int height, int bits)
     return rows;
 }
 
-// The colour of every pixel, as XSLGetPixel2 gives it.
-inline std::vector<int> colours_of(XSImage* image)
-{
-    std::vector<int> colours;
-    for (int y = 0; y < image->height; ++y)
-        for (int x = 0; x < image->width; ++x) {
-            unsigned char rgb[3];
-            XSLGetPixel2(image, x, y, rgb);
-            colours.push_back(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
-        }
-    return colours;
-}
