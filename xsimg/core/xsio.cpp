@@ -5,6 +5,7 @@
 #include "xsiogif.h"
 #include "xsioiris.h"
 #include "xsiojpeg.h"
+#include "xsiopcx.h"
 #include "xsiopbm.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
@@ -29,6 +30,11 @@ const unsigned char kMagicP4[] = {'P', '4'};
 const unsigned char kMagicP5[] = {'P', '5'};
 const unsigned char kMagicP6[] = {'P', '6'};
 const unsigned char kMagicBmp[] = {'B', 'M'};
+const unsigned char kMagicPcx1[] = {0x0A, 0x01, 0x01};
+const unsigned char kMagicPcx2[] = {0x0A, 0x02, 0x01};
+const unsigned char kMagicPcx3[] = {0x0A, 0x03, 0x01};
+const unsigned char kMagicPcx4[] = {0x0A, 0x04, 0x01};
+const unsigned char kMagicPcx5[] = {0x0A, 0x05, 0x01};
 const unsigned char kMagicXwd[] = {0x00, 0x00, 0x00, 0x07};
 
 // Table writers take no file name; libtiff is told "None".
@@ -59,6 +65,11 @@ const XSMagicRow magic_table[] = {
     {kMagicP5, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP6, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
     {kMagicBmp, 0, 2, XSReadBMP, XSWriteBMP, XSInfoBMP, XSF_BMP, "BMP"},
+    {kMagicPcx1, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx2, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx3, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx4, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx5, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
     {kMagicXwd, 4, 4, XwdReader, XWDWriter, XSInfoXWD, XSF_XWD, "XWD"},
     {nullptr, 0, 0, nullptr, nullptr, nullptr, 0, nullptr},
 };
