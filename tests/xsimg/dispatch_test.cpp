@@ -165,6 +165,15 @@ TEST_F(Dispatch, NativeFamilyIsTriedLastWithTheTwoLeadingWords)
     std::free(image);
 }
 
+TEST_F(Dispatch, ConclusiveFormatsKeepTheirReadersCode)
+{
+    const int32_t conclusive[] = {12, 0};
+    auto f = stream_of(bytes("XY\0\0\0\0\0\x07zz"));
+    EXPECT_EQ(XslReadMagicWith(f.get(), kTable, kNatives, conclusive), nullptr);
+    EXPECT_EQ(readers(), (std::vector<std::string>{"b", "failing native"}));
+    EXPECT_EQ(xslerrno, XSE_DATA_READ);
+}
+
 TEST_F(Dispatch, EveryFailureEndsWithUnknownFormat)
 {
     auto f = stream_of(bytes("XY\0\0\0\0\0\x07zz"));
@@ -261,6 +270,7 @@ TEST(MagicTable, RowsKeepTheirOrderAndEndWithANullMagic)
         {std::string("\0\0\0\x07", 4), 4, XSF_XWD, "XWD"},
         {std::string("\0\0\0\x08", 4), 4, XSF_NATIVE, "IMG"},
         {std::string("\0\0\0\x07", 4), 4, XSF_NATIVE, "IMG"},
+        {"\x89PNG\r\n\x1a\n", 0, XSF_PNG, "PNG"}, {"WEBP", 8, XSF_WEBP, "WEBP"},
     };
     size_t next = 0;
     int rows = 0, pbm_rows = 0;

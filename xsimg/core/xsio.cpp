@@ -3,8 +3,10 @@
 
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
+#include "xsiopng.h"
 #include "xsiotiff.h"
 #include "xsiowalk.h"
+#include "xsiowebp.h"
 
 namespace {
 const unsigned char kMagicTiffMM[] = {'M', 'M'};
@@ -17,6 +19,8 @@ const unsigned char kMagicP3[] = {'P', '3'};
 const unsigned char kMagicP4[] = {'P', '4'};
 const unsigned char kMagicP5[] = {'P', '5'};
 const unsigned char kMagicP6[] = {'P', '6'};
+const unsigned char kMagicPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+const unsigned char kMagicWebp[] = {'W', 'E', 'B', 'P'};
 
 // Table writers take no file name; libtiff is told "None".
 int write_tiff(FILE* stream, XSImage* image)
@@ -29,7 +33,9 @@ int write_tiff(FILE* stream, XSImage* image)
 // turn until one reader delivers. The full order is TIFF "MM" and "II"; JPEG
 // FF D8 FF and "JFIF" at 6; Sun raster; GIF87a and GIF89a; SGI image; P1 to
 // P6; BMP; PCX versions 1 to 5; XWD (7 at offset 4); the native family
-// (8, then 7 at offset 4). A row is present once its reader is.
+// (8, then 7 at offset 4); then the newer formats, after every older row so
+// that no file an older reader accepts changes its path: PNG; WebP ("WEBP"
+// at 8, inside a RIFF header). A row is present once its reader is.
 const XSMagicRow magic_table[] = {
     {kMagicTiffMM, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
     {kMagicTiffII, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
@@ -41,8 +47,12 @@ const XSMagicRow magic_table[] = {
     {kMagicP4, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
     {kMagicP5, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP6, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
+    {kMagicPng, 0, 8, XSReadPNG, XSWritePNG, XSInfoPNG, XSF_PNG, "PNG"},
+    {kMagicWebp, 8, 4, XSReadWebP, XSWriteWebP, XSInfoWebP, XSF_WEBP, "WEBP"},
     {nullptr, 0, 0, nullptr, nullptr, nullptr, 0, nullptr},
 };
+
+const int32_t XSConclusiveFormats[] = {XSF_PNG, XSF_WEBP, 0};
 
 // Order: TIMG (version word 8, mask 0x3F), TV11 (version 7, 0x01), native
 // image file (magic 0x58A65A94, 0x3F), TV10 (size-shaped first word, 0x01).
@@ -54,7 +64,7 @@ int imagefunc = -1;
 
 XSImage* XSReadMagic(FILE* stream)
 {
-    return XslReadMagicWith(stream, magic_table, XSImageTypes);
+    return XslReadMagicWith(stream, magic_table, XSImageTypes, XSConclusiveFormats);
 }
 
 XSImage* XSLRead(FILE* stream)

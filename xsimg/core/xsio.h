@@ -19,6 +19,8 @@ enum {
     XSF_PBM = 8,
     XSF_BMP = 9,
     XSF_PCX = 10,
+    XSF_PNG = 11,
+    XSF_WEBP = 12,
 };
 
 // A reader takes an open, seekable stream positioned at the image and returns
@@ -44,6 +46,9 @@ struct XSMagicRow {
 
 // Rows in the order they are tried; ends with a row whose magic is null.
 extern const XSMagicRow magic_table[];
+// Formats whose magic identifies a file beyond doubt (PNG's 8-byte signature,
+// WebP's RIFF form type); ends with 0.
+extern const int32_t XSConclusiveFormats[];
 
 // Width, height and dots per inch, filled by the native family's information functions.
 struct XSInfo {
@@ -74,7 +79,9 @@ extern const XSImageType XSImageTypes[];
 extern int imagefunc;
 
 // Recognises the picture at the stream's position by content and reads it;
-// sets the image's format. Null with xslerrno 25 when no format accepts it.
+// sets the image's format. Null with xslerrno 25 when no format accepts it,
+// except that a file with the signature of a format of XSConclusiveFormats
+// keeps the code its reader left (a damaged PNG is reported as damaged).
 XSImage* XSReadMagic(FILE* stream);
 
 // The native-family dispatch: null with code 1 (no 8-byte header), 6 (no

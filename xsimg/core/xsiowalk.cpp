@@ -13,6 +13,14 @@ bool magic_matches(const XSMagicRow& row, const unsigned char* head)
     return std::memcmp(head + row.offset, row.magic, row.length) == 0;
 }
 
+bool listed(const int32_t* formats, int32_t format)
+{
+    for (; formats && *formats; ++formats)
+        if (*formats == format)
+            return true;
+    return false;
+}
+
 // Reads the leading two words and picks the first row that recognises them.
 // Every attempt forgets the previous choice, so a failed one leaves none.
 const XSImageType* choose_native(FILE* stream, const XSImageType* natives,
@@ -37,8 +45,10 @@ const XSImageType* choose_native(FILE* stream, const XSImageType* natives,
 }
 }  // namespace
 
-XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageType* natives)
+XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageType* natives,
+                          const int32_t* conclusive)
 {
+    int32_t verdict = XSE_UNKNOWN_FORMAT;
     const long start = std::ftell(stream);
     unsigned char head[kPeekBytes] = {};
     (void)std::fread(head, 1, sizeof head, stream);  // a short file compares as zeros
@@ -53,6 +63,8 @@ XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageTy
             image->format = row->format;
             return image;
         }
+        if (listed(conclusive, row->format))
+            verdict = xslerrno;
         // A reader that hit a read error must not leave it for the next one.
         std::clearerr(stream);
         rewound = std::fseek(stream, start, SEEK_SET) == 0;
@@ -62,7 +74,7 @@ XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageTy
         image->format = XSF_NATIVE;
         return image;
     }
-    xslerrno = XSE_UNKNOWN_FORMAT;
+    xslerrno = verdict;
     return nullptr;
 }
 
