@@ -2,6 +2,7 @@
 #pragma once
 
 // A short reason for an image library error code (xslerrno); null for 0.
+// The wording is the library's (XSLErrorText).
 const char* xsl_reason(int code);
 
 // Clears errno and xslerrno, so that a failing stage reports its own cause.

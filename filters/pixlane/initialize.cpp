@@ -12,6 +12,7 @@
 
 #include "paper.h"
 #include "printer_units.h"
+#include "resample.h"
 #include "xsconv.h"
 #include "xsrotate.h"
 
@@ -41,20 +42,28 @@ void write_setup(FILE* out, int paper_unit)
     fputs("\x1b[1;1 G", out);
 }
 
-// Selects the paper and returns its size in inches.
-void write_paper(FILE* out, const Settings* settings, float* width, float* height)
+// The sheet's size in inches.
+void paper_size(const Settings* settings, float* width, float* height)
 {
     if (settings->paper_mode == 1) {
         *width = static_cast<float>(settings->paper_width / mm_per_inch);
         *height = static_cast<float>(settings->paper_height / mm_per_inch);
-        const float w720 = *width * 720.0f, h720 = *height * 720.0f;
-        fprintf(out, "\x1b[80;%d;%dp", to_units(w720), to_units(h720));
         return;
     }
     const paper_entry* entry = paper_lookup(settings->paper_name);
     *width = static_cast<float>(entry->width);
     *height = static_cast<float>(entry->height);
-    fprintf(out, "\x1b[%dp", entry->code);
+}
+
+// Selects the paper of the given size in inches.
+void write_paper(FILE* out, const Settings* settings, float width, float height)
+{
+    if (settings->paper_mode == 1) {
+        const float w720 = width * 720.0f, h720 = height * 720.0f;
+        fprintf(out, "\x1b[80;%d;%dp", to_units(w720), to_units(h720));
+        return;
+    }
+    fprintf(out, "\x1b[%dp", paper_lookup(settings->paper_name)->code);
 }
 
 // Marks the printable frame: its upper-left corner (marks 0 and 2) and its
@@ -131,14 +140,12 @@ void compute_position(const Settings* s, float paper_width, float ow, float oh, 
     *y = py + s->margin_top;
 }
 
-}  // namespace
-
-int initialize(Settings* settings, XSImage* picture)
+// Turns the margins for landscape, makes them the frame in inches from the
+// sheet's top left, and finds the scale of a picture of the given size.
+void plan_page(Settings* s, const XSImage* picture, float* paper_width, float* paper_height,
+               float* sx, float* sy)
 {
-    Settings* s = settings;
     if (s->orientation != 0) {
-        if (!XSLRotate270(picture))
-            return 0;
         // The margins turn the other way round from the picture: the margin
         // given as top becomes the sheet's left margin.
         const float t = static_cast<float>(s->margin_top);
@@ -147,6 +154,45 @@ int initialize(Settings* settings, XSImage* picture)
         s->margin_bottom = s->margin_left;
         s->margin_left = t;
     }
+    paper_size(s, paper_width, paper_height);
+    s->margin_top = s->margin_top / mm_per_inch;
+    s->margin_left = s->margin_left / mm_per_inch;
+    s->margin_bottom = *paper_height - s->margin_bottom / mm_per_inch;
+    s->margin_right = *paper_width - s->margin_right / mm_per_inch;
+    compute_scale(s, picture, sx, sy);
+}
+
+}  // namespace
+
+const char* page_problem(const Settings* settings, const XSImage* picture)
+{
+    if (settings->resolution_x <= 0)
+        return "the resolution must be a positive number of dots per inch";
+    const bool ratios = settings->fit == 0 || settings->fit == -1;
+    if (ratios && !(std::isfinite(settings->x_scale) && settings->x_scale > 0 &&
+                    std::isfinite(settings->y_scale) && settings->y_scale > 0))
+        return "the scale must be a finite positive number";
+    // The picture as it will stand on the sheet: landscape turns it.
+    XSImage turned = *picture;
+    if (settings->orientation != 0) {
+        turned.width = picture->height;
+        turned.height = picture->width;
+    }
+    Settings s = *settings;
+    float paper_width, paper_height, sx, sy;
+    plan_page(&s, &turned, &paper_width, &paper_height, &sx, &sy);
+    const long dots = resample_count(turned.width, sx);
+    const long lines = resample_count(turned.height, sy);
+    if (dots < 0 || lines < 0 || dots > max_dots_per_line || double(dots) * double(lines) > max_dots_per_page)
+        return "the page is too large for the printer (at most 65536 dots a line and 4294967296 dots a page)";
+    return nullptr;
+}
+
+int initialize(Settings* settings, XSImage* picture)
+{
+    Settings* s = settings;
+    if (s->orientation != 0 && !XSLRotate270(picture))
+        return 0;
     if (picture->type != 0) {
         if (!XSLConvGray(picture))
             return 0;
@@ -154,20 +200,14 @@ int initialize(Settings* settings, XSImage* picture)
         XSLBitmapToGray(picture);   // a bitmap that stays one prints through the bitmap sampler
     }
 
+    // From here on the margins hold the frame in inches from the sheet's top left.
+    float paper_width, paper_height, sx, sy;
+    plan_page(s, picture, &paper_width, &paper_height, &sx, &sy);
     FILE* out = s->output;
     write_setup(out, s->paper_unit);
-    float paper_width, paper_height;
-    write_paper(out, s, &paper_width, &paper_height);
-
-    // From here on the margins hold the frame in inches from the sheet's top left.
-    s->margin_top = s->margin_top / mm_per_inch;
-    s->margin_left = s->margin_left / mm_per_inch;
-    s->margin_bottom = paper_height - s->margin_bottom / mm_per_inch;
-    s->margin_right = paper_width - s->margin_right / mm_per_inch;
+    write_paper(out, s, paper_width, paper_height);
     write_frame(out, s);
 
-    float sx, sy;
-    compute_scale(s, picture, &sx, &sy);
     s->x_scale = sx;
     s->y_scale = sy;
     s->fit = 0;

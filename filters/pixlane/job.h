@@ -6,5 +6,14 @@
 
 XSImage* read_data(Settings* settings);
 int initialize(Settings* settings, XSImage* picture);
+
+// Largest raster a job may send: far beyond every real sheet (A0 at 1200 dpi is
+// about 40000 dots wide), so that absurd scales or resolutions are refused
+// before anything is written instead of exhausting memory.
+constexpr long max_dots_per_line = 65536;
+constexpr double max_dots_per_page = 4294967296.0;
+// Why the page asked for cannot be printed (a resolution or scale that is not
+// a finite positive number, a raster beyond the bounds above), or null.
+const char* page_problem(const Settings* settings, const XSImage* picture);
 int send_data(Settings* settings, XSImage* picture);
 int terminate(Settings* settings);

@@ -44,6 +44,11 @@ int main(int argc, char** argv)
     if (picture == nullptr)
         fail_job(program, "cannot read the picture");
 
+    // An impossible page is refused before the printer gets a single byte.
+    begin_stage();
+    if (const char* problem = page_problem(&option, picture))
+        fail_job(program, problem);
+
     begin_stage();
     if (!initialize(&option, picture))
         fail_after_reset("cannot set up the page");

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "utf8.h"
+
 namespace {
 
 constexpr unsigned char ESC = 0x1B;
@@ -25,8 +27,19 @@ void enter_kanji(kconv_state* s, writer& w)
     }
 }
 
+// A character cut off by the newline is dropped and the newline kept, so that
+// the line still ends in Roman mode and the next line is not swallowed.
+void drop_cut_character(kconv_state* s, unsigned char b)
+{
+    if (b == '\n') {
+        s->lead = 0;
+        s->skip = 0;
+    }
+}
+
 void euc_byte(kconv_state* s, writer& w, unsigned char b)
 {
+    drop_cut_character(s, b);
     if (s->skip > 0) {
         --s->skip;
     } else if (s->lead == 0x8E) {
@@ -61,6 +74,7 @@ bool sjis_lead(unsigned char b)
 
 void sjis_byte(kconv_state* s, writer& w, unsigned char t)
 {
+    drop_cut_character(s, t);
     if (s->lead != 0) {
         int b = s->lead;
         int row = (b < 0xA0 ? b - 113 : b - 177) * 2 + 1;
@@ -88,6 +102,68 @@ void sjis_byte(kconv_state* s, writer& w, unsigned char t)
     }
 }
 
+// Hands a Unicode character on in EUC form; the geta mark stands in for
+// characters the printer does not have, and a byte-order mark is dropped.
+void unicode_char(kconv_state* s, writer& w, uint32_t cp)
+{
+    if (cp < 0x80) {
+        euc_byte(s, w, static_cast<unsigned char>(cp));
+        return;
+    }
+    if (cp == 0xFEFF)
+        return;
+    uint16_t euc = euc_of_unicode(cp);
+    if (euc == 0) {
+        euc = GETA_EUC;
+        utf8_count_substitution();
+    }
+    euc_byte(s, w, static_cast<unsigned char>(euc >> 8));
+    euc_byte(s, w, static_cast<unsigned char>(euc));
+}
+
+// A sequence broken off (by a byte that cannot continue it, or by the end of
+// the line) prints as one geta mark.
+void broken_sequence(kconv_state* s, writer& w)
+{
+    if (s->need > 0) {
+        s->need = 0;
+        unicode_char(s, w, 0xFFFD);
+    }
+}
+
+void utf8_byte(kconv_state* s, writer& w, unsigned char b)
+{
+    if (s->need > 0) {
+        if ((b & 0xC0) == 0x80) {
+            s->code_point = s->code_point << 6 | (b & 0x3F);
+            if (--s->need == 0) {
+                const uint32_t cp = s->code_point;
+                const bool valid = cp >= s->minimum && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+                unicode_char(s, w, valid ? cp : 0xFFFD);
+            }
+            return;
+        }
+        broken_sequence(s, w);
+    }
+    if (b < 0x80) {
+        unicode_char(s, w, b);
+    } else if (b >= 0xC2 && b <= 0xDF) {
+        s->code_point = b & 0x1F;
+        s->need = 1;
+        s->minimum = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        s->code_point = b & 0x0F;
+        s->need = 2;
+        s->minimum = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        s->code_point = b & 0x07;
+        s->need = 3;
+        s->minimum = 0x10000;
+    } else {
+        unicode_char(s, w, 0xFFFD);  // a byte no UTF-8 text holds
+    }
+}
+
 int hex_digit(unsigned char c)
 {
     if (c >= '0' && c <= '9')
@@ -103,7 +179,7 @@ int hex_digit(unsigned char c)
 
 kconv_state kconv_start(int code)
 {
-    return kconv_state{code, ROMAN, 0, 0};
+    return kconv_state{code, ROMAN, 0, 0, 0, 0, 0};
 }
 
 size_t convert_part(kconv_state* state, unsigned char* out, const unsigned char* in,
@@ -118,6 +194,12 @@ size_t convert_part(kconv_state* state, unsigned char* out, const unsigned char*
     case KANJI_SJIS:
         for (size_t i = 0; i < length; ++i)
             sjis_byte(state, w, in[i]);
+        break;
+    case KANJI_UTF8:
+        for (size_t i = 0; i < length; ++i)
+            utf8_byte(state, w, in[i]);
+        if (last)
+            broken_sequence(state, w);
         break;
     case KANJI_JIS:
         std::memcpy(out, in, length);

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
-enum { KANJI_EUC = 0, KANJI_SJIS = 1, KANJI_JIS = 2 };
+enum { KANJI_EUC = 0, KANJI_SJIS = 1, KANJI_JIS = 2, KANJI_UTF8 = 3 };
+
+// True for the input codes the filter can read.
+constexpr bool kanji_code_known(int code) { return code >= KANJI_EUC && code <= KANJI_UTF8; }
 
 // Conversion state of one line, carried from part to part when a line is
 // converted in pieces. Start every line with kconv_start.
@@ -13,11 +17,15 @@ struct kconv_state {
     int mode;            // 0 Roman, 1 Kanji, 2 half-width katakana
     unsigned char lead;  // first byte of a character whose next byte is still to come, or 0
     int skip;            // bytes of a dropped three-byte EUC character still to pass over
+    uint32_t code_point; // UTF-8: the character being assembled
+    int need;            // UTF-8: continuation bytes still to come
+    uint32_t minimum;    // UTF-8: smallest code point its length may carry
 };
 
 // Worst-case output for n input bytes: a mode change (3 bytes) plus two bytes
-// for a character completed by one byte.
-constexpr size_t kconv_room(size_t n) { return 5 * n; }
+// for a character completed by one byte, and room for a broken UTF-8
+// sequence's mark before the byte that broke it.
+constexpr size_t kconv_room(size_t n) { return 5 * n + 5; }
 
 kconv_state kconv_start(int code);
 
@@ -28,7 +36,7 @@ kconv_state kconv_start(int code);
 size_t convert_part(kconv_state* state, unsigned char* out, const unsigned char* in,
                     size_t length, bool last);
 
-// One whole line, newline included. Any code but 0, 1 or 2 converts to nothing.
+// One whole line, newline included. Any code but 0 to 3 converts to nothing.
 int convert(int code, unsigned char* out, const unsigned char* in, int length);
 
 // Hexadecimal decoding of a pass-through line, carried across parts.

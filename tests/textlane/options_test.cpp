@@ -118,6 +118,22 @@ TEST(Program, CommandLineReachesTheStream)
     EXPECT_EQ(r.out, setup_stream(want) + "A\033n\x30\x21\017\n" + end_of_job);
 }
 
+TEST(Program, Utf8TextAndUnknownInputCodes)
+{
+    // UTF-8 prints like the same text in EUC; a character the printer lacks
+    // prints as the geta mark and is counted.
+    ProgramResult r = textlane({"-fc", "3"}, "\xef\xbb\xbf\xe3\x81\x82" "A\xf0\x9f\x98\x80\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, textlane({}, "\xa4\xa2" "A\xa2\xae\n").out);
+    EXPECT_EQ(r.err, "textlane: 1 characters outside JIS X 0208 printed as \u3013\n");
+
+    TempDir dir;
+    r = textlane({"-fc", "7", "-out", dir.file("job.prn")}, "abc\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "textlane: unknown input code 7 (0 EUC, 1 Shift-JIS, 2 JIS, 3 UTF-8)\n");
+    EXPECT_EQ(read_file(dir.file("job.prn")), "");
+}
+
 TEST(Program, HelpPrintsUsageBeforeOpeningFiles)
 {
     TempDir dir;

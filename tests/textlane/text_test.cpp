@@ -57,7 +57,7 @@ TEST(Text, JisInputPassesItsOwnModeChanges)
 
 TEST(Text, UnknownKanjiCodePrintsNoText)
 {
-    EXPECT_EQ(text_job("abc\n\xa4\xa2\n", 3), printed(""));
+    EXPECT_EQ(text_job("abc\n\xa4\xa2\n", 7), printed(""));
     EXPECT_EQ(text_job("abc\n", -1), printed(""));
 }
 
@@ -81,10 +81,12 @@ TEST(Text, LastLineWithoutNewlineIsPrinted)
 
 TEST(Text, BrokenCharactersStayInsideTheirLine)
 {
-    // A lead byte takes the newline as its second byte, as the printer expects it.
-    EXPECT_EQ(text_job("\xb0\nA\n"), printed("\033n\x30\n" "A\n"));
-    EXPECT_EQ(text_job("\x82\n", 1), printed("\033n\x23\xeb"));
-    EXPECT_EQ(text_job("a\x8f\n" "b\n"), printed("ab\n"));
+    // A character cut off by the newline is dropped and the newline kept, so
+    // the lines stay apart and the next one starts in Roman mode.
+    EXPECT_EQ(text_job("\xb0\nA\n"), printed("\nA\n"));
+    EXPECT_EQ(text_job("\x82\nA\n", 1), printed("\nA\n"));
+    EXPECT_EQ(text_job("a\x8f\n" "b\n"), printed("a\nb\n"));
+    EXPECT_EQ(text_job("a\x8f\xa1\n" "b\n"), printed("a\nb\n"));
     // A character cut off by the end of the input is dropped.
     EXPECT_EQ(text_job("A\xb0"), printed("A"));
     EXPECT_EQ(text_job("A\x8e"), printed("A"));

@@ -165,15 +165,6 @@ TEST_F(Dispatch, NativeFamilyIsTriedLastWithTheTwoLeadingWords)
     std::free(image);
 }
 
-TEST_F(Dispatch, ConclusiveFormatsKeepTheirReadersCode)
-{
-    const int32_t conclusive[] = {12, 0};
-    auto f = stream_of(bytes("XY\0\0\0\0\0\x07zz"));
-    EXPECT_EQ(XslReadMagicWith(f.get(), kTable, kNatives, conclusive), nullptr);
-    EXPECT_EQ(readers(), (std::vector<std::string>{"b", "failing native"}));
-    EXPECT_EQ(xslerrno, XSE_DATA_READ);
-}
-
 TEST_F(Dispatch, EveryFailureEndsWithUnknownFormat)
 {
     auto f = stream_of(bytes("XY\0\0\0\0\0\x07zz"));
@@ -187,6 +178,34 @@ TEST_F(Dispatch, EveryFailureEndsWithUnknownFormat)
     EXPECT_EQ(XslReadMagicWith(g.get(), kTable, kNoNatives), nullptr);
     EXPECT_TRUE(calls.empty());
     EXPECT_EQ(xslerrno, XSE_UNKNOWN_FORMAT);
+}
+
+TEST_F(Dispatch, RemembersTheLastReaderThatMatchedAndItsCode)
+{
+    struct Case {
+        std::string file;
+        const XSImageType* natives;
+        const char* name;
+        int code;
+    } cases[] = {
+        {"AB\x01\x02" + std::string(20, 'x'), kNatives, "C", 0},
+        {bytes("XY\0\0\0\0\0\x07zz"), kNoNatives, "B", XSE_DATA_READ},
+        {bytes("XY\0\0\0\0\0\x07zz"), kNatives, "IMG", XSE_BAD_MAGIC},
+        {"XYZ", kNoNatives, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        auto f = stream_of(c.file);
+        XSImage* image = XslReadMagicWith(f.get(), kTable, c.natives);
+        if (!image) {
+            EXPECT_EQ(xslerrno, XSE_UNKNOWN_FORMAT);
+        }
+        EXPECT_STREQ(XSLLastReaderName(), c.name) << c.file;
+        EXPECT_EQ(XSLLastReaderCode(), c.code) << c.file;
+        std::free(image);
+    }
+    EXPECT_STREQ(XSLErrorText(XSLLastReaderCode()), nullptr);
+    EXPECT_STREQ(XSLErrorText(XSE_DATA_READ), "damaged image data");
+    EXPECT_STREQ(XSLErrorText(-3), "image library failure");
 }
 
 TEST_F(Dispatch, NativeDispatchCodes)

@@ -59,6 +59,10 @@ enum {
 
 extern int32_t xslerrno;
 
+// A short reason for an error code, like strerror: null for 0, a general
+// "image library failure" for codes the library never sets.
+const char* XSLErrorText(int code);
+
 // Largest image, in pixels, that a constructor or reader accepts: far above any
 // real page (A3 at 600 dpi is about 70 million pixels) yet small enough that
 // pixel counts and plane sizes never overflow.

@@ -1,10 +1,13 @@
 // The two dispatch tables and the public entries that walk them.
 #include "xsio.h"
 
+#include "xsiobmp.h"
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
 #include "xsiopng.h"
+#include "xsiosun.h"
 #include "xsiotiff.h"
+#include "xsioxwd.h"
 #include "xsiowalk.h"
 #include "xsiowebp.h"
 
@@ -13,12 +16,15 @@ const unsigned char kMagicTiffMM[] = {'M', 'M'};
 const unsigned char kMagicTiffII[] = {'I', 'I'};
 const unsigned char kMagicJpeg[] = {0xFF, 0xD8, 0xFF};
 const unsigned char kMagicJfif[] = {'J', 'F', 'I', 'F'};
+const unsigned char kMagicSun[] = {0x59, 0xA6, 0x6A, 0x95};
 const unsigned char kMagicP1[] = {'P', '1'};
 const unsigned char kMagicP2[] = {'P', '2'};
 const unsigned char kMagicP3[] = {'P', '3'};
 const unsigned char kMagicP4[] = {'P', '4'};
 const unsigned char kMagicP5[] = {'P', '5'};
 const unsigned char kMagicP6[] = {'P', '6'};
+const unsigned char kMagicBmp[] = {'B', 'M'};
+const unsigned char kMagicXwd[] = {0x00, 0x00, 0x00, 0x07};
 const unsigned char kMagicPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 const unsigned char kMagicWebp[] = {'W', 'E', 'B', 'P'};
 
@@ -41,18 +47,19 @@ const XSMagicRow magic_table[] = {
     {kMagicTiffII, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
     {kMagicJpeg, 0, 3, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JPEG"},
     {kMagicJfif, 6, 4, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JFIF"},
+    {kMagicSun, 0, 4, RsReader, RsWriter, XSInfoSUN, XSF_SUN, "SUN"},
     {kMagicP1, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
     {kMagicP2, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP3, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
     {kMagicP4, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
     {kMagicP5, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP6, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
+    {kMagicBmp, 0, 2, XSReadBMP, XSWriteBMP, XSInfoBMP, XSF_BMP, "BMP"},
+    {kMagicXwd, 4, 4, XwdReader, XWDWriter, XSInfoXWD, XSF_XWD, "XWD"},
     {kMagicPng, 0, 8, XSReadPNG, XSWritePNG, XSInfoPNG, XSF_PNG, "PNG"},
     {kMagicWebp, 8, 4, XSReadWebP, XSWriteWebP, XSInfoWebP, XSF_WEBP, "WEBP"},
     {nullptr, 0, 0, nullptr, nullptr, nullptr, 0, nullptr},
 };
-
-const int32_t XSConclusiveFormats[] = {XSF_PNG, XSF_WEBP, 0};
 
 // Order: TIMG (version word 8, mask 0x3F), TV11 (version 7, 0x01), native
 // image file (magic 0x58A65A94, 0x3F), TV10 (size-shaped first word, 0x01).
@@ -64,7 +71,7 @@ int imagefunc = -1;
 
 XSImage* XSReadMagic(FILE* stream)
 {
-    return XslReadMagicWith(stream, magic_table, XSImageTypes, XSConclusiveFormats);
+    return XslReadMagicWith(stream, magic_table, XSImageTypes);
 }
 
 XSImage* XSLRead(FILE* stream)

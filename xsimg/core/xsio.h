@@ -46,9 +46,6 @@ struct XSMagicRow {
 
 // Rows in the order they are tried; ends with a row whose magic is null.
 extern const XSMagicRow magic_table[];
-// Formats whose magic identifies a file beyond doubt (PNG's 8-byte signature,
-// WebP's RIFF form type); ends with 0.
-extern const int32_t XSConclusiveFormats[];
 
 // Width, height and dots per inch, filled by the native family's information functions.
 struct XSInfo {
@@ -79,10 +76,16 @@ extern const XSImageType XSImageTypes[];
 extern int imagefunc;
 
 // Recognises the picture at the stream's position by content and reads it;
-// sets the image's format. Null with xslerrno 25 when no format accepts it,
-// except that a file with the signature of a format of XSConclusiveFormats
-// keeps the code its reader left (a damaged PNG is reported as damaged).
+// sets the image's format. Null with xslerrno 25 when no format accepts it.
 XSImage* XSReadMagic(FILE* stream);
+
+// What the last XSReadMagic learnt from the readers it tried: the format name
+// of the last reader whose magic matched ("IMG" for the native family once a
+// row of it recognised the file), or null when none did; and the code that
+// reader left (0 when it delivered the image). So a caller can say
+// "JPEG: damaged image data" although XSReadMagic itself leaves code 25.
+const char* XSLLastReaderName();
+int XSLLastReaderCode();
 
 // The native-family dispatch: null with code 1 (no 8-byte header), 6 (no
 // recogniser accepts) or the reader's code.

@@ -6,19 +6,21 @@
 namespace {
 constexpr int kPeekBytes = 16;
 
+// The last reader XslReadMagicWith handed the file to, and its code.
+const char* last_reader_name = nullptr;
+int last_reader_code = 0;
+
+void note_reader(const char* name, const XSImage* image)
+{
+    last_reader_name = name;
+    last_reader_code = image ? 0 : xslerrno;
+}
+
 bool magic_matches(const XSMagicRow& row, const unsigned char* head)
 {
     if (row.offset < 0 || row.length < 0 || row.offset > kPeekBytes - row.length)
         return false;
     return std::memcmp(head + row.offset, row.magic, row.length) == 0;
-}
-
-bool listed(const int32_t* formats, int32_t format)
-{
-    for (; formats && *formats; ++formats)
-        if (*formats == format)
-            return true;
-    return false;
 }
 
 // Reads the leading two words and picks the first row that recognises them.
@@ -45,10 +47,10 @@ const XSImageType* choose_native(FILE* stream, const XSImageType* natives,
 }
 }  // namespace
 
-XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageType* natives,
-                          const int32_t* conclusive)
+XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageType* natives)
 {
-    int32_t verdict = XSE_UNKNOWN_FORMAT;
+    last_reader_name = nullptr;
+    last_reader_code = 0;
     const long start = std::ftell(stream);
     unsigned char head[kPeekBytes] = {};
     (void)std::fread(head, 1, sizeof head, stream);  // a short file compares as zeros
@@ -59,23 +61,36 @@ XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageTy
     for (const XSMagicRow* row = table; rewound && row->magic; ++row) {
         if (!magic_matches(*row, head))
             continue;
-        if (XSImage* image = row->reader(stream)) {
+        XSImage* image = row->reader(stream);
+        note_reader(row->name, image);
+        if (image) {
             image->format = row->format;
             return image;
         }
-        if (listed(conclusive, row->format))
-            verdict = xslerrno;
         // A reader that hit a read error must not leave it for the next one.
         std::clearerr(stream);
         rewound = std::fseek(stream, start, SEEK_SET) == 0;
     }
 
-    if (XSImage* image = XslReadNativeWith(stream, natives)) {
+    XSImage* image = XslReadNativeWith(stream, natives);
+    if (imagefunc >= 0)  // a native row recognised the file and its reader ran
+        note_reader("IMG", image);
+    if (image) {
         image->format = XSF_NATIVE;
         return image;
     }
-    xslerrno = verdict;
+    xslerrno = XSE_UNKNOWN_FORMAT;
     return nullptr;
+}
+
+const char* XSLLastReaderName()
+{
+    return last_reader_name;
+}
+
+int XSLLastReaderCode()
+{
+    return last_reader_code;
 }
 
 XSImage* XslReadNativeWith(FILE* stream, const XSImageType* natives)

@@ -4,11 +4,7 @@
 
 #include "xsio.h"
 
-// `conclusive` (ending with 0) lists formats whose magic identifies a file
-// beyond doubt: when nothing reads the file, the code their reader left is
-// kept instead of 25.
-XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageType* natives,
-                          const int32_t* conclusive = nullptr);
+XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageType* natives);
 XSImage* XslReadNativeWith(FILE* stream, const XSImageType* natives);
 int XslCheckUpWith(FILE* stream, XSInfo* info, const XSImageType* natives);
 int XslWriteModeWith(int mode, const XSImageType* natives);

@@ -21,8 +21,9 @@ XslImagePtr read_bytes(const ConformanceEntry& e, const std::string& bytes)
     FilePtr f = stream_of(bytes);
     xslerrno = 0;
     XslImagePtr image(e.reader(f.get()));
-    if (!image)
+    if (!image) {
         EXPECT_NE(xslerrno, 0) << e.name << ": a refusal leaves a code";
+    }
     return image;
 }
 

@@ -146,6 +146,12 @@ TEST(PngRead, DamagedFilesFailWithTheirCode)
     for (const auto& c : cases) {
         EXPECT_FALSE(read_png(c.file));
         EXPECT_EQ(xslerrno, c.code) << c.file.size();
+        // Through the dispatch the PNG reader's code stays on record.
+        EXPECT_FALSE(read_magic(c.file));
+        if (c.code != XSE_BAD_MAGIC || c.file[1] == 'P') {
+            EXPECT_STREQ(XSLLastReaderName(), "PNG");
+            EXPECT_EQ(XSLLastReaderCode(), c.code);
+        }
     }
 }
 

@@ -1,0 +1,122 @@
+// pixlane prints BMP and PCX pictures like the same picture as PBM, PGM or PPM.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bmp_maker.h"
+#include "run_program.h"
+#include "temp_dir.h"
+
+namespace {
+
+// Every file prints, from its name and from standard input, the very stream
+// the reference anymap prints.
+void expectPrintsLike(const std::string& anymap, const std::vector<std::string>& files)
+{
+    TempDir dir;
+    write_file(dir.file("reference.pnm"), anymap);
+    ProgramResult reference = run_program(PIXLANE_BIN, {"-in", dir.file("reference.pnm")});
+    ASSERT_EQ(reference.status, 0) << reference.err;
+    ASSERT_GT(reference.out.size(), 100u);
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE("file " + std::to_string(i));
+        const std::string name = dir.file("picture" + std::to_string(i));
+        write_file(name, files[i]);
+        ProgramResult named = run_program(PIXLANE_BIN, {"-in", name});
+        ProgramResult piped = run_program(PIXLANE_BIN, {}, files[i]);
+        EXPECT_EQ(named.status, 0) << named.err;
+        EXPECT_EQ(piped.status, 0) << piped.err;
+        EXPECT_EQ(named.out, reference.out);
+        EXPECT_EQ(piped.out, reference.out);
+    }
+}
+
+using Rows = std::vector<std::vector<uint32_t>>;
+
+Rows picture(int width, int height, uint32_t (*value)(int x, int y))
+{
+    Rows rows(height, std::vector<uint32_t>(width));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            rows[y][x] = value(x, y);
+    return rows;
+}
+
+std::string anymap(const char* magic, const Rows& rows, int channels)
+{
+    std::string file = std::string(magic) + "\n" + std::to_string(rows[0].size()) + " "
+                       + std::to_string(rows.size()) + (channels ? "\n255\n" : "\n");
+    for (const auto& row : rows) {
+        if (channels == 0) {
+            std::string packed((row.size() + 7) / 8, '\0');
+            for (size_t x = 0; x < row.size(); ++x)
+                packed[x / 8] |= char(row[x] << (7 - x % 8));
+            file += packed;
+            continue;
+        }
+        for (uint32_t v : row)
+            for (int c = channels - 1; c >= 0; --c)
+                file += char(v >> (8 * c));
+    }
+    return file;
+}
+
+std::string bmp(int bits, const Rows& rows, std::vector<uint32_t> palette, int compression = 0, std::string data = {})
+{
+    BmpRecipe r;
+    r.width = int(rows[0].size());
+    r.height = int(rows.size());
+    r.bits = bits;
+    r.compression = compression;
+    r.palette = std::move(palette);
+    r.data = compression ? data : bmpRows(rows, bits);
+    return makeBmp(r);
+}
+
+std::vector<uint32_t> gray_palette()
+{
+    std::vector<uint32_t> palette;
+    for (uint32_t i = 0; i < 256; ++i)
+        palette.push_back(i * 0x010101);
+    return palette;
+}
+
+// Each row as one RLE8 literal run (width 30, so even) and an end of line.
+std::string rle8(const Rows& rows)
+{
+    std::string data;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        data += '\0';
+        data += char(row->size());
+        for (uint32_t v : *row)
+            data += char(v);
+        data += std::string(2, '\0');
+    }
+    return data;
+}
+
+}  // namespace
+
+TEST(BmpPcxJob, GrayPicturesPrintLikeThePgm)
+{
+    const Rows gray = picture(30, 12, [](int x, int y) { return uint32_t(x * 7 + y * 19) & 0xFF; });
+    expectPrintsLike(anymap("P5", gray, 1), {bmp(8, gray, gray_palette()), bmp(8, gray, gray_palette(), 1, rle8(gray))});
+}
+
+TEST(BmpPcxJob, BitmapsPrintLikeThePbmWhateverThePaletteOrder)
+{
+    const Rows dark = picture(13, 5, [](int x, int y) { return uint32_t((x * x + y) % 3 == 0); });
+    Rows light = dark;
+    for (auto& row : light)
+        for (auto& v : row)
+            v = 1 - v;
+    expectPrintsLike(anymap("P4", dark, 0), {bmp(1, dark, {0xFFFFFF, 0x000000}), bmp(1, light, {0x000000, 0xFFFFFF}),
+                                             bmp(1, light, {0x000080, 0xFFD700}), bmp(1, dark, {0xFFD700, 0x000080})});
+}
+
+TEST(BmpPcxJob, ColourPicturesPrintLikeThePpm)
+{
+    const Rows colour = picture(25, 17, [](int x, int y) { return uint32_t(x * 0x0A1B2C + y * 0x2C0B1A) & 0xFFFFFF; });
+    expectPrintsLike(anymap("P6", colour, 3), {bmp(24, colour, {})});
+}

@@ -1,0 +1,103 @@
+// pixlane prints window dumps like the same picture as PBM, PGM or PPM.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "run_program.h"
+#include "temp_dir.h"
+#include "xwd_maker.h"
+
+namespace {
+const int kPictureWidth = 30, kPictureHeight = 12;
+
+uint32_t level(int x, int y)
+{
+    return uint32_t(x * 9 + y * 13) & 0xFF;
+}
+
+bool black(int x, int y)
+{
+    return (x / 3 + y) % 3 == 0;
+}
+
+// The anymap and every dump print the same stream, from a named file and from
+// standard input.
+void expect_prints_like(const std::string& pnm, const std::string& dump)
+{
+    TempDir dir;
+    write_file(dir.file("picture.pnm"), pnm);
+    write_file(dir.file("picture.dump"), dump);
+    ProgramResult reference = run_program(PIXLANE_BIN, {"-in", dir.file("picture.pnm")});
+    ProgramResult file = run_program(PIXLANE_BIN, {"-in", dir.file("picture.dump")});
+    ProgramResult piped = run_program(PIXLANE_BIN, {}, dump);
+    ASSERT_EQ(reference.status, 0) << reference.err;
+    EXPECT_EQ(file.status, 0) << file.err;
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_GT(reference.out.size(), 100u);
+    EXPECT_EQ(file.out, reference.out);
+    EXPECT_EQ(piped.out, reference.out);
+}
+
+std::string pnm(const char* form, const std::string& pixels)
+{
+    const bool bits = std::string(form) == "P4";
+    return std::string(form) + "\n" + std::to_string(kPictureWidth) + " " + std::to_string(kPictureHeight) + "\n" +
+           (bits ? "" : "255\n") + pixels;
+}
+
+std::string pgm()
+{
+    std::string pixels;
+    for (int y = 0; y < kPictureHeight; ++y)
+        for (int x = 0; x < kPictureWidth; ++x)
+            pixels += char(level(x, y));
+    return pnm("P5", pixels);
+}
+
+std::string ppm()
+{
+    std::string pixels;
+    for (int y = 0; y < kPictureHeight; ++y)
+        for (int x = 0; x < kPictureWidth; ++x)
+            put_be(pixels, level(x, y) << 16 | (255 - level(x, y)) << 8 | uint32_t(x * 8), 3);
+    return pnm("P6", pixels);
+}
+
+std::string pbm()
+{
+    return pnm("P4", xwd_bitmap_lines(kPictureWidth, kPictureHeight, 8, 1, 1, (kPictureWidth + 7) / 8, black));
+}
+}  // namespace
+
+TEST(WindowDumpJob, GrayXwdPrintsLikeThePgm)
+{
+    XwdDump d = xwd_dump(kPictureWidth, kPictureHeight, 8, 8, kPictureWidth + 2, 3);
+    for (int i = 0; i < 256; ++i)
+        d.colours.push_back({uint32_t(i), uint16_t(i * 257), uint16_t(i * 257), uint16_t(i * 257)});
+    d.pixels = xwd_sample_lines(kPictureWidth, kPictureHeight, 8, 1, kPictureWidth + 2, level);
+    expect_prints_like(pgm(), d.bytes());
+}
+
+TEST(WindowDumpJob, TrueColourXwdPrintsLikeThePpm)
+{
+    XwdDump d = xwd_dump(kPictureWidth, kPictureHeight, 24, 24, kPictureWidth * 3, 4);
+    d.field[XwdByteOrder] = 0;
+    d.field[XwdRedMask] = 0xFF0000;
+    d.field[XwdGreenMask] = 0xFF00;
+    d.field[XwdBlueMask] = 0xFF;
+    d.pixels = xwd_sample_lines(kPictureWidth, kPictureHeight, 24, 0, kPictureWidth * 3, [](int x, int y) {
+        return level(x, y) << 16 | (255 - level(x, y)) << 8 | uint32_t(x * 8);
+    });
+    expect_prints_like(ppm(), d.bytes());
+}
+
+TEST(WindowDumpJob, XwdBitmapPrintsLikeThePbm)
+{
+    XwdDump d = xwd_dump(kPictureWidth, kPictureHeight, 1, 1, 4, 0);
+    d.field[XwdFormat] = 0;
+    d.field[XwdUnit] = 32;
+    d.field[XwdByteOrder] = 0;
+    d.field[XwdBitOrder] = 0;
+    d.pixels = xwd_bitmap_lines(kPictureWidth, kPictureHeight, 32, 0, 0, 4, black);
+    expect_prints_like(pbm(), d.bytes());
+}

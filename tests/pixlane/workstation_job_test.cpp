@@ -1,0 +1,92 @@
+// pixlane prints Sun raster pictures like the same picture as a portable anymap,
+// from a named file and from standard input.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "run_program.h"
+#include "temp_dir.h"
+#include "xsiosun.h"
+#include "xsreadkit.h"
+
+namespace {
+constexpr int kWidth = 29, kHeight = 11;  // odd, so that rows are padded
+
+std::string written_by(XSWriter writer, XSImage* image)
+{
+    FILE* f = std::tmpfile();
+    EXPECT_EQ(writer(f, image), 1);
+    std::string bytes;
+    std::rewind(f);
+    for (int c; (c = std::getc(f)) != EOF;)
+        bytes += char(c);
+    std::fclose(f);
+    return bytes;
+}
+
+unsigned char level(long i, int channel)
+{
+    return static_cast<unsigned char>(i * (7 + channel * 13) + channel * 50);
+}
+
+// Every file must print what the reference anymap prints, named or piped.
+void expect_prints_like(const std::string& anymap, const std::vector<std::string>& files)
+{
+    TempDir dir;
+    write_file(dir.file("reference.pnm"), anymap);
+    ProgramResult reference = run_program(PIXLANE_BIN, {"-in", dir.file("reference.pnm")});
+    ASSERT_EQ(reference.status, 0) << reference.err;
+    ASSERT_GT(reference.out.size(), 100u);
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE("file " + std::to_string(i));
+        const std::string path = dir.file("picture" + std::to_string(i));
+        write_file(path, files[i]);
+        ProgramResult named = run_program(PIXLANE_BIN, {"-in", path});
+        ProgramResult piped = run_program(PIXLANE_BIN, {}, files[i]);
+        EXPECT_EQ(named.status, 0) << named.err;
+        EXPECT_EQ(piped.status, 0) << piped.err;
+        EXPECT_EQ(named.out, reference.out);
+        EXPECT_EQ(piped.out, reference.out);
+    }
+}
+
+std::string anymap_header(const char* form)
+{
+    return std::string(form) + "\n" + std::to_string(kWidth) + " " + std::to_string(kHeight) + "\n";
+}
+}  // namespace
+
+TEST(WorkstationJob, GrayPrintsLikeTheSamePgm)
+{
+    XslImagePtr gray = XslNewGrayImage(kWidth, kHeight, 256);
+    std::string pgm = anymap_header("P5") + "255\n";
+    for (long i = 0; i < kWidth * kHeight; ++i)
+        pgm += char(gray->data[i] = level(i, 0));
+
+    const std::string sun = written_by(RsWriter, gray.get());
+    // The same file without its colormap: an 8-bit Sun raster without one is gray.
+    const std::string bare = sun.substr(0, 24) + std::string(8, '\0') + sun.substr(32 + 768);
+    expect_prints_like(pgm, {sun, bare});
+}
+
+TEST(WorkstationJob, ColourPrintsLikeTheSamePpm)
+{
+    XslImagePtr rgb = XslNewRgbImage(kWidth, kHeight);
+    unsigned char* planes[] = {rgb->data, rgb->data_g, rgb->data_b};
+    std::string ppm = anymap_header("P6") + "255\n";
+    for (long i = 0; i < kWidth * kHeight; ++i)
+        for (int c = 0; c < 3; ++c)
+            ppm += char(planes[c][i] = level(i, c));
+    expect_prints_like(ppm, {written_by(RsWriter, rgb.get())});
+}
+
+TEST(WorkstationJob, BitmapPrintsLikeTheSamePbm)
+{
+    XslImagePtr bitmap = XslNewBitmap(kWidth, kHeight);
+    std::string pbm = anymap_header("P4");
+    for (long i = 0; i < XSLDataSize(bitmap.get()); ++i)
+        pbm += char(bitmap->data[i] = level(i, 2));
+    expect_prints_like(pbm, {written_by(RsWriter, bitmap.get())});
+}

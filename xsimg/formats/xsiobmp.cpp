@@ -1,0 +1,259 @@
+// Reading device-independent bitmap files.
+#include "xsiobmp.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "xsio.h"
+#include "xsreadkit.h"
+#include "xstwocolor.h"
+
+namespace {
+enum { BMP_RGB = 0, BMP_RLE8 = 1, BMP_RLE4 = 2 };
+constexpr long kFileHeader = 14;
+constexpr long kInfoHeader = 40;
+
+struct BmpHeader {
+    uint32_t data_offset;
+    uint32_t info_size;
+    int32_t width;
+    int32_t height;  // number of rows, positive
+    bool top_down;   // a negative height in the file: rows stored top row first
+    uint32_t planes;
+    uint32_t bits;
+    uint32_t compression;
+    int32_t x_pels_per_metre;
+};
+
+bool fail(int code)
+{
+    xslerrno = code;
+    return false;
+}
+
+bool supported(uint32_t bits, uint32_t compression)
+{
+    switch (bits) {
+    case 1:
+    case 24: return compression == BMP_RGB;
+    case 4: return compression == BMP_RGB || compression == BMP_RLE4;
+    case 8: return compression == BMP_RGB || compression == BMP_RLE8;
+    default: return false;
+    }
+}
+
+bool read_header(FILE* stream, BmpHeader& h)
+{
+    unsigned char b[kFileHeader + kInfoHeader];
+    if (!XSReadData(b, 1, kFileHeader + 4, stream))
+        return fail(XSE_HEADER_READ);
+    if (b[0] != 'B' || b[1] != 'M')
+        return fail(XSE_BAD_MAGIC);
+    h.data_offset = XslGet32LE(b + 10);
+    h.info_size = XslGet32LE(b + 14);
+    // The older 12-byte core header (16-bit sizes, 3-byte palette entries) is not read.
+    if (h.info_size < kInfoHeader)
+        return fail(XSE_VARIANT);
+    if (!XSReadData(b + kFileHeader + 4, 1, sizeof b - kFileHeader - 4, stream))
+        return fail(XSE_HEADER_READ);
+    h.width = static_cast<int32_t>(XslGet32LE(b + 18));
+    const auto height = static_cast<int32_t>(XslGet32LE(b + 22));
+    h.planes = XslGet16LE(b + 26);
+    h.bits = XslGet16LE(b + 28);
+    h.compression = XslGet32LE(b + 30);
+    h.x_pels_per_metre = static_cast<int32_t>(XslGet32LE(b + 38));
+    if (h.planes != 1 || !supported(h.bits, h.compression))
+        return fail(XSE_VARIANT);
+    if (h.width < 1 || height == 0 || height == INT32_MIN)
+        return fail(XSE_BAD_MAGIC);
+    h.top_down = height < 0;
+    h.height = h.top_down ? -height : height;
+    return true;
+}
+
+uint16_t resolution_of(int32_t pels_per_metre)
+{
+    if (pels_per_metre <= 0)
+        return 72;
+    return static_cast<uint16_t>(std::min<int32_t>(pels_per_metre / 39, UINT16_MAX));
+}
+
+// Plane row of the r-th row stored in the file.
+long plane_row(const BmpHeader& h, long r)
+{
+    return h.top_down ? r : h.height - 1 - r;
+}
+
+bool read_rows(FILE* stream, const BmpHeader& h, XSImage* image)
+{
+    const long file_row = XslRowBytes(h.width, h.bits, 4);
+    const long left = XslBytesLeft(stream);
+    if (file_row < 0 || (left >= 0 && left / file_row < h.height))
+        return fail(XSE_DATA_READ);
+    XslBuffer<unsigned char> row = XslAllocBuffer<unsigned char>(file_row);
+    if (!row)
+        return false;
+    const long line = XSLBytesPerLine(image);
+    for (long r = 0; r < h.height; ++r) {
+        if (!XSReadData(row.get(), 1, static_cast<size_t>(file_row), stream))
+            return fail(XSE_DATA_READ);
+        unsigned char* out = image->data + plane_row(h, r) * line;
+        if (h.bits == 4)
+            XslUnpackBits(row.get(), out, h.width, 4);
+        else
+            memcpy(out, row.get(), static_cast<size_t>(line));
+    }
+    return true;
+}
+
+// Where the run-length decoder puts the next pixel: column x of the row-th
+// row in file order. Pixels outside the picture are dropped.
+struct RleCursor {
+    const BmpHeader& h;
+    unsigned char* plane;
+    long x = 0;
+    long row = 0;
+
+    void put(int value)
+    {
+        if (x >= h.width)
+            return;
+        if (row < h.height)
+            plane[plane_row(h, row) * h.width + x] = static_cast<unsigned char>(value);
+        ++x;
+    }
+    void next_line()
+    {
+        x = 0;
+        row = std::min<long>(row + 1, h.height);
+    }
+    void move(int dx, int dy)
+    {
+        x = std::min<long>(x + dx, h.width);
+        row = std::min<long>(row + dy, h.height);
+    }
+};
+
+// RLE8 and RLE4: pairs (count, value) are runs; (0, 0) ends a line, (0, 1)
+// the picture, (0, 2) moves by the next two bytes, (0, n) starts n literal
+// pixels padded to an even byte count. The picture is also complete after
+// one end of line per row.
+bool read_rle(FILE* stream, const BmpHeader& h, XSImage* image)
+{
+    const bool nibbles = h.compression == BMP_RLE4;
+    RleCursor at{h, image->data};
+    long lines_ended = 0;
+    for (;;) {
+        const int count = getc(stream);
+        const int value = getc(stream);
+        if (value == EOF)
+            return fail(XSE_DATA_READ);
+        if (count > 0) {
+            for (int i = 0; i < count; ++i)
+                at.put(nibbles ? (i & 1 ? value & 15 : value >> 4) : value);
+            continue;
+        }
+        if (value == 0) {
+            at.next_line();
+            if (++lines_ended == h.height)
+                return true;
+        } else if (value == 1) {
+            return true;
+        } else if (value == 2) {
+            const int dx = getc(stream);
+            const int dy = getc(stream);
+            if (dy == EOF)
+                return fail(XSE_DATA_READ);
+            at.move(dx, dy);
+        } else {
+            const int bytes = nibbles ? (value + 1) / 2 : value;
+            for (int i = 0; i < bytes; ++i) {
+                const int b = getc(stream);
+                if (b == EOF)
+                    return fail(XSE_DATA_READ);
+                if (!nibbles) {
+                    at.put(b);
+                    continue;
+                }
+                at.put(b >> 4);
+                if (2 * i + 1 < value)
+                    at.put(b & 15);
+            }
+            if ((bytes & 1) && getc(stream) == EOF)
+                return fail(XSE_DATA_READ);
+        }
+    }
+}
+
+XslImagePtr new_image(const BmpHeader& h)
+{
+    switch (h.bits) {
+    case 1: return XslNewBitmap(h.width, h.height);
+    case 24: return XslNewDirectImage(h.width, h.height, 3, 0x0000FF, 0x00FF00, 0xFF0000);
+    default: return XslNewColormapImage(h.width, h.height);
+    }
+}
+
+// Set bits must be black: when the darker colour is entry 0 every bit is
+// turned over. The colormap then tells the bits as the image holds them.
+bool finish_bitmap(XSImage* image, const unsigned char* palette)
+{
+    const XSColor pair[2] = {{0, palette[2], palette[1], palette[0]}, {1, palette[6], palette[5], palette[4]}};
+    const long line = XSLBytesPerLine(image);
+    const bool invert = XslDarkerEntry(pair) == 0;
+    const int spare = int(line * 8 - image->width);
+    const auto last_mask = static_cast<unsigned char>(0xFF << spare);
+    for (long y = 0; y < image->height; ++y) {
+        unsigned char* row = image->data + y * line;
+        if (invert)
+            for (long i = 0; i < line; ++i)
+                row[i] = static_cast<unsigned char>(~row[i]);
+        row[line - 1] &= last_mask;
+    }
+    return XslSetGrayRamp(image, 2, true);
+}
+}  // namespace
+
+XSImage* XSReadBMP(FILE* stream)
+{
+    const long base = ftell(stream);
+    BmpHeader h;
+    if (base < 0 || !read_header(stream, h))
+        return nullptr;
+
+    unsigned char palette[4 * 256];
+    const int colours = h.bits <= 8 ? 1 << h.bits : 0;
+    if (colours > 0) {
+        if (fseek(stream, base + kFileHeader + long(h.info_size), SEEK_SET) != 0
+            || !XSReadData(palette, 4, static_cast<size_t>(colours), stream)) {
+            xslerrno = XSE_PALETTE_READ;
+            return nullptr;
+        }
+    }
+    if (fseek(stream, base + long(h.data_offset), SEEK_SET) != 0) {
+        xslerrno = XSE_DATA_READ;
+        return nullptr;
+    }
+    XslImagePtr image = new_image(h);
+    if (!image)
+        return nullptr;
+    const bool read = h.compression == BMP_RGB ? read_rows(stream, h, image.get()) : read_rle(stream, h, image.get());
+    if (!read)
+        return nullptr;
+    if (ferror(stream)) {
+        xslerrno = XSE_DATA_READ;
+        return nullptr;
+    }
+    if (h.bits == 1 && !finish_bitmap(image.get(), palette))
+        return nullptr;
+    if ((h.bits == 4 || h.bits == 8) && !XslSetPalette(image.get(), palette, colours, XS_PALETTE_BGRX))
+        return nullptr;
+    image->resolution = resolution_of(h.x_pels_per_metre);
+    return image.release();
+}
+
+int XSInfoBMP()
+{
+    return 0;
+}
