@@ -2,6 +2,7 @@
 #include "xsio.h"
 
 #include "xsiobmp.h"
+#include "xsiogif.h"
 #include "xsioiris.h"
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
@@ -20,6 +21,8 @@ const unsigned char kMagicTiffII[] = {'I', 'I'};
 const unsigned char kMagicJpeg[] = {0xFF, 0xD8, 0xFF};
 const unsigned char kMagicJfif[] = {'J', 'F', 'I', 'F'};
 const unsigned char kMagicSun[] = {0x59, 0xA6, 0x6A, 0x95};
+const unsigned char kMagicGif87[] = {'G', 'I', 'F', '8', '7', 'a'};
+const unsigned char kMagicGif89[] = {'G', 'I', 'F', '8', '9', 'a'};
 const unsigned char kMagicIris[] = {0x01, 0xDA};
 const unsigned char kMagicP1[] = {'P', '1'};
 const unsigned char kMagicP2[] = {'P', '2'};
@@ -52,6 +55,8 @@ const XSMagicRow magic_table[] = {
     {kMagicJpeg, 0, 3, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JPEG"},
     {kMagicJfif, 6, 4, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JFIF"},
     {kMagicSun, 0, 4, RsReader, RsWriter, XSInfoSUN, XSF_SUN, "SUN"},
+    {kMagicGif87, 0, 6, XSReadGif, XSWriteGif, XSInfoGIF, XSF_GIF, "GIF"},
+    {kMagicGif89, 0, 6, XSReadGif, XSWriteGif, XSInfoGIF, XSF_GIF, "GIF"},
     {kMagicIris, 0, 2, XSReadIRIS, XSWriteIRIS, XSInfoIRIS, XSF_IRIS, "IRIS"},
     {kMagicP1, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
     {kMagicP2, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
