@@ -5,6 +5,7 @@
 #include "xsiogif.h"
 #include "xsioiris.h"
 #include "xsiojpeg.h"
+#include "xsiopcx.h"
 #include "xsiopbm.h"
 #include "xsiopng.h"
 #include "xsiosun.h"
@@ -31,6 +32,11 @@ const unsigned char kMagicP4[] = {'P', '4'};
 const unsigned char kMagicP5[] = {'P', '5'};
 const unsigned char kMagicP6[] = {'P', '6'};
 const unsigned char kMagicBmp[] = {'B', 'M'};
+const unsigned char kMagicPcx1[] = {0x0A, 0x01, 0x01};
+const unsigned char kMagicPcx2[] = {0x0A, 0x02, 0x01};
+const unsigned char kMagicPcx3[] = {0x0A, 0x03, 0x01};
+const unsigned char kMagicPcx4[] = {0x0A, 0x04, 0x01};
+const unsigned char kMagicPcx5[] = {0x0A, 0x05, 0x01};
 const unsigned char kMagicXwd[] = {0x00, 0x00, 0x00, 0x07};
 const unsigned char kMagicPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 const unsigned char kMagicWebp[] = {'W', 'E', 'B', 'P'};
@@ -65,6 +71,11 @@ const XSMagicRow magic_table[] = {
     {kMagicP5, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP6, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
     {kMagicBmp, 0, 2, XSReadBMP, XSWriteBMP, XSInfoBMP, XSF_BMP, "BMP"},
+    {kMagicPcx1, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx2, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx3, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx4, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx5, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
     {kMagicXwd, 4, 4, XwdReader, XWDWriter, XSInfoXWD, XSF_XWD, "XWD"},
     {kMagicPng, 0, 8, XSReadPNG, XSWritePNG, XSInfoPNG, XSF_PNG, "PNG"},
     {kMagicWebp, 8, 4, XSReadWebP, XSWriteWebP, XSInfoWebP, XSF_WEBP, "WEBP"},

@@ -24,6 +24,7 @@ struct BmpHeader {
     uint32_t bits;
     uint32_t compression;
     int32_t x_pels_per_metre;
+    uint32_t colours_used;
 };
 
 bool fail(int code)
@@ -63,6 +64,7 @@ bool read_header(FILE* stream, BmpHeader& h)
     h.bits = XslGet16LE(b + 28);
     h.compression = XslGet32LE(b + 30);
     h.x_pels_per_metre = static_cast<int32_t>(XslGet32LE(b + 38));
+    h.colours_used = XslGet32LE(b + 46);
     if (h.planes != 1 || !supported(h.bits, h.compression))
         return fail(XSE_VARIANT);
     if (h.width < 1 || height == 0 || height == INT32_MIN)
@@ -186,6 +188,18 @@ bool read_rle(FILE* stream, const BmpHeader& h, XSImage* image)
     }
 }
 
+// The colormap always has 2^bits entries, taken from the bytes after the info
+// header. A palette that is said to be shorter may end with the file; the
+// entries it lacks are black.
+bool read_palette(FILE* stream, long at, const BmpHeader& h, unsigned char* palette)
+{
+    const uint32_t colours = 1u << h.bits;
+    const uint32_t needed = h.colours_used > 0 && h.colours_used < colours ? h.colours_used : colours;
+    if (fseek(stream, at, SEEK_SET) != 0 || fread(palette, 4, colours, stream) < needed || ferror(stream))
+        return fail(XSE_PALETTE_READ);
+    return true;
+}
+
 XslImagePtr new_image(const BmpHeader& h)
 {
     switch (h.bits) {
@@ -222,15 +236,10 @@ XSImage* XSReadBMP(FILE* stream)
     if (base < 0 || !read_header(stream, h))
         return nullptr;
 
-    unsigned char palette[4 * 256];
+    unsigned char palette[4 * 256] = {};
     const int colours = h.bits <= 8 ? 1 << h.bits : 0;
-    if (colours > 0) {
-        if (fseek(stream, base + kFileHeader + long(h.info_size), SEEK_SET) != 0
-            || !XSReadData(palette, 4, static_cast<size_t>(colours), stream)) {
-            xslerrno = XSE_PALETTE_READ;
-            return nullptr;
-        }
-    }
+    if (colours > 0 && !read_palette(stream, base + kFileHeader + long(h.info_size), h, palette))
+        return nullptr;
     if (fseek(stream, base + long(h.data_offset), SEEK_SET) != 0) {
         xslerrno = XSE_DATA_READ;
         return nullptr;
