@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "xsio.h"
+#include "xsiobmp_bitfields.h"
 #include "xsreadkit.h"
 #include "xstwocolor.h"
 
@@ -40,7 +41,7 @@ bool supported(uint32_t bits, uint32_t compression)
     case 24: return compression == BMP_RGB;
     case 4: return compression == BMP_RGB || compression == BMP_RLE4;
     case 8: return compression == BMP_RGB || compression == BMP_RLE8;
-    default: return false;
+    default: return XslBmpIsBitfields(bits, compression);
     }
 }
 
@@ -87,12 +88,22 @@ long plane_row(const BmpHeader& h, long r)
     return h.top_down ? r : h.height - 1 - r;
 }
 
-bool read_rows(FILE* stream, const BmpHeader& h, XSImage* image)
+// Uncompressed rows are padded to 4 bytes; all of them must be in the file
+// before the picture is made.
+bool rows_present(FILE* stream, const BmpHeader& h)
 {
+    if (h.compression != BMP_RGB)
+        return true;
     const long file_row = XslRowBytes(h.width, h.bits, 4);
     const long left = XslBytesLeft(stream);
     if (file_row < 0 || (left >= 0 && left / file_row < h.height))
         return fail(XSE_DATA_READ);
+    return true;
+}
+
+bool read_rows(FILE* stream, const BmpHeader& h, XSImage* image)
+{
+    const long file_row = XslRowBytes(h.width, h.bits, 4);
     XslBuffer<unsigned char> row = XslAllocBuffer<unsigned char>(file_row);
     if (!row)
         return false;
@@ -231,10 +242,22 @@ bool finish_bitmap(XSImage* image, const unsigned char* palette)
 
 XSImage* XSReadBMP(FILE* stream)
 {
+    // Offsets in the file count from where the picture starts.
     const long base = ftell(stream);
-    BmpHeader h;
-    if (base < 0 || !read_header(stream, h))
+    if (base < 0) {
+        xslerrno = XSE_HEADER_READ;
         return nullptr;
+    }
+    BmpHeader h;
+    if (!read_header(stream, h))
+        return nullptr;
+    if (XslBmpIsBitfields(h.bits, h.compression)) {
+        const XslBmpLayout layout{base, h.data_offset, h.info_size, h.width, h.height, h.top_down, h.bits, h.compression};
+        XSImage* direct = XslReadBmpBitfields(stream, layout);
+        if (direct)
+            direct->resolution = resolution_of(h.x_pels_per_metre);
+        return direct;
+    }
 
     unsigned char palette[4 * 256] = {};
     const int colours = h.bits <= 8 ? 1 << h.bits : 0;
@@ -244,6 +267,8 @@ XSImage* XSReadBMP(FILE* stream)
         xslerrno = XSE_DATA_READ;
         return nullptr;
     }
+    if (!rows_present(stream, h))
+        return nullptr;
     XslImagePtr image = new_image(h);
     if (!image)
         return nullptr;
