@@ -13,9 +13,12 @@
 #include "xsioiris.h"
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
+#include "xsiopcx.h"
+#include "xsiopng.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
 #include "xsiotv.h"
+#include "xsiowebp.h"
 #include "xsioxsimg.h"
 #include "xsioxwd.h"
 #include "xsreadkit.h"
@@ -38,7 +41,8 @@ const Format formats[] = {
     {"read_tiff", write_tiff}, {"read_jpeg", XSWriteJpeg}, {"read_sun", RsWriter},
     {"read_gif", XSWriteGif},  {"read_iris", XSWriteIRIS}, {"read_pbm", XSWritePBM},
     {"read_bmp", XSWriteBMP},  {"read_xwd", XWDWriter},    {"read_tv11", TV11Writer},
-    {"read_tv10", TV10Writer}, {"read_xsimg", XSLWriteXSImg},
+    {"read_tv10", TV10Writer}, {"read_xsimg", XSLWriteXSImg}, {"read_pcx", XSWritePCX},
+    {"read_png", XSWritePNG},  {"read_webp", XSWriteWebP},
 };
 
 // A picture of the kind, with a pattern every pixel of which differs from its neighbours.

@@ -48,6 +48,21 @@ void shape_pnm(uint8_t* head)
     head[1] = static_cast<uint8_t>('1' + head[1] % 6);
 }
 
+// PCX versions 1 to 5, chosen by the input's second byte.
+void shape_pcx(uint8_t* head)
+{
+    head[0] = 0x0A;
+    head[1] = static_cast<uint8_t>(1 + head[1] % 5);
+    head[2] = 0x01;
+}
+
+// A RIFF file whose form is WebP.
+void shape_webp(uint8_t* head)
+{
+    std::memcpy(head, "RIFF", 4);
+    std::memcpy(head + 8, "WEBP", 4);
+}
+
 #define READER(name, offset, magic) {"read_" name, offset, magic, sizeof(magic) - 1, nullptr}
 #define SHAPED(name, shape) {"read_" name, 0, "", 0, shape}
 
@@ -60,7 +75,10 @@ constexpr ReaderForm forms[] = {
     READER("iris", 0, "\x01\xDA"),
     SHAPED("pbm", shape_pnm),
     READER("bmp", 0, "BM"),
+    SHAPED("pcx", shape_pcx),
     READER("xwd", 4, "\x00\x00\x00\x07"),
+    READER("png", 0, "\x89PNG\r\n\x1A\n"),
+    SHAPED("webp", shape_webp),
     READER("tv11", 4, "\x00\x00\x00\x07"),
     READER("xsimg", 0, "\x58\xA6\x5A\x94"),
     SHAPED("tv10", shape_tv10),

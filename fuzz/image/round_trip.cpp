@@ -14,9 +14,12 @@
 #include "xsioiris.h"
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
+#include "xsiopcx.h"
+#include "xsiopng.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
 #include "xsiotv.h"
+#include "xsiowebp.h"
 #include "xsioxsimg.h"
 #include "xsioxwd.h"
 #include "xsown.h"
@@ -56,7 +59,10 @@ const WriterCase writers[] = {
     {"IRIS", XSWriteIRIS, Keeps::gray_colormap_pixels, {XSE_KIND, -1}},
     {"PNM", XSWritePBM, Keeps::pixels, {XSE_KIND, -1}},
     {"BMP", XSWriteBMP, Keeps::pixels, {XSE_KIND, -1}},
+    {"PCX", XSWritePCX, Keeps::colormap_pixels, {XSE_KIND, -1}},
     {"XWD", XWDWriter, Keeps::pixels, {XSE_KIND, -1}},
+    {"PNG", XSWritePNG, Keeps::pixels, {XSE_KIND, -1}},
+    {"WebP", XSWriteWebP, Keeps::pixels, {XSE_KIND, -1}},
     {"TV11", TV11Writer, Keeps::pixels, {XSE_KIND, -1}},
     {"TV10", TV10Writer, Keeps::whole_byte_pixels, {XSE_BITMAP_ONLY, -1}},
     {"native", XSLWriteXSImg, Keeps::pixels, {XSE_KIND, -1}},
