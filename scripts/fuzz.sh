@@ -22,6 +22,7 @@ mkdir -p build-fuzz/logs
 run_one() {
   local t=$1 seconds=$2
   local work=build-fuzz/corpus/$t findings=build-fuzz/findings/$t
+  rm -rf "$findings"
   mkdir -p "$work" "$findings"
   local dirs=("$work")
   for d in fuzz/corpus/$t fuzz/regressions/$t; do [ -d "$d" ] && dirs+=("$d"); done
