@@ -33,6 +33,7 @@ void settings_from_input(FuzzBytes& in, size_t most_words, Settings* settings)
             args.argv[i][1] = '\0';   // a lone "-", which names no option
     getoption_reset();
     option_scan("pixlane", args.argc(), args.argv.data(), settings);
+    getoption_reset();   // the parser is left as found, for whatever runs next in the process
     // Words the settings point into (a paper name) must outlive the job.
     static std::vector<std::string> kept;
     kept = std::move(args.words);

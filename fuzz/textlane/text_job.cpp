@@ -35,6 +35,7 @@ void text_job(const uint8_t* data, size_t size)
     set_default(&settings);
     getoption_reset();
     option_scan("textlane", args.argc(), args.argv.data(), &settings);
+    getoption_reset();   // the parser is left as found, for whatever runs next in the process
     if (!kanji_code_known(settings.kanji_code))
         return;
     settings.input = fuzz_stream(in.rest(), in.rest_size());
