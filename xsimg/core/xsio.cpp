@@ -6,6 +6,7 @@
 #include "xsiopbm.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
+#include "xsiotimg.h"
 #include "xsioxsimg.h"
 #include "xsioxwd.h"
 #include "xsiowalk.h"
@@ -24,6 +25,7 @@ const unsigned char kMagicP5[] = {'P', '5'};
 const unsigned char kMagicP6[] = {'P', '6'};
 const unsigned char kMagicBmp[] = {'B', 'M'};
 const unsigned char kMagicXwd[] = {0x00, 0x00, 0x00, 0x07};
+const unsigned char kMagicTimg[] = {0x00, 0x00, 0x00, 0x08};
 
 // Table writers take no file name; libtiff is told "None".
 int write_tiff(FILE* stream, XSImage* image)
@@ -51,12 +53,16 @@ const XSMagicRow magic_table[] = {
     {kMagicP6, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
     {kMagicBmp, 0, 2, XSReadBMP, XSWriteBMP, XSInfoBMP, XSF_BMP, "BMP"},
     {kMagicXwd, 4, 4, XwdReader, XWDWriter, XSInfoXWD, XSF_XWD, "XWD"},
+    // The native family by its version word; a dump the XWD reader refused goes there too.
+    {kMagicTimg, 4, 4, XSLRead, TCoWriter, XSInfoIMG, XSF_NATIVE, "IMG"},
+    {kMagicXwd, 4, 4, XSLRead, TCoWriter, XSInfoIMG, XSF_NATIVE, "IMG"},
     {nullptr, 0, 0, nullptr, nullptr, nullptr, 0, nullptr},
 };
 
 // Order: TIMG (version word 8, mask 0x3F), TV11 (version 7, 0x01), native
 // image file (magic 0x58A65A94, 0x3F), TV10 (size-shaped first word, 0x01).
 const XSImageType XSImageTypes[] = {
+    {TCoIndent, TCoInformation, TCoReader, TCoWriter, 0x3F},
     {XSLIndentXSImg, XSLInformXSImg, XSLReadXSImg2, XSLWriteXSImg, 0x3F},
     {nullptr, nullptr, nullptr, nullptr, 0},
 };
