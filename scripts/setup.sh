@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DPL_TESTS=OFF >/dev/null
-cmake --build build --target pixlane textlane
+cmake --build build --target pixlane textlane laneview
 mkdir -p out
 if ! build/pixlane -in samples/sample.pgm -out out/sample-picture.prn; then
   echo "pixlane: could not print samples/sample.pgm (see the message above)" >&2
@@ -14,4 +14,11 @@ echo "pixlane: printer stream for samples/sample.pgm written to out/sample-pictu
 if [ -f samples/sample-euc.txt ]; then
   build/textlane -in samples/sample-euc.txt -out out/sample-text.prn
   echo "textlane: printer stream for samples/sample-euc.txt written to out/sample-text.prn ($(stat -c %s out/sample-text.prn) bytes)"
+fi
+# The viewer checks both streams (exiting non-zero on a problem) and draws the picture page.
+build/laneview --png out/sample-preview --scale 4 out/sample-picture.prn >/dev/null
+echo "laneview: out/sample-picture.prn is well-formed; its page is drawn in out/sample-preview/page-1.png"
+if [ -f out/sample-text.prn ]; then
+  build/laneview out/sample-text.prn >/dev/null
+  echo "laneview: out/sample-text.prn is well-formed (build/laneview --list out/sample-text.prn shows it)"
 fi

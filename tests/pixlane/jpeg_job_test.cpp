@@ -6,6 +6,7 @@
 
 #include "jpeg_maker.h"
 #include "run_program.h"
+#include "same_print.h"
 #include "temp_dir.h"
 
 namespace {
@@ -27,15 +28,7 @@ void expectPrintsLikeThePnm(const JpegRecipe& recipe)
     write_file(dir.file("picture.pnm"), std::string(components == 1 ? "P5\n" : "P6\n") + std::to_string(width)
                                             + " " + std::to_string(height) + "\n255\n" + text(samples));
 
-    ProgramResult pnm = run_program(PIXLANE_BIN, {"-in", dir.file("picture.pnm")});
-    ProgramResult file = run_program(PIXLANE_BIN, {"-in", dir.file("picture.jpg")});
-    ProgramResult piped = run_program(PIXLANE_BIN, {}, text(jpeg));
-    ASSERT_EQ(pnm.status, 0) << pnm.err;
-    EXPECT_EQ(file.status, 0) << file.err;
-    EXPECT_EQ(piped.status, 0) << piped.err;
-    EXPECT_GT(pnm.out.size(), 100u);
-    EXPECT_EQ(file.out, pnm.out);
-    EXPECT_EQ(piped.out, pnm.out);
+    expectSamePrint(dir.file("picture.pnm"), dir.file("picture.jpg"), text(jpeg));
 }
 
 }  // namespace

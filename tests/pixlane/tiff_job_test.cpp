@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "run_program.h"
+#include "same_print.h"
 #include "temp_dir.h"
 
 namespace {
@@ -45,15 +46,7 @@ TEST(TiffJob, GrayTiffPrintsLikeTheSamePgm)
     write_file(dir.file("gray.pgm"),
                "P5\n30 12\n255\n" + std::string(gray.begin(), gray.end()));
 
-    ProgramResult pgm = run_program(PIXLANE_BIN, {"-in", dir.file("gray.pgm")});
-    ProgramResult tif = run_program(PIXLANE_BIN, {"-in", dir.file("gray.tif")});
-    ProgramResult piped = run_program(PIXLANE_BIN, {}, read_file(dir.file("gray.tif")));
-    ASSERT_EQ(pgm.status, 0) << pgm.err;
-    EXPECT_EQ(tif.status, 0) << tif.err;
-    EXPECT_EQ(piped.status, 0) << piped.err;
-    EXPECT_GT(pgm.out.size(), 100u);
-    EXPECT_EQ(tif.out, pgm.out);
-    EXPECT_EQ(piped.out, pgm.out);
+    expectSamePrint(dir.file("gray.pgm"), dir.file("gray.tif"), read_file(dir.file("gray.tif")));
 }
 
 TEST(TiffJob, OneBitPolaritiesPrintTheSamePage)
@@ -82,9 +75,5 @@ TEST(TiffJob, DamagedTiffFailsWithoutOutput)
 {
     TempDir dir;
     write_file(dir.file("bad.tif"), std::string("II*\0\x08\0\0\0\xff\xff", 10));
-    ProgramResult r = run_program(PIXLANE_BIN, {"-in", dir.file("bad.tif")});
-    EXPECT_NE(r.status, 0);
-    EXPECT_FALSE(r.signalled);
-    EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("pixlane: "), std::string::npos);
+    expectCleanFailure(dir.file("bad.tif"));
 }

@@ -38,10 +38,10 @@ void expect_prints_like(const std::string& pnm, const std::string& dump)
     EXPECT_EQ(piped.out, reference.out);
 }
 
-std::string pnm(const char* form, const std::string& pixels)
+std::string pnm(const char* form, const std::string& pixels, int width = kPictureWidth)
 {
     const bool bits = std::string(form) == "P4";
-    return std::string(form) + "\n" + std::to_string(kPictureWidth) + " " + std::to_string(kPictureHeight) + "\n" +
+    return std::string(form) + "\n" + std::to_string(width) + " " + std::to_string(kPictureHeight) + "\n" +
            (bits ? "" : "255\n") + pixels;
 }
 
@@ -63,9 +63,9 @@ std::string ppm()
     return pnm("P6", pixels);
 }
 
-std::string pbm()
+std::string pbm(int width = kPictureWidth)
 {
-    return pnm("P4", xwd_bitmap_lines(kPictureWidth, kPictureHeight, 8, 1, 1, (kPictureWidth + 7) / 8, black));
+    return pnm("P4", xwd_bitmap_lines(width, kPictureHeight, 8, 1, 1, (width + 7) / 8, black), width);
 }
 }  // namespace
 
@@ -100,4 +100,26 @@ TEST(WindowDumpJob, XwdBitmapPrintsLikeThePbm)
     d.field[XwdBitOrder] = 0;
     d.pixels = xwd_bitmap_lines(kPictureWidth, kPictureHeight, 32, 0, 0, 4, black);
     expect_prints_like(pbm(), d.bytes());
+}
+
+TEST(WindowDumpJob, Tv11BitmapPrintsLikeThePbm)
+{
+    // Without its bits per pixel the XWD reader refuses it; the TV11 member takes it.
+    XwdDump d = xwd_dump(kPictureWidth, kPictureHeight, 1, 0, 4, 0);
+    d.field[XwdFormat] = 0;
+    d.field[XwdUnit] = d.field[XwdPad] = 16;
+    d.field[XwdWinWidth] = 100;
+    d.pixels = xwd_bitmap_lines(kPictureWidth, kPictureHeight, 16, 1, 1, 4, black);
+    expect_prints_like(pbm(), d.bytes());
+}
+
+TEST(WindowDumpJob, Tv10BitmapPrintsLikeThePbm)
+{
+    // Rows of 32 pixels in 16-bit units, the leftmost pixel in the low bit.
+    std::string tv10;
+    put_be(tv10, 4, 2);
+    put_be(tv10, kPictureHeight, 2);
+    put_be(tv10, 1, 2);
+    tv10 += xwd_bitmap_lines(32, kPictureHeight, 16, 1, 0, 4, black);
+    expect_prints_like(pbm(32), tv10);
 }

@@ -1,5 +1,5 @@
-// pixlane prints Sun raster pictures like the same picture as a portable anymap,
-// from a named file and from standard input.
+// pixlane prints Sun raster and SGI pictures like the same picture as a
+// portable anymap, from a named file and from standard input.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,6 +8,7 @@
 
 #include "run_program.h"
 #include "temp_dir.h"
+#include "xsioiris.h"
 #include "xsiosun.h"
 #include "xsreadkit.h"
 
@@ -68,7 +69,7 @@ TEST(WorkstationJob, GrayPrintsLikeTheSamePgm)
     const std::string sun = written_by(RsWriter, gray.get());
     // The same file without its colormap: an 8-bit Sun raster without one is gray.
     const std::string bare = sun.substr(0, 24) + std::string(8, '\0') + sun.substr(32 + 768);
-    expect_prints_like(pgm, {sun, bare});
+    expect_prints_like(pgm, {sun, bare, written_by(XSWriteIRIS, gray.get())});
 }
 
 TEST(WorkstationJob, ColourPrintsLikeTheSamePpm)
@@ -79,7 +80,7 @@ TEST(WorkstationJob, ColourPrintsLikeTheSamePpm)
     for (long i = 0; i < kWidth * kHeight; ++i)
         for (int c = 0; c < 3; ++c)
             ppm += char(planes[c][i] = level(i, c));
-    expect_prints_like(ppm, {written_by(RsWriter, rgb.get())});
+    expect_prints_like(ppm, {written_by(RsWriter, rgb.get()), written_by(XSWriteIRIS, rgb.get())});
 }
 
 TEST(WorkstationJob, BitmapPrintsLikeTheSamePbm)

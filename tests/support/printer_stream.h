@@ -20,7 +20,8 @@ PrinterStream parse_printer_stream(std::string_view bytes);
 // Dot `column` of a raster line: true when it prints black.
 bool dot_is_black(const std::vector<unsigned char>& row, int column);
 
-// The text of a command in the form parse_printer_stream gives it.
+// The text of a command in the form parse_printer_stream gives it: readable()
+// of the viewer's stream reader, declared there.
 std::string readable(std::string_view raw);
 
 // A stdio stream that writes into memory.

@@ -263,7 +263,7 @@ TEST_F(Dispatch, WriteGoesThroughTheChosenRowOnly)
     EXPECT_EQ(XSLWrite(f.get(), &image), 0);
     EXPECT_EQ(xslerrno, XSE_NO_NATIVE_READER);
     // Every mode bit of the library's rows chooses the first row; others none.
-    EXPECT_EQ(XSLWriteMode(0x3F), 0x3F);
+    EXPECT_EQ(XSLWriteMode(0x3F), 0x3F & XSImageTypes[0].mode_mask);
     EXPECT_EQ(imagefunc, 0);
     EXPECT_EQ(XSLWriteMode(0x40), 0);
 }

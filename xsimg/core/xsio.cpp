@@ -2,11 +2,14 @@
 #include "xsio.h"
 
 #include "xsiobmp.h"
+#include "xsiogif.h"
+#include "xsioiris.h"
 #include "xsiojpeg.h"
 #include "xsiopbm.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
 #include "xsiotimg.h"
+#include "xsiotv.h"
 #include "xsioxsimg.h"
 #include "xsioxwd.h"
 #include "xsiowalk.h"
@@ -17,6 +20,9 @@ const unsigned char kMagicTiffII[] = {'I', 'I'};
 const unsigned char kMagicJpeg[] = {0xFF, 0xD8, 0xFF};
 const unsigned char kMagicJfif[] = {'J', 'F', 'I', 'F'};
 const unsigned char kMagicSun[] = {0x59, 0xA6, 0x6A, 0x95};
+const unsigned char kMagicGif87[] = {'G', 'I', 'F', '8', '7', 'a'};
+const unsigned char kMagicGif89[] = {'G', 'I', 'F', '8', '9', 'a'};
+const unsigned char kMagicIris[] = {0x01, 0xDA};
 const unsigned char kMagicP1[] = {'P', '1'};
 const unsigned char kMagicP2[] = {'P', '2'};
 const unsigned char kMagicP3[] = {'P', '3'};
@@ -45,6 +51,9 @@ const XSMagicRow magic_table[] = {
     {kMagicJpeg, 0, 3, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JPEG"},
     {kMagicJfif, 6, 4, XSReadJpeg, XSWriteJpeg, XSInfoJPEG, XSF_JPEG, "JFIF"},
     {kMagicSun, 0, 4, RsReader, RsWriter, XSInfoSUN, XSF_SUN, "SUN"},
+    {kMagicGif87, 0, 6, XSReadGif, XSWriteGif, XSInfoGIF, XSF_GIF, "GIF"},
+    {kMagicGif89, 0, 6, XSReadGif, XSWriteGif, XSInfoGIF, XSF_GIF, "GIF"},
+    {kMagicIris, 0, 2, XSReadIRIS, XSWriteIRIS, XSInfoIRIS, XSF_IRIS, "IRIS"},
     {kMagicP1, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PBM"},
     {kMagicP2, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP3, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
@@ -63,7 +72,10 @@ const XSMagicRow magic_table[] = {
 // image file (magic 0x58A65A94, 0x3F), TV10 (size-shaped first word, 0x01).
 const XSImageType XSImageTypes[] = {
     {TCoIndent, TCoInformation, TCoReader, TCoWriter, 0x3F},
+    {TV11Indent, TV11Information, TV11Reader, TV11Writer, 0x01},
     {XSLIndentXSImg, XSLInformXSImg, XSLReadXSImg2, XSLWriteXSImg, 0x3F},
+    // Writing in the TV10 slot makes a TV11 file.
+    {TV10Indent, TV10Information, TV10Reader, TV11Writer, 0x01},
     {nullptr, nullptr, nullptr, nullptr, 0},
 };
 

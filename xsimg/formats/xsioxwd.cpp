@@ -57,7 +57,7 @@ bool skip_window_name(FILE* stream, uint32_t header_size)
 XslBuffer<XslXwdColor> XslReadXwdColors(FILE* stream, uint32_t count, int short_code)
 {
     const long left = XslBytesLeft(stream);
-    const long limit = left >= 0 ? left / XSL_XWD_COLOR_BYTES : 1L << 24;
+    const long limit = left >= 0 ? left / XSL_XWD_COLOR_BYTES : 1L << 16;
     if (long(count) > limit || count > (1u << 24)) {
         xslerrno = XSE_CMAP_READ;
         return nullptr;

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "xsdirect.h"
 #include "xsown.h"
@@ -31,6 +32,11 @@ struct Node {
     uint64_t error;
     uint64_t pixels;  // pixels whose colour ends in this node
     uint64_t sum_red, sum_green, sum_blue;
+    // What the subtree held after the last reduction pass that went through
+    // it: its least significance and its nodes holding pixels.
+    bool summed;
+    uint64_t subtree_min;
+    uint32_t subtree_colors;
 };
 
 struct NodeBlock {
@@ -283,16 +289,40 @@ bool Classification(Cube& cube, const XSImage* image)
     });
 }
 
+void summarise(Node* node)
+{
+    node->subtree_min = node->error;
+    node->subtree_colors = node->pixels != 0;
+    forChildren(node, [&](Node* child) {
+        if (child->subtree_min < node->subtree_min)
+            node->subtree_min = child->subtree_min;
+        node->subtree_colors += child->subtree_colors;
+    });
+    node->summed = true;
+}
+
 // Children first: a node at or below the threshold goes into its parent; the
 // others stay, and the least of their significances is the next threshold.
+// A subtree whose least significance is above the threshold loses nothing,
+// so it counts as it did in the pass before without being walked again
+// (significance only falls from a node to its children).
 void Reduce(Cube& cube, Node* node)
 {
-    forChildren(node, [&](Node* child) { Reduce(cube, child); });
+    forChildren(node, [&](Node* child) {
+        if (child->summed && child->subtree_min > cube.pruning_threshold) {
+            cube.colors += child->subtree_colors;
+            if (child->subtree_min < cube.next_threshold)
+                cube.next_threshold = child->subtree_min;
+        } else {
+            Reduce(cube, child);
+        }
+    });
     if (node->error > cube.pruning_threshold) {
         if (node->pixels != 0)
             ++cube.colors;
         if (node->error < cube.next_threshold)
             cube.next_threshold = node->error;
+        summarise(node);
     } else {
         PruneChild(cube, node);
     }
@@ -377,10 +407,18 @@ XslBuffer<XSColor> Assignment(Cube& cube, const XSImage* image, unsigned char* i
     cube.colormap = colormap.get();
     cube.colors = 0;
     BuildColormap(cube, cube.root);
+    // Neighbouring pixels often share their colour, and with it their entry.
+    unsigned char last[3] = {};
+    uint32_t last_index = assignPixel(cube, last);
     const bool done = forRows(image, [&](long y, const unsigned char* rgb) {
         unsigned char* out = indices + y * image->width;
-        for (long x = 0; x < image->width; ++x, rgb += 3)
-            out[x] = static_cast<unsigned char>(assignPixel(cube, rgb));
+        for (long x = 0; x < image->width; ++x, rgb += 3) {
+            if (rgb[0] != last[0] || rgb[1] != last[1] || rgb[2] != last[2]) {
+                memcpy(last, rgb, 3);
+                last_index = assignPixel(cube, rgb);
+            }
+            out[x] = static_cast<unsigned char>(last_index);
+        }
         return true;
     });
     return done ? std::move(colormap) : nullptr;

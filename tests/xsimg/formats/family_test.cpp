@@ -4,6 +4,7 @@
 
 #include "picture_kinds.h"
 #include "xsiotimg.h"
+#include "xsiotv.h"
 #include "xsioxsimg.h"
 
 namespace {
@@ -11,12 +12,17 @@ namespace {
 struct Member {
     const char* name;
     XSNativeReader reader;
-    XSWriter writer;
+    XSWriter writer;      // makes the member's file
+    XSWriter row_writer;  // what XSLWrite writes once the member is chosen
+    int resolution;       // what its file keeps of 300 dpi
 };
 
+// In table order. A TV10 file keeps no resolution, and its row writes TV11 files.
 const Member kMembers[] = {
-    {"TIMG", TCoReader, TCoWriter},
-    {"native image file", XSLReadXSImg2, XSLWriteXSImg},
+    {"TIMG", TCoReader, TCoWriter, TCoWriter, 300},
+    {"TV11", TV11Reader, TV11Writer, TV11Writer, 300},
+    {"native image file", XSLReadXSImg2, XSLWriteXSImg, XSLWriteXSImg, 300},
+    {"TV10", TV10Reader, TV10Writer, TV11Writer, 100},
 };
 
 int rowOf(XSNativeReader reader)
@@ -33,26 +39,26 @@ TEST(NativeFamily, EveryMemberReadsInformsAndWritesThroughItsRow)
 {
     for (const Member& m : kMembers) {
         SCOPED_TRACE(m.name);
-        Image source = std::move(allPictureKinds(13, 6)[0].image);  // a bitmap of 300 dpi
+        Image source = std::move(allPictureKinds(16, 6)[0].image);  // a bitmap of 300 dpi
         const std::string file = writtenBy(m.writer, source.get());
-        ASSERT_GE(rowOf(m.reader), 0);
+        EXPECT_EQ(rowOf(m.reader), &m - kMembers);
 
         auto f = stream_of(file);
         XSInfo info{};
         ASSERT_EQ(XSLCheckUp(f.get(), &info), 1);
         EXPECT_EQ(imagefunc, rowOf(m.reader));
-        EXPECT_EQ(info.width, 13);
+        EXPECT_EQ(info.width, 16);
         EXPECT_EQ(info.height, 6);
-        EXPECT_EQ(info.resolution, 300);
-        // The member chosen by the check-up writes the same file again.
-        EXPECT_EQ(writtenBy(XSLWrite, source.get()), file);
+        EXPECT_EQ(info.resolution, m.resolution);
+        // The member chosen by the check-up writes through its row's writer.
+        EXPECT_EQ(writtenBy(XSLWrite, source.get()), writtenBy(m.row_writer, source.get()));
 
         Image back = readBy(XSLRead, file);
         ASSERT_TRUE(back) << "code " << xslerrno;
         EXPECT_EQ(imagefunc, rowOf(m.reader));
         EXPECT_EQ(coloursOf(back.get()), coloursOf(source.get()));
 
-        auto cut = stream_of(file.substr(0, 30));
+        auto cut = stream_of(file.substr(0, 7));
         EXPECT_EQ(XSLCheckUp(cut.get(), &info), 0);
         EXPECT_EQ(xslerrno, XSE_HEADER_READ);
     }

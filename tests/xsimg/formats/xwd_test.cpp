@@ -7,18 +7,23 @@
 
 #include "../conformance/conformance.h"
 #include "../memfile.h"
+#include "native_read.h"
 #include "xsio.h"
+#include "xsiotv.h"
 #include "xsioxwd.h"
 #include "xsown.h"
 #include "xwd_maker.h"
 
 namespace {
-XslImagePtr read_xwd(const std::string& bytes)
+XslImagePtr read_xwd(const std::string& bytes, XSReader reader = XwdReader)
 {
     FilePtr f = stream_of(bytes);
     xslerrno = 0;
-    return XslImagePtr(XwdReader(f.get()));
+    return XslImagePtr(reader(f.get()));
 }
+
+// The TV11 member reads every dump the XWD reader reads, alike.
+const XSReader kBothReaders[] = {XwdReader, read_as_member<TV11Reader>};
 
 XslImagePtr read_magic(const std::string& bytes)
 {
@@ -60,106 +65,125 @@ std::vector<XwdColour> palette(int n)
 }
 }  // namespace
 
+namespace {
+const char* name_of(XSReader reader)
+{
+    return reader == XwdReader ? "XWD" : "TV11";
+}
+
+void expect_bitmap(XSReader reader, int unit, int byte_order, int bit_order, int width, bool inverted)
+{
+    SCOPED_TRACE(::testing::Message() << name_of(reader) << " unit " << unit << " byte order " << byte_order
+                                      << " bit order " << bit_order << " width " << width
+                                      << (inverted ? " inverted" : ""));
+    const int line = (width + unit - 1) / unit * unit / 8;
+    XwdDump d = xwd_dump(width, 3, 1, 1, line, 0);
+    d.field[XwdFormat] = 0;
+    d.field[XwdUnit] = d.field[XwdPad] = unit;
+    d.field[XwdByteOrder] = byte_order;
+    d.field[XwdBitOrder] = bit_order;
+    // A black pixel 0 says that set bits are white.
+    if (inverted)
+        d.colours = {{1, 65535, 65535, 65535}, {0, 0, 0, 0}};
+    d.pixels = xwd_bitmap_lines(width, 3, unit, byte_order, bit_order, line,
+                                [&](int x, int y) { return black(x, y) != inverted; });
+    XslImagePtr image = read_xwd(d.bytes(), reader);
+    ASSERT_TRUE(image) << "code " << xslerrno;
+    EXPECT_EQ(image->type, 0);
+    EXPECT_EQ(image->resolution, 100);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < (width + 7) / 8 * 8; ++x)
+            ASSERT_EQ(bit_of(image.get(), x, y), x < width && black(x, y)) << x << "," << y;
+}
+
+void expect_gray_or_pseudo(XSReader reader, int bits, int byte_order, int visual)
+{
+    SCOPED_TRACE(::testing::Message() << name_of(reader) << " " << bits << " bits, byte order " << byte_order
+                                      << " visual " << visual);
+    const int width = 13, height = 2, levels = 1 << bits;
+    auto sample = [&](int x, int y) { return uint32_t((x * 7 + y * 3) % levels); };
+    const int per_byte = bits < 8 ? 8 / bits : 1;
+    const int line = (width + per_byte - 1) / per_byte + 3;
+    XwdDump d = xwd_dump(width, height, bits, bits, line, visual);
+    d.field[XwdByteOrder] = byte_order;
+    d.name = "window";
+    if (visual == 3)
+        d.colours = palette(levels);
+    d.pixels = xwd_sample_lines(width, height, bits, byte_order, line, sample);
+    XslImagePtr image = read_xwd(d.bytes(), reader);
+    ASSERT_TRUE(image) << "code " << xslerrno;
+    ASSERT_EQ(image->bytes_per_pixel, 1);
+    ASSERT_EQ(image->ncolors, levels);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ASSERT_EQ(image->data[y * width + x], sample(x, y)) << x << "," << y;
+    for (int i = 0; i < levels; ++i) {
+        const XSColor& c = image->colormap[i];
+        EXPECT_EQ(c.index, i);
+        const int gray = (i * 255 * 2 + levels - 1) / (2 * (levels - 1));  // rounded
+        EXPECT_EQ(c.red, visual == 3 ? i * 37 % 256 : gray);
+        EXPECT_EQ(c.green, visual == 3 ? i * 11 % 256 : gray);
+        EXPECT_EQ(c.blue, visual == 3 ? 255 - i : gray);
+    }
+}
+
+struct DirectCase {
+    int bits;
+    uint32_t red, green, blue;
+};
+
+void expect_direct(XSReader reader, const DirectCase& c, int byte_order, int visual)
+{
+    SCOPED_TRACE(::testing::Message() << name_of(reader) << " " << c.bits << " bits, byte order " << byte_order);
+    auto sample = [&](int x, int y) { return uint32_t(x * 0x10203 + y * 0x50607) & (c.red | c.green | c.blue); };
+    const int line = 5 * c.bits / 8 + 2;
+    XwdDump d = xwd_dump(5, 3, c.bits, c.bits, line, visual);
+    d.field[XwdByteOrder] = byte_order;
+    d.field[XwdRedMask] = c.red;
+    d.field[XwdGreenMask] = c.green;
+    d.field[XwdBlueMask] = c.blue;
+    // Gray entries leave the pixel values alone.
+    d.colours = {{0, 0, 0, 0}, {1, 300, 300, 300}, {0x10203, 9, 9, 9}};
+    d.pixels = xwd_sample_lines(5, 3, c.bits, byte_order, line, sample);
+    XslImagePtr image = read_xwd(d.bytes(), reader);
+    ASSERT_TRUE(image) << "code " << xslerrno;
+    EXPECT_EQ(image->depth, uint32_t(c.bits));
+    EXPECT_EQ(image->ncolors, 0);
+    EXPECT_EQ(image->red_mask, c.red);
+    for (int i = 0; i < 15; ++i)
+        ASSERT_EQ(raw_pixel(image.get(), i), sample(i % 5, i / 5)) << i;
+}
+}  // namespace
+
 TEST(XwdRead, BitmapsInEveryUnitAndOrder)
 {
-    for (int unit : {8, 16, 32})
-        for (int byte_order : {0, 1})
-            for (int bit_order : {0, 1})
-                for (int width : {13, 16, 33})
-                    for (bool inverted : {false, true}) {
-                        SCOPED_TRACE(::testing::Message() << "unit " << unit << " byte order " << byte_order
-                                                          << " bit order " << bit_order << " width " << width
-                                                          << (inverted ? " inverted" : ""));
-                        const int line = (width + unit - 1) / unit * unit / 8;
-                        XwdDump d = xwd_dump(width, 3, 1, 1, line, 0);
-                        d.field[XwdFormat] = 0;
-                        d.field[XwdUnit] = d.field[XwdPad] = unit;
-                        d.field[XwdByteOrder] = byte_order;
-                        d.field[XwdBitOrder] = bit_order;
-                        if (inverted)
-                            d.colours = {{1, 65535, 65535, 65535}, {0, 0, 0, 0}};
-                        d.pixels = xwd_bitmap_lines(width, 3, unit, byte_order, bit_order, line,
-                                                    [&](int x, int y) { return black(x, y) != inverted; });
-                        XslImagePtr image = read_xwd(d.bytes());
-                        ASSERT_TRUE(image) << "code " << xslerrno;
-                        EXPECT_EQ(image->type, 0);
-                        EXPECT_EQ(image->resolution, 100);
-                        for (int y = 0; y < 3; ++y)
-                            for (int x = 0; x < (width + 7) / 8 * 8; ++x)
-                                ASSERT_EQ(bit_of(image.get(), x, y), x < width && black(x, y)) << x << "," << y;
-                    }
+    for (XSReader reader : kBothReaders)
+        for (int unit : {8, 16, 32})
+            for (int byte_order : {0, 1})
+                for (int bit_order : {0, 1})
+                    for (int width : {13, 16, 33})
+                        for (bool inverted : {false, true})
+                            expect_bitmap(reader, unit, byte_order, bit_order, width, inverted);
 }
 
 TEST(XwdRead, GrayAndPseudoColourOfTwoToEightBits)
 {
-    const int width = 13, height = 2;
-    for (int bits = 2; bits <= 8; ++bits)
-        for (int byte_order : {0, 1})
-            for (int visual : {1, 3}) {
-                SCOPED_TRACE(::testing::Message() << bits << " bits, byte order " << byte_order << " visual " << visual);
-                const int levels = 1 << bits;
-                auto sample = [&](int x, int y) { return uint32_t((x * 7 + y * 3) % levels); };
-                const int per_byte = bits < 8 ? 8 / bits : 1;
-                const int line = (width + per_byte - 1) / per_byte + 3;
-                XwdDump d = xwd_dump(width, height, bits, bits, line, visual);
-                d.field[XwdByteOrder] = byte_order;
-                d.name = "window";
-                if (visual == 3)
-                    d.colours = palette(levels);
-                d.pixels = xwd_sample_lines(width, height, bits, byte_order, line, sample);
-                XslImagePtr image = read_xwd(d.bytes());
-                ASSERT_TRUE(image) << "code " << xslerrno;
-                ASSERT_EQ(image->bytes_per_pixel, 1);
-                ASSERT_EQ(image->ncolors, levels);
-                for (int y = 0; y < height; ++y)
-                    for (int x = 0; x < width; ++x)
-                        ASSERT_EQ(image->data[y * width + x], sample(x, y)) << x << "," << y;
-                for (int i = 0; i < levels; ++i) {
-                    const XSColor& c = image->colormap[i];
-                    EXPECT_EQ(c.index, i);
-                    if (visual == 3) {
-                        EXPECT_EQ(c.red, i * 37 % 256);
-                        EXPECT_EQ(c.green, i * 11 % 256);
-                        EXPECT_EQ(c.blue, 255 - i);
-                    } else {
-                        const int gray = (i * 255 * 2 + levels - 1) / (2 * (levels - 1));  // rounded
-                        EXPECT_EQ(c.red, gray);
-                        EXPECT_EQ(c.blue, gray);
-                    }
-                }
-            }
+    for (XSReader reader : kBothReaders)
+        for (int bits = 2; bits <= 8; ++bits)
+            for (int byte_order : {0, 1})
+                for (int visual : {1, 3})
+                    expect_gray_or_pseudo(reader, bits, byte_order, visual);
 }
 
 TEST(XwdRead, TrueAndDirectColourInBothByteOrders)
 {
-    struct Case {
-        int bits;
-        uint32_t red, green, blue;
-    };
-    const Case cases[] = {{16, 0xF800, 0x07E0, 0x001F}, {24, 0xFF0000, 0xFF00, 0xFF}, {32, 0xFF, 0xFF00, 0xFF0000}};
-    for (const Case& c : cases)
-        for (int byte_order : {0, 1})
-            for (int visual : {4, 5}) {
-                SCOPED_TRACE(::testing::Message() << c.bits << " bits, byte order " << byte_order);
-                auto sample = [&](int x, int y) {
-                    return uint32_t(x * 0x10203 + y * 0x50607) & (c.red | c.green | c.blue);
-                };
-                XwdDump d = xwd_dump(5, 3, c.bits, c.bits, 5 * c.bits / 8 + 2, visual);
-                d.field[XwdByteOrder] = byte_order;
-                d.field[XwdRedMask] = c.red;
-                d.field[XwdGreenMask] = c.green;
-                d.field[XwdBlueMask] = c.blue;
-                // Gray entries leave the pixel values alone.
-                d.colours = {{0, 0, 0, 0}, {1, 300, 300, 300}, {0x10203, 9, 9, 9}};
-                d.pixels = xwd_sample_lines(5, 3, c.bits, byte_order, 5 * c.bits / 8 + 2, sample);
-                XslImagePtr image = read_xwd(d.bytes());
-                ASSERT_TRUE(image) << "code " << xslerrno;
-                EXPECT_EQ(image->depth, uint32_t(c.bits));
-                EXPECT_EQ(image->ncolors, 0);
-                EXPECT_EQ(image->red_mask, c.red);
-                for (int i = 0; i < 15; ++i)
-                    ASSERT_EQ(raw_pixel(image.get(), i), sample(i % 5, i / 5)) << i;
-            }
+    const DirectCase cases[] = {
+        {16, 0xF800, 0x07E0, 0x001F}, {24, 0xFF0000, 0xFF00, 0xFF}, {32, 0xFF, 0xFF00, 0xFF0000}};
+    for (XSReader reader : kBothReaders)
+        for (const DirectCase& c : cases)
+            for (int byte_order : {0, 1})
+                for (int visual : {4, 5})
+                    expect_direct(reader, c, byte_order, visual);
 }
 
 TEST(XwdRead, DirectColourGoesThroughItsEntries)

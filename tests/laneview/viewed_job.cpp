@@ -1,0 +1,66 @@
+#include "viewed_job.h"
+
+#include <cmath>
+
+#include "run_program.h"
+#include "stream_walk.h"
+#include "temp_dir.h"
+
+ViewedJob view(std::string stream)
+{
+    ViewedJob job;
+    job.stream = std::move(stream);
+    WalkHooks hooks;
+    hooks.page = [&job](const Printer& p) {
+        ViewedPage viewed{p.page, {}};
+        draw_page(p.bytes, p.page, viewed.picture);
+        job.pages.push_back(std::move(viewed));
+    };
+    const Printer printer = walk_stream(job.stream, hooks);
+    job.problems = printer.problems;
+    for (const Problem& problem : job.problems)
+        job.problem_text += problem.message + "\n";
+    return job;
+}
+
+ViewedJob print_and_view(const std::string& picture, const std::vector<std::string>& options)
+{
+    TempDir dir;
+    write_file(dir.file("picture"), picture);
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {"-in", dir.file("picture")});
+    return view(run_program(PIXLANE_BIN, args).out);
+}
+
+std::string pbm(int width, int height, const std::function<bool(int, int)>& black)
+{
+    std::string file = "P4\n" + std::to_string(width) + " " + std::to_string(height) + "\n";
+    const int row_bytes = (width + 7) / 8;
+    for (int y = 0; y < height; ++y) {
+        std::string row(row_bytes, '\0');
+        for (int x = 0; x < width; ++x)
+            if (black(x, y))
+                row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
+        file += row;
+    }
+    return file;
+}
+
+Box black_box(const PagePicture& p)
+{
+    Box box{p.width, p.height, -1, -1};
+    for (long y = 0; y < p.height; ++y)
+        for (long x = 0; x < p.width; ++x)
+            if (picture_dot(p, x, y)) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+    return box.right < 0 ? Box{} : box;
+}
+
+long units_of_mm(double mm)
+{
+    return static_cast<long>(std::trunc(mm / 25.4 * 720));
+}
