@@ -2,7 +2,7 @@
 # Installs the build tools and libraries the project needs, when missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config time libgtest-dev libbenchmark-dev
-          libjpeg62-turbo-dev libtiff-dev zlib1g-dev libpng-dev ccache)
+          libjpeg62-turbo-dev libtiff-dev zlib1g-dev libpng-dev libwebp-dev ccache)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -48,8 +48,8 @@ TEST(DamagedStream, EachDamageGivesItsMessage)
         std::string stream;
         const char* message;
     } cases[] = {
-        {replaced(good, line, "\x1b[6;6;120.r"), "does not match its data"},
-        {replaced(good, line, "\x1b[4;4;120.r"), "does not match its data"},
+        {replaced(good, line, "\x1b[6;6;120.r"), "raster line 1 of page 1: its byte count does not match its data"},
+        {replaced(good, line, "\x1b[4;4;120.r"), "raster line 1 of page 1: its byte count does not match its data"},
         {replaced(good, line, "\x1b[5;4;120.r"), "two byte counts differ (5 and 4)"},
         {good.substr(0, good.find(line) + line.size() + 2), "declares 5 bytes, but only 2 remain"},
         {good.substr(0, good.size() - 3) + "\x1b<", "page 2 has no form feed before the reset"},

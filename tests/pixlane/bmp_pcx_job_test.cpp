@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bmp_maker.h"
+#include "pcx_maker.h"
 #include "run_program.h"
 #include "temp_dir.h"
 
@@ -96,12 +97,27 @@ std::string rle8(const Rows& rows)
     return data;
 }
 
+std::string pcx(int bits, int planes, const Rows& rows, std::vector<uint32_t> palette)
+{
+    PcxRecipe r;
+    r.width = int(rows[0].size());
+    r.height = int(rows.size());
+    r.bits = bits;
+    r.planes = planes;
+    if (bits == 8)
+        palette.resize(256);  // the palette at the end always has 256 entries
+    (bits == 8 ? r.end_palette : r.palette) = std::move(palette);
+    r.data = pcxData(rows, bits, planes, pcxBytesPerLine(r.width, bits));
+    return makePcx(r);
+}
+
 }  // namespace
 
 TEST(BmpPcxJob, GrayPicturesPrintLikeThePgm)
 {
     const Rows gray = picture(30, 12, [](int x, int y) { return uint32_t(x * 7 + y * 19) & 0xFF; });
-    expectPrintsLike(anymap("P5", gray, 1), {bmp(8, gray, gray_palette()), bmp(8, gray, gray_palette(), 1, rle8(gray))});
+    expectPrintsLike(anymap("P5", gray, 1), {bmp(8, gray, gray_palette()), bmp(8, gray, gray_palette(), 1, rle8(gray)),
+                                             pcx(8, 1, gray, gray_palette())});
 }
 
 TEST(BmpPcxJob, BitmapsPrintLikeThePbmWhateverThePaletteOrder)
@@ -112,11 +128,27 @@ TEST(BmpPcxJob, BitmapsPrintLikeThePbmWhateverThePaletteOrder)
         for (auto& v : row)
             v = 1 - v;
     expectPrintsLike(anymap("P4", dark, 0), {bmp(1, dark, {0xFFFFFF, 0x000000}), bmp(1, light, {0x000000, 0xFFFFFF}),
-                                             bmp(1, light, {0x000080, 0xFFD700}), bmp(1, dark, {0xFFD700, 0x000080})});
+                                             bmp(1, light, {0x000080, 0xFFD700}), bmp(1, dark, {0xFFD700, 0x000080}),
+                                             pcx(1, 1, dark, {0xFFFFFF, 0x000000}), pcx(1, 1, light, {0x000000, 0xFFFFFF}),
+                                             pcx(1, 1, light, {0x000080, 0xFFD700})});
 }
 
 TEST(BmpPcxJob, ColourPicturesPrintLikeThePpm)
 {
     const Rows colour = picture(25, 17, [](int x, int y) { return uint32_t(x * 0x0A1B2C + y * 0x2C0B1A) & 0xFFFFFF; });
     expectPrintsLike(anymap("P6", colour, 3), {bmp(24, colour, {})});
+}
+
+TEST(BmpPcxJob, ColourPalettesPrintLikeThePpm)
+{
+    const std::vector<uint32_t> palette = {0x102030, 0xF0E0D0, 0x00FF00, 0x8000FF, 0xFF4000, 0x404040, 0x0080FF,
+                                           0xFFFF00, 0x000000, 0xFFFFFF, 0x7F7F00, 0x00007F, 0xC0C0C0, 0x3F0000,
+                                           0x00C0C0, 0xA05080};
+    const Rows indices = picture(21, 9, [](int x, int y) { return uint32_t(x * 3 + y * 5) % 16; });
+    Rows colour = indices;
+    for (auto& row : colour)
+        for (auto& v : row)
+            v = palette[v];
+    expectPrintsLike(anymap("P6", colour, 3), {pcx(1, 4, indices, palette), pcx(8, 1, indices, palette),
+                                               bmp(8, indices, palette), bmp(4, indices, palette)});
 }

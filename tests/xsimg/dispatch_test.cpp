@@ -292,6 +292,7 @@ TEST(MagicTable, RowsKeepTheirOrderAndEndWithANullMagic)
         {std::string("\0\0\0\x07", 4), 4, XSF_XWD, "XWD"},
         {std::string("\0\0\0\x08", 4), 4, XSF_NATIVE, "IMG"},
         {std::string("\0\0\0\x07", 4), 4, XSF_NATIVE, "IMG"},
+        {"\x89PNG\r\n\x1a\n", 0, XSF_PNG, "PNG"}, {"WEBP", 8, XSF_WEBP, "WEBP"},
     };
     size_t next = 0;
     int rows = 0, pbm_rows = 0;

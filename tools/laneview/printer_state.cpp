@@ -182,8 +182,10 @@ void raster_line(Printer& p, const Token& t)
 void text(Printer& p, const Token& t, bool after_raster)
 {
     if (after_raster) {
-        add_problem(p, t.offset, "the byte count of the raster line before does not match its "
-                                 "data: bytes that are no command follow it");
+        add_problem(p, t.offset, "raster line " + std::to_string(p.line_number) + " of page " +
+                                     std::to_string(p.page.number) +
+                                     ": its byte count does not match its data, bytes that are "
+                                     "no command follow it");
         return;
     }
     if (p.mode == TextMode::none) {

@@ -5,7 +5,9 @@
 #include "xsiogif.h"
 #include "xsioiris.h"
 #include "xsiojpeg.h"
+#include "xsiopcx.h"
 #include "xsiopbm.h"
+#include "xsiopng.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
 #include "xsiotimg.h"
@@ -13,6 +15,7 @@
 #include "xsioxsimg.h"
 #include "xsioxwd.h"
 #include "xsiowalk.h"
+#include "xsiowebp.h"
 
 namespace {
 const unsigned char kMagicTiffMM[] = {'M', 'M'};
@@ -30,8 +33,15 @@ const unsigned char kMagicP4[] = {'P', '4'};
 const unsigned char kMagicP5[] = {'P', '5'};
 const unsigned char kMagicP6[] = {'P', '6'};
 const unsigned char kMagicBmp[] = {'B', 'M'};
+const unsigned char kMagicPcx1[] = {0x0A, 0x01, 0x01};
+const unsigned char kMagicPcx2[] = {0x0A, 0x02, 0x01};
+const unsigned char kMagicPcx3[] = {0x0A, 0x03, 0x01};
+const unsigned char kMagicPcx4[] = {0x0A, 0x04, 0x01};
+const unsigned char kMagicPcx5[] = {0x0A, 0x05, 0x01};
 const unsigned char kMagicXwd[] = {0x00, 0x00, 0x00, 0x07};
 const unsigned char kMagicTimg[] = {0x00, 0x00, 0x00, 0x08};
+const unsigned char kMagicPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+const unsigned char kMagicWebp[] = {'W', 'E', 'B', 'P'};
 
 // Table writers take no file name; libtiff is told "None".
 int write_tiff(FILE* stream, XSImage* image)
@@ -44,7 +54,9 @@ int write_tiff(FILE* stream, XSImage* image)
 // turn until one reader delivers. The full order is TIFF "MM" and "II"; JPEG
 // FF D8 FF and "JFIF" at 6; Sun raster; GIF87a and GIF89a; SGI image; P1 to
 // P6; BMP; PCX versions 1 to 5; XWD (7 at offset 4); the native family
-// (8, then 7 at offset 4). A row is present once its reader is.
+// (8, then 7 at offset 4); then the newer formats, after every older row so
+// that no file an older reader accepts changes its path: PNG; WebP ("WEBP"
+// at 8, inside a RIFF header). A row is present once its reader is.
 const XSMagicRow magic_table[] = {
     {kMagicTiffMM, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
     {kMagicTiffII, 0, 2, XSReadTiff, write_tiff, XSInfoTIFF, XSF_TIFF, "TIFF"},
@@ -61,10 +73,17 @@ const XSMagicRow magic_table[] = {
     {kMagicP5, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PGM"},
     {kMagicP6, 0, 2, XSReadPBM, XSWritePBM, XSInfoPBM, XSF_PBM, "PPM"},
     {kMagicBmp, 0, 2, XSReadBMP, XSWriteBMP, XSInfoBMP, XSF_BMP, "BMP"},
+    {kMagicPcx1, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx2, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx3, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx4, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
+    {kMagicPcx5, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
     {kMagicXwd, 4, 4, XwdReader, XWDWriter, XSInfoXWD, XSF_XWD, "XWD"},
     // The native family by its version word; a dump the XWD reader refused goes there too.
     {kMagicTimg, 4, 4, XSLRead, TCoWriter, XSInfoIMG, XSF_NATIVE, "IMG"},
     {kMagicXwd, 4, 4, XSLRead, TCoWriter, XSInfoIMG, XSF_NATIVE, "IMG"},
+    {kMagicPng, 0, 8, XSReadPNG, XSWritePNG, XSInfoPNG, XSF_PNG, "PNG"},
+    {kMagicWebp, 8, 4, XSReadWebP, XSWriteWebP, XSInfoWebP, XSF_WEBP, "WEBP"},
     {nullptr, 0, 0, nullptr, nullptr, nullptr, 0, nullptr},
 };
 

@@ -19,6 +19,8 @@ enum {
     XSF_PBM = 8,
     XSF_BMP = 9,
     XSF_PCX = 10,
+    XSF_PNG = 11,
+    XSF_WEBP = 12,
 };
 
 // A reader takes an open, seekable stream positioned at the image and returns

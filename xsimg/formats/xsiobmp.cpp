@@ -24,6 +24,7 @@ struct BmpHeader {
     uint32_t bits;
     uint32_t compression;
     int32_t x_pels_per_metre;
+    uint32_t colours_used;
 };
 
 bool fail(int code)
@@ -63,6 +64,7 @@ bool read_header(FILE* stream, BmpHeader& h)
     h.bits = XslGet16LE(b + 28);
     h.compression = XslGet32LE(b + 30);
     h.x_pels_per_metre = static_cast<int32_t>(XslGet32LE(b + 38));
+    h.colours_used = XslGet32LE(b + 46);
     if (h.planes != 1 || !supported(h.bits, h.compression))
         return fail(XSE_VARIANT);
     if (h.width < 1 || height == 0 || height == INT32_MIN)
@@ -85,12 +87,22 @@ long plane_row(const BmpHeader& h, long r)
     return h.top_down ? r : h.height - 1 - r;
 }
 
-bool read_rows(FILE* stream, const BmpHeader& h, XSImage* image)
+// Uncompressed rows are padded to 4 bytes; all of them must be in the file
+// before the picture is made.
+bool rows_present(FILE* stream, const BmpHeader& h)
 {
+    if (h.compression != BMP_RGB)
+        return true;
     const long file_row = XslRowBytes(h.width, h.bits, 4);
     const long left = XslBytesLeft(stream);
     if (file_row < 0 || (left >= 0 && left / file_row < h.height))
         return fail(XSE_DATA_READ);
+    return true;
+}
+
+bool read_rows(FILE* stream, const BmpHeader& h, XSImage* image)
+{
+    const long file_row = XslRowBytes(h.width, h.bits, 4);
     XslBuffer<unsigned char> row = XslAllocBuffer<unsigned char>(file_row);
     if (!row)
         return false;
@@ -186,6 +198,18 @@ bool read_rle(FILE* stream, const BmpHeader& h, XSImage* image)
     }
 }
 
+// The colormap always has 2^bits entries, taken from the bytes after the info
+// header. A palette that is said to be shorter may end with the file; the
+// entries it lacks are black.
+bool read_palette(FILE* stream, long at, const BmpHeader& h, unsigned char* palette)
+{
+    const uint32_t colours = 1u << h.bits;
+    const uint32_t needed = h.colours_used > 0 && h.colours_used < colours ? h.colours_used : colours;
+    if (fseek(stream, at, SEEK_SET) != 0 || fread(palette, 4, colours, stream) < needed || ferror(stream))
+        return fail(XSE_PALETTE_READ);
+    return true;
+}
+
 XslImagePtr new_image(const BmpHeader& h)
 {
     switch (h.bits) {
@@ -217,24 +241,26 @@ bool finish_bitmap(XSImage* image, const unsigned char* palette)
 
 XSImage* XSReadBMP(FILE* stream)
 {
+    // Offsets in the file count from where the picture starts.
     const long base = ftell(stream);
+    if (base < 0) {
+        xslerrno = XSE_HEADER_READ;
+        return nullptr;
+    }
     BmpHeader h;
-    if (base < 0 || !read_header(stream, h))
+    if (!read_header(stream, h))
         return nullptr;
 
-    unsigned char palette[4 * 256];
+    unsigned char palette[4 * 256] = {};
     const int colours = h.bits <= 8 ? 1 << h.bits : 0;
-    if (colours > 0) {
-        if (fseek(stream, base + kFileHeader + long(h.info_size), SEEK_SET) != 0
-            || !XSReadData(palette, 4, static_cast<size_t>(colours), stream)) {
-            xslerrno = XSE_PALETTE_READ;
-            return nullptr;
-        }
-    }
+    if (colours > 0 && !read_palette(stream, base + kFileHeader + long(h.info_size), h, palette))
+        return nullptr;
     if (fseek(stream, base + long(h.data_offset), SEEK_SET) != 0) {
         xslerrno = XSE_DATA_READ;
         return nullptr;
     }
+    if (!rows_present(stream, h))
+        return nullptr;
     XslImagePtr image = new_image(h);
     if (!image)
         return nullptr;

@@ -3,15 +3,14 @@
 // lives in their frames, and what must be freed on the jump path is a plain pointer.
 #include "xsiojpeg.h"
 
-#include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 #include <memory>
 
 #include <jpeglib.h>
 
-#include "xsdirect.h"
 #include "xsaffine.h"
+#include "xsrowsource.h"
 
 namespace {
 
@@ -174,118 +173,8 @@ void applyDensity(XSImage* image, const Density& density)
     }
 }
 
-// One row of the writer's input, converted from any pixel kind.
-struct RowSource {
-    const XSImage* image;
-    void (*convert)(const RowSource& source, long row, unsigned char* out);
-    int components;
-    unsigned char cmap[3][256];  // colormap channels by index, 0 beyond the colormap
-    XslDirectReader channels;
-};
-
-void Bitmap(const RowSource& source, long row, unsigned char* out)
-{
-    const XSImage* image = source.image;
-    const unsigned char* in = image->data + row * XSLBytesPerLine(image);
-    for (int x = 0; x < image->width; ++x)
-        out[x] = (in[x / 8] & XslMsbMask[x & 7]) ? 0 : 255;
-}
-
-void Graymap(const RowSource& source, long row, unsigned char* out)
-{
-    const XSImage* image = source.image;
-    const unsigned char* in = image->data + row * image->width;
-    for (int x = 0; x < image->width; ++x)
-        out[x] = source.cmap[0][in[x]];
-}
-
-void Colormap(const RowSource& source, long row, unsigned char* out)
-{
-    const XSImage* image = source.image;
-    const unsigned char* in = image->data + row * image->width;
-    for (int x = 0; x < image->width; ++x, out += 3) {
-        out[0] = source.cmap[0][in[x]];
-        out[1] = source.cmap[1][in[x]];
-        out[2] = source.cmap[2][in[x]];
-    }
-}
-
-template <class Pixel>
-void Direct(const RowSource& source, long row, unsigned char* out)
-{
-    const XSImage* image = source.image;
-    const unsigned char* in = image->data + row * image->width * Pixel::size;
-    for (int x = 0; x < image->width; ++x, in += Pixel::size, out += 3)
-        source.channels.read(Pixel::fetch(in), out);
-}
-
-void Rgb(const RowSource& source, long row, unsigned char* out)
-{
-    const XSImage* image = source.image;
-    const long at = row * image->width;
-    for (int x = 0; x < image->width; ++x, out += 3) {
-        out[0] = image->data[at + x];
-        out[1] = image->data_g[at + x];
-        out[2] = image->data_b[at + x];
-    }
-}
-
-// Chooses the converter for the image's pixel kind; 0 with xslerrno for a kind
-// that cannot be written.
-int chooseConverter(RowSource* source, const XSImage* image)
-{
-    source->image = image;
-    for (auto& channel : source->cmap)
-        std::fill(std::begin(channel), std::end(channel), 0);
-    if (image->type == 0) {
-        source->components = 1;
-        source->convert = Bitmap;
-        return 1;
-    }
-    if (image->planes == 3) {
-        source->components = 3;
-        source->convert = Rgb;
-        return 1;
-    }
-    if (image->planes != 1) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
-    switch (image->bytes_per_pixel) {
-    case 1:
-        // One byte per pixel without a colormap is no pixel kind.
-        if (image->ncolors == 0 || !image->colormap) {
-            xslerrno = XSE_KIND;
-            return 0;
-        }
-        for (int k = 0; k < image->ncolors && k < 256; ++k) {
-            source->cmap[0][k] = static_cast<unsigned char>(image->colormap[k].red);
-            source->cmap[1][k] = static_cast<unsigned char>(image->colormap[k].green);
-            source->cmap[2][k] = static_cast<unsigned char>(image->colormap[k].blue);
-        }
-        source->components = XSLCheckGraymap(image) ? 1 : 3;
-        source->convert = source->components == 1 ? Graymap : Colormap;
-        return 1;
-    case 2:
-        source->convert = Direct<XslPixel16>;
-        break;
-    case 3:
-        source->convert = Direct<XslPixel24>;
-        break;
-    case 4:
-        source->convert = Direct<XslPixel32>;
-        break;
-    default:
-        xslerrno = XSE_PROCESS_KIND;
-        return 0;
-    }
-    source->components = 3;
-    XslInitDirectReader(&source->channels, image);
-    return 1;
-}
-
 // Every library call of a write.
-int encode(FILE* stream, const RowSource* source, unsigned char* row)
+int encode(FILE* stream, const XslRowSource* source, unsigned char* row)
 {
     jpeg_compress_struct cinfo;
     ErrorManager err;
@@ -316,7 +205,7 @@ int encode(FILE* stream, const RowSource* source, unsigned char* row)
     cinfo.smoothing_factor = smooth;
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        source->convert(*source, cinfo.next_scanline, row);
+        XslReadRow(*source, cinfo.next_scanline, row);
         JSAMPROW rows[1] = {row};
         if (jpeg_write_scanlines(&cinfo, rows, 1) != 1) {
             jpeg_destroy_compress(&cinfo);
@@ -345,8 +234,8 @@ int XSWriteJpeg(FILE* stream, XSImage* image)
         xslerrno = XSE_KIND;
         return 0;
     }
-    RowSource source;
-    if (!chooseConverter(&source, image))
+    XslRowSource source;
+    if (!XslInitRowSource(&source, image))
         return 0;
     std::unique_ptr<unsigned char, decltype(&free)> row(
         static_cast<unsigned char*>(malloc(size_t(image->width) * size_t(source.components))), &free);

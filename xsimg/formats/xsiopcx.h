@@ -1,0 +1,18 @@
+// Run-length encoded PCX files of up to 256 colours.
+#pragma once
+
+#include <cstdio>
+
+#include "xsimage.h"
+
+// 1 bit per pixel in 1 to 8 planes, or 8 bits in one plane. Two colours give a
+// bitmap whose set bits are the header palette's darker entry; 4 to 16 colours
+// a colormap image with the header palette; more colours a colormap image with
+// the palette after the 0x0C marker at the end of the file (a gray ramp when
+// the file has no such palette). Data ending early leave the rest 0.
+// Resolution 100.
+XSImage* XSReadPCX(FILE* stream);
+// Colormap images as they are (1 bit in 1 to 4 planes up to 16 colours, else
+// 8 bits); bitmaps as gray, other pictures reduced to 256 colours first.
+int XSWritePCX(FILE* stream, XSImage* image);
+int XSInfoPCX();

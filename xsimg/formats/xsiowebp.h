@@ -1,0 +1,18 @@
+// WebP pictures through libwebp.
+#pragma once
+
+#include <cstdio>
+
+#include "xsimage.h"
+
+// Lossy and lossless still pictures become 24-bit direct colour (R, G, B
+// bytes), alpha put over white paper; `resolution` 100. Null with xslerrno 5
+// (not a RIFF WebP file, or a damaged header), 1 (the file ends in its header),
+// 2 (the file is shorter than its RIFF size says, or the picture data is
+// damaged), 16 (animations and other features libwebp does not decode into
+// one picture), 7 (a picture beyond XS_MAX_PIXELS, or memory).
+XSImage* XSReadWebP(FILE* stream);
+// Writes the picture losslessly as 8-bit RGB (every pixel kind is converted).
+// 1, or 0 with xslerrno 4 (a write failed, or the encoder refused), 7 or 18.
+int XSWriteWebP(FILE* stream, XSImage* image);
+int XSInfoWebP();
