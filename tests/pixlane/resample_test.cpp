@@ -1,4 +1,5 @@
 #include "halftone_support.h"
+#include "reference_halftone.h"
 
 #include <gtest/gtest.h>
 
@@ -6,34 +7,6 @@
 
 namespace {
 
-// The resampling rule written out per dot, with no table and no row cache;
-// pixel(row pointer, x) gives a pixel value 0 .. 255.
-template <class Pixel>
-int rule_value(const XSImage& p, long stride, double x_scale, double y_scale, int row, long i,
-               Pixel pixel)
-{
-    double ry = row / y_scale;
-    int y0 = static_cast<int>(ry);
-    const unsigned char* upper = p.data + y0 * stride;
-    const unsigned char* lower = upper;
-    double fy = 0;
-    if (y0 < p.height - 1) {
-        lower = upper + stride;
-        fy = ry - y0;
-    }
-    double rx = i / x_scale;
-    int x0 = static_cast<int>(rx);
-    double p00 = pixel(upper, x0), p10 = pixel(lower, x0), p01 = 0, p11 = 0, fx = 0;
-    if (x0 < p.width - 1) {
-        fx = rx - x0;
-        p01 = pixel(upper, x0 + 1);
-        p11 = pixel(lower, x0 + 1);
-    }
-    return static_cast<int>((1 - fy) * ((1 - fx) * p00 + fx * p01) + fy * ((1 - fx) * p10 + fx * p11));
-}
-
-double gray_pixel(const unsigned char* row, int x) { return row[x]; }
-double bit_pixel(const unsigned char* row, int x) { return (row[x / 8] & (0x80 >> (x % 8))) ? 255 : 0; }
 
 const double awkward_scales[] = {2.4, 0.37, 1.0 / 3, 7.0, 1.0, 2.48, 0.992, 23.0 / 7};
 
@@ -56,7 +29,7 @@ TEST(GrayResampling, TablesMatchTheRuleOnAwkwardScales)
                     ASSERT_NE(dark, nullptr);
                     ASSERT_EQ(n, resample_count(w, xs));
                     for (long i = 0; i < n; ++i)
-                        ASSERT_EQ(dark[i], 255 - rule_value(pic.image, w, xs, ys, row, i, gray_pixel))
+                        ASSERT_EQ(dark[i], 255 - rule_value(pic.image, w, xs, ys, row, i, reference_gray_pixel))
                             << w << "x" << h << " scales " << xs << "," << ys << " row " << row
                             << " dot " << i;
                 }
@@ -107,7 +80,7 @@ TEST(NullFunc, BitmapFollowsTheRuleWithHalfwayThreshold)
             for (size_t row = 0; row < page.lines.size(); ++row) {
                 for (long i = 0; i < page.dots; ++i)
                     ASSERT_EQ(page.black(row, i),
-                              rule_value(pic.image, stride, xs, ys, row, i, bit_pixel) >= 128)
+                              rule_value(pic.image, stride, xs, ys, row, i, reference_bit_pixel) >= 128)
                         << "scales " << xs << "," << ys << " row " << row << " dot " << i;
                 if (page.dots % 8) {
                     ASSERT_EQ(page.lines[row].back() & (0xFF >> (page.dots % 8)), 0);

@@ -1,0 +1,52 @@
+// The halftoners' fast paths against the plain rules: every method, random
+// pictures, awkward scales, whole pages compared byte for byte.
+#include "halftone_support.h"
+#include "reference_halftone.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+const halftoner methods[] = {floyd_gray, error_gray, bayer_gray, scroll_gray, random_gray, threshold_gray};
+
+// Noise, a smooth ramp with noise on it, and hard stripes.
+int pixel(int kind, int x, int y)
+{
+    switch (kind) {
+    case 0: return rand() & 255;
+    case 1: return std::clamp((x * 255) / 40 + (y * 3) % 17 + (rand() % 21) - 10, 0, 255);
+    default: return (x / 3 + y) % 2 ? 250 : 3;
+    }
+}
+
+}  // namespace
+
+TEST(FastPaths, EveryMethodMatchesThePlainRules)
+{
+    srand(11);
+    const int sizes[][2] = {{37, 23}, {1, 1}, {2, 9}, {83, 5}, {130, 3}, {9, 40}};
+    const double scales[][2] = {{1.0, 1.0},  {2.48, 2.339}, {0.37, 0.8}, {7.0, 1.0 / 3},
+                                {23.0 / 7, 0.992}, {1.5, 4.0}, {0.5, 0.5}, {1.0001, 2.0}};
+    const double thresholds[] = {0.5, 0.3};
+    int kind = 0;
+    for (auto [w, h] : sizes) {
+        HandPicture pic = HandPicture::gray(w, h, [k = kind++ % 3](int x, int y) { return pixel(k, x, y); });
+        for (auto [xs, ys] : scales)
+            for (int m = 0; m < 6; ++m)
+                for (double threshold : thresholds) {
+                    if (m != 5 && threshold != 0.5)
+                        continue;
+                    Settings settings{};
+                    settings.threshold = threshold;
+                    auto expected = reference_page(m, pic.image, xs, ys, threshold);
+                    HalftonedPage page = halftone_page(methods[m], pic, xs, ys, &settings);
+                    ASSERT_EQ(page.lines, expected)
+                        << "method " << m << " picture " << w << "x" << h << " scales " << xs << ","
+                        << ys << " threshold " << threshold;
+                }
+    }
+}
