@@ -120,6 +120,20 @@ TEST(PngRead, DensityGivesRoundedDotsPerInchAndSquarePixels)
     }
 }
 
+TEST(PngRead, OnlyThePixelCountLimitsTheSize)
+{
+    PngRecipe strip;
+    strip.width = 1100000;  // beyond libpng's default of a million per side
+    strip.height = 1;
+    strip.color_type = PNG_COLOR_TYPE_GRAY;
+    strip.bit_depth = 1;
+    XslImagePtr image = read_png(makePng(strip));
+    ASSERT_TRUE(image) << "code " << xslerrno;
+    EXPECT_EQ(image->width, 1100000);
+    EXPECT_FALSE(read_png(png_of_size(1L << 20, 1L << 10)));
+    EXPECT_EQ(xslerrno, XSE_NO_MEMORY);
+}
+
 TEST(PngRead, DamagedFilesFailWithTheirCode)
 {
     const std::string good = makePng(PngRecipe{});
@@ -186,6 +200,19 @@ TEST(PngWrite, EveryKindReadsBackWithItsColours)
         EXPECT_EQ(rgb_of(back.get()), rgb_of(image));
         EXPECT_EQ(back->resolution, image->resolution ? image->resolution : 100);
     }
+
+    // A colormap longer than a byte can index keeps its first 256 entries.
+    XslImagePtr long_map = XslNewColormapImage(3, 1);
+    long_map->colormap = static_cast<XSColor*>(calloc(300, sizeof(XSColor)));
+    for (int i = 0; i < 300; ++i)
+        long_map->colormap[i] = {uint16_t(i), uint16_t(i * 7 % 256), uint16_t(i % 256), uint16_t(255 - i % 256)};
+    long_map->ncolors = 300;
+    long_map->data[1] = 255;
+    auto long_out = empty_stream();
+    ASSERT_EQ(XSWritePNG(long_out.get(), long_map.get()), 1);
+    XslImagePtr long_back = read_png(contents_of(long_out.get()));
+    ASSERT_TRUE(long_back);
+    EXPECT_EQ(rgb_of(long_back.get()), rgb_of(long_map.get()));
 
     XslImagePtr no_colormap(XSLCrNewZmap2(2, 2, 8));
     auto out = empty_stream();
