@@ -8,7 +8,7 @@
 #include <zlib.h>
 
 #include "../conformance/conformance.h"
-#include "../memfile.h"
+#include "format_bytes.h"
 #include "png_maker.h"
 #include "xsiopng.h"
 #include "xsreadkit.h"
@@ -17,16 +17,12 @@ namespace {
 
 XslImagePtr read_magic(const std::string& bytes)
 {
-    auto f = stream_of(bytes);
-    xslerrno = 0;
-    return XslImagePtr(XSReadMagic(f.get()));
+    return read_with(XSReadMagic, bytes);
 }
 
 XslImagePtr read_png(const std::string& bytes)
 {
-    auto f = stream_of(bytes);
-    xslerrno = 0;
-    return XslImagePtr(XSReadPNG(f.get()));
+    return read_with(XSReadPNG, bytes);
 }
 
 std::vector<unsigned char> rgb_of(XSImage* image)
