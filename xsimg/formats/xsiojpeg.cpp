@@ -10,6 +10,7 @@
 #include <jpeglib.h>
 
 #include "xsaffine.h"
+#include "xsown.h"
 #include "xsrowsource.h"
 
 namespace {
@@ -237,12 +238,9 @@ int XSWriteJpeg(FILE* stream, XSImage* image)
     XslRowSource source;
     if (!XslInitRowSource(&source, image))
         return 0;
-    std::unique_ptr<unsigned char, decltype(&free)> row(
-        static_cast<unsigned char*>(malloc(size_t(image->width) * size_t(source.components))), &free);
-    if (!row) {
-        xslerrno = XSE_NO_MEMORY;
+    XslBuffer<unsigned char> row = XslAllocBuffer<unsigned char>(long(image->width) * source.components);
+    if (!row)
         return 0;
-    }
     return encode(stream, &source, row.get());
 }
 
