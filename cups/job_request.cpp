@@ -30,13 +30,13 @@ bool same(std::string_view a, const char* b)
     return a.size() == std::strlen(b) && strncasecmp(a.data(), b, a.size()) == 0;
 }
 
-// The whole text as a number, an optional suffix after it; false when it is none.
-bool read_number(const std::string& text, double* value, const char* suffix = "")
+// The whole text as a number; false when it is none.
+bool read_number(const std::string& text, double* value)
 {
     const char* p = text.c_str();
     char* end = nullptr;
     *value = std::strtod(p, &end);
-    return end != p && std::isfinite(*value) && same(end, suffix);
+    return end != p && std::isfinite(*value) && *end == '\0';
 }
 
 // 1 for true, 0 for false, -1 when the text is neither.
@@ -58,11 +58,10 @@ std::string range_text(double low, double high, const char* unit)
 
 // A number within [low, high]; a text that is no number is set aside, one
 // out of bounds is refused.
-outcome bounded(const std::string& value, double low, double high, const char* unit, double* out,
-                const char* suffix = "")
+outcome bounded(const std::string& value, double low, double high, const char* unit, double* out)
 {
     double v;
-    if (!read_number(value, &v, suffix))
+    if (!read_number(value, &v))
         return ignored("not a number");
     if (v < low || v > high)
         return refused(range_text(low, high, unit));
@@ -134,37 +133,27 @@ outcome set_margin(job_request& r, const std::string& value)
 
 outcome set_resolution(job_request& r, const std::string& value)
 {
-    // "300dpi", or "300x600dpi" of which the first number counts.
-    const size_t x = value.find('x');
-    const std::string first = x == std::string::npos ? value : value.substr(0, x);
-    const char* suffix = x == std::string::npos ? "dpi" : "";
-    if (x != std::string::npos) {
-        double second;
-        if (!read_number(value.substr(x + 1), &second, "dpi"))
-            return ignored("resolutions are written like 300dpi");
-    }
-    double v;
-    outcome o = bounded(first, 60, 2400, " dpi", &v, suffix);
-    if (o.kind == verdict::ignored)
+    // "300dpi", "300", or "300x600dpi" of which the first number counts.
+    std::string text = value;
+    if (text.size() > 3 && same(std::string_view(text).substr(text.size() - 3), "dpi"))
+        text.resize(text.size() - 3);
+    const size_t x = text.find('x');
+    double v, second;
+    if (x != std::string::npos && !read_number(text.substr(x + 1), &second))
         return ignored("resolutions are written like 300dpi");
-    if (o.kind == verdict::ok && v != std::trunc(v))
-        return ignored("resolutions are whole numbers of dots per inch");
+    outcome o = bounded(text.substr(0, x), 60, 2400, " dpi", &v);
+    if (o.kind == verdict::ignored || (o.kind == verdict::ok && v != std::trunc(v)))
+        return ignored("resolutions are written like 300dpi");
     if (o.kind == verdict::ok)
         r.resolution = static_cast<int>(v);
     return o;
 }
 
-// Scaling options, strongest last: a later option of a weaker kind does not
-// undo a stronger one, whatever order the spooler lists them in.
-enum { RANK_AUTO, RANK_PRINT_SCALING, RANK_FIT_TO_PAGE, RANK_NATURAL, RANK_SCALING };
-
-outcome scale(job_request& r, int rank, scaling_mode mode, double percent = 0)
+// The scaling options are read strongest last (see the rules' order).
+outcome scale(job_request& r, scaling_mode mode, double percent = 0)
 {
-    if (rank >= r.scaling_rank) {
-        r.scaling_rank = rank;
-        r.scaling = mode;
-        r.scaling_percent = percent;
-    }
+    r.scaling = mode;
+    r.scaling_percent = percent;
     return {};
 }
 
@@ -173,7 +162,7 @@ outcome set_fit_to_page(job_request& r, const std::string& value)
     const int b = read_bool(value);
     if (b < 0)
         return ignored("not true or false");
-    return b == 1 ? scale(r, RANK_FIT_TO_PAGE, scaling_mode::fit) : outcome{};
+    return b == 1 ? scale(r, scaling_mode::fit) : outcome{};
 }
 
 outcome set_print_scaling(job_request& r, const std::string& value)
@@ -186,7 +175,7 @@ outcome set_print_scaling(job_request& r, const std::string& value)
                  {"none", scaling_mode::none}};
     for (const auto& m : modes)
         if (same(value, m.name))
-            return scale(r, m.mode == scaling_mode::automatic ? RANK_AUTO : RANK_PRINT_SCALING, m.mode);
+            return scale(r, m.mode);
     return ignored("print scaling is auto, auto-fit, fit, fill or none");
 }
 
@@ -197,7 +186,7 @@ outcome set_percent(job_request& r, const std::string& value)
     outcome o = bounded(value, 1, 800, " percent", &v);
     if (o.kind != verdict::ok)
         return o;
-    return scale(r, mode == scaling_mode::page_percent ? RANK_SCALING : RANK_NATURAL, mode, v);
+    return scale(r, mode, v);
 }
 
 outcome set_gamma(job_request& r, const std::string& value)
@@ -256,6 +245,9 @@ struct option_rule {
     outcome (*apply)(job_request&, const std::string&);
 };
 
+// Options are read in this order, whatever order the spooler lists them in,
+// so that the later of two that ask the same wins: the IPP media over the
+// PPD's PageSize, and of the scaling options the most precise.
 // Options of other kinds of job, and the many attributes a spooler passes
 // along, are left alone.
 const option_rule rules[] = {
@@ -284,19 +276,23 @@ const option_rule rules[] = {
     {"document-charset", TEXT, set_charset},
 };
 
-void apply(job_request& r, int kind, const cups_option& option)
+void apply(job_request& r, const option_rule& rule, const cups_option& option)
 {
-    for (const option_rule& rule : rules) {
-        if ((rule.kinds & kind) == 0 || !same(option.name, rule.name))
-            continue;
-        const outcome o = rule.apply(r, option.value);
-        const std::string what = option.name + "=" + option.value;
-        if (o.kind == verdict::ignored)
-            r.notes.push_back("INFO: Ignoring " + what + ": " + o.why + ".");
-        else if (o.kind == verdict::refused && r.error.empty())
-            r.error = "ERROR: Cannot print with " + what + ": " + o.why + ".";
-        return;
-    }
+    const outcome o = rule.apply(r, option.value);
+    const std::string what = option.name + "=" + option.value;
+    if (o.kind == verdict::ignored)
+        r.notes.push_back("INFO: Ignoring " + what + ": " + o.why + ".");
+    else if (o.kind == verdict::refused && r.error.empty())
+        r.error = "ERROR: Cannot print with " + what + ": " + o.why + ".";
+}
+
+void apply_all(job_request& r, int kind, const std::vector<cups_option>& options)
+{
+    for (const option_rule& rule : rules)
+        if ((rule.kinds & kind) != 0)
+            for (const cups_option& option : options)
+                if (same(option.name, rule.name))
+                    apply(r, rule, option);
 }
 
 void read_copies(job_request& r, const char* copies)
@@ -357,15 +353,16 @@ std::vector<std::string> page_words(const job_request& r)
 
 }  // namespace
 
-std::string number_word(double value)
+std::string number_word(double value, int decimals)
 {
-    char text[32];
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, value);
-        if (std::strtod(text, nullptr) == value)
-            break;
-    }
-    return text;
+    char text[400];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    std::string word = text;
+    while (word.back() == '0')
+        word.pop_back();
+    if (word.back() == '.')
+        word.pop_back();
+    return word == "-0" ? "0" : word;
 }
 
 int input_code_of_charset(const std::string& name)
@@ -393,10 +390,8 @@ job_request read_job_request(filter_kind kind, const char* copies,
     job_request r;
     const int k = kind == filter_kind::picture ? PICTURE : TEXT;
     read_copies(r, copies);
-    for (const cups_option& o : ppd_defaults)
-        apply(r, k, o);
-    for (const cups_option& o : options)
-        apply(r, k, o);
+    apply_all(r, k, ppd_defaults);
+    apply_all(r, k, options);
     check_margins(r);
     return r;
 }

@@ -30,7 +30,6 @@ struct job_request {
     double margins[4] = {-1, -1, -1, -1};  // top, bottom, left, right in points; -1: default
     scaling_mode scaling = scaling_mode::automatic;
     double scaling_percent = 0;
-    int scaling_rank = 0;                  // how strong the option that chose the scaling is
     double gamma = 0;                      // factor on the printer's gamma; 0: unchanged
     int brightness = 0;                    // steps -100 to 100
     int saturation = 0;
@@ -44,7 +43,8 @@ struct job_request {
 };
 
 // The copies argument, then every option the filter knows, PPD defaults first
-// and the job's options after them (the later wins). A value the filter does
+// and the job's options after them (the later wins; options that ask the same
+// thing in different words are read in a fixed order, the most precise last). A value the filter does
 // not know is set aside with a note and its default stays; a number outside
 // its bounds, or margins that leave no room on the paper, set the error.
 job_request read_job_request(filter_kind kind, const char* copies,
@@ -60,5 +60,7 @@ std::vector<std::string> picture_words(const job_request& request);
 // The command-line words of textlane for the request, its input code apart.
 std::vector<std::string> text_words(const job_request& request);
 
-// A number as a command-line word: shortest form that reads back the same.
-std::string number_word(double value);
+// A number as a command-line word, to four decimals (a ten-thousandth of a
+// millimetre, point or percent is far below what the printer can show)
+// without trailing zeros.
+std::string number_word(double value, int decimals = 4);

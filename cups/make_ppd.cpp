@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "job_request.h"
 #include "paper_names.h"
 
 namespace {
@@ -41,16 +42,10 @@ const struct {
     {"Threshold", "Threshold"},
 };
 
+// PPD sizes are points to two decimals.
 std::string points(double v)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", v);
-    std::string s = text;
-    while (s.back() == '0')
-        s.pop_back();
-    if (s.back() == '.')
-        s.pop_back();
-    return s;
+    return number_word(v, 2);
 }
 
 // "A4 rotated (297 x 210 mm)", "Letter (8.5 x 11 in)": the table's metric

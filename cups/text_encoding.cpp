@@ -137,8 +137,9 @@ int encoding_scan::input_code() const
         return jis_escape ? 2 : 0;
     if (bom_bytes == 3)
         return 3;
-    // A character still open at the end is cut off.
-    auto errors = [](const reading& r) { return r.errors + (r.state != 0 ? 1 : 0); };
+    // (A character still open at the end was cut off with the text; it says
+    // nothing about the encoding.)
+    auto errors = [](const reading& r) { return r.errors; };
     if (errors(utf8) == 0)
         return 3;
     const long euc_errors = errors(euc);
