@@ -1,4 +1,5 @@
 #include "xsrotate.h"
+#include "xsown.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,7 +10,6 @@ namespace {
 
 enum class Turn { left, right };   // left: counter-clockwise, right: clockwise
 
-using Buffer = std::unique_ptr<unsigned char, decltype(&free)>;
 
 // Moves every N-byte pixel of a w x h plane to its place in the h x w result.
 // Square tiles keep both the reads and the scattered writes in cache.
@@ -48,7 +48,7 @@ int turn_pixmap(XSImage* image)
         return 0;
     }
     const size_t w = image->width, h = image->height, size = w * h * N;
-    Buffer scratch(static_cast<unsigned char*>(malloc(size)), free);
+    XslBuffer<unsigned char> scratch(static_cast<unsigned char*>(malloc(size)));
     if (!scratch) {
         xslerrno = XSE_NO_MEMORY;
         return 0;
@@ -129,20 +129,20 @@ struct Members {
 
 int dispatch(XSImage* image, const Members& m)
 {
-    if (image->type == 0)
-        return m.bit(image);
-    if (image->planes == 3)
-        return m.of8(image);
-    if (image->planes != 1) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
-    switch (image->bytes_per_pixel) {
-    case 1: return m.of8(image);
-    case 2: return m.of16(image);
-    case 3: return m.of24(image);
-    case 4: return m.of32(image);
-    default: return 0;
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
+    case XSK_BITMAP: return m.bit(image);
+    case XSK_RGB:
+    case XSK_COLORMAP:
+    case XSK_PLAIN8: return m.of8(image);
+    case XSK_DIRECT:
+        switch (image->bytes_per_pixel) {
+        case 2: return m.of16(image);
+        case 3: return m.of24(image);
+        default: return m.of32(image);
+        }
+    case XSK_WIDE: return 0;  // nothing turned, without a code
+    default: return XslRefuseKind(kind);
     }
 }
 
