@@ -17,6 +17,7 @@
 #include "xsiopng.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
+#include "xsiotimg.h"
 #include "xsiotv.h"
 #include "xsiowebp.h"
 #include "xsioxsimg.h"
@@ -42,6 +43,7 @@ const Format formats[] = {
     {"read_gif", XSWriteGif},  {"read_iris", XSWriteIRIS}, {"read_pbm", XSWritePBM},
     {"read_bmp", XSWriteBMP},  {"read_xwd", XWDWriter},    {"read_tv11", TV11Writer},
     {"read_tv10", TV10Writer}, {"read_xsimg", XSLWriteXSImg}, {"read_pcx", XSWritePCX},
+    {"read_timg", TCoWriter},
     {"read_png", XSWritePNG},  {"read_webp", XSWriteWebP},
 };
 

@@ -80,6 +80,7 @@ constexpr ReaderForm forms[] = {
     READER("png", 0, "\x89PNG\r\n\x1A\n"),
     SHAPED("webp", shape_webp),
     READER("tv11", 4, "\x00\x00\x00\x07"),
+    READER("timg", 4, "\x00\x00\x00\x08"),
     READER("xsimg", 0, "\x58\xA6\x5A\x94"),
     SHAPED("tv10", shape_tv10),
 };

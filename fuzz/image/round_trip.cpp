@@ -18,6 +18,7 @@
 #include "xsiopng.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
+#include "xsiotimg.h"
 #include "xsiotv.h"
 #include "xsiowebp.h"
 #include "xsioxsimg.h"
@@ -66,6 +67,7 @@ const WriterCase writers[] = {
     {"TV11", TV11Writer, Keeps::pixels, {XSE_KIND, -1}},
     {"TV10", TV10Writer, Keeps::whole_byte_pixels, {XSE_BITMAP_ONLY, -1}},
     {"native", XSLWriteXSImg, Keeps::pixels, {XSE_KIND, -1}},
+    {"TIMG", TCoWriter, Keeps::pixels, {XSE_KIND, -1}},
 };
 
 [[noreturn]] void fail(const WriterCase& w, const char* what)

@@ -31,9 +31,9 @@ void settings_from_input(FuzzBytes& in, size_t most_words, Settings* settings)
     for (size_t i = 0; i < args.words.size(); ++i)
         if (harmful(args.words[i]))
             args.argv[i][1] = '\0';   // a lone "-", which names no option
-    getoption_reset();
+    getoption_restart();
     option_scan("pixlane", args.argc(), args.argv.data(), settings);
-    getoption_reset();   // the parser is left as found, for whatever runs next in the process
+    getoption_restart();   // the parser is left as found, for whatever runs next in the process
     // Words the settings point into (a paper name) must outlive the job.
     static std::vector<std::string> kept;
     kept = std::move(args.words);

@@ -33,9 +33,9 @@ void text_job(const uint8_t* data, size_t size)
             args.argv[i][1] = '\0';
     TextSettings settings;
     set_default(&settings);
-    getoption_reset();
+    getoption_restart();
     option_scan("textlane", args.argc(), args.argv.data(), &settings);
-    getoption_reset();   // the parser is left as found, for whatever runs next in the process
+    getoption_restart();   // the parser is left as found, for whatever runs next in the process
     if (!kanji_code_known(settings.kanji_code))
         return;
     settings.input = fuzz_stream(in.rest(), in.rest_size());
