@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -506,6 +507,17 @@ TEST(TiffRead, DensitiesMakeSquarePixels)
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->resolution, 254);
     XSLFree(image);
+
+    // Densities more than 16 times apart are damage: the picture is not stretched.
+    for (auto [x, y, width, height] : {std::array{1600, 100, 4, 48}, std::array{100, 1700, 4, 3},
+                                       std::array{65535, 1, 4, 3}}) {
+        image = with_res(RESUNIT_INCH, float(x), float(y));
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->width, width);
+        EXPECT_EQ(image->height, height);
+        EXPECT_EQ(image->resolution, x);
+        XSLFree(image);
+    }
 }
 
 TEST(TiffStream, FailedReadLeavesTheStreamUsable)
