@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config time libgtest-dev libbenchmark-dev
           libjpeg62-turbo-dev libtiff-dev zlib1g-dev libpng-dev libwebp-dev ccache
-          cups cups-client)
+          cups cups-client clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

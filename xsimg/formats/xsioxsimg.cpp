@@ -70,7 +70,7 @@ bool skip(FILE* stream, uint32_t n)
 }
 
 // The colormap of ncolors entries, or null with code 17 (beyond the file),
-// 5 (more than a colormap holds) or 7.
+// 5 (more than a colormap holds, or a channel beyond 255) or 7.
 XslBuffer<XSColor> read_colormap(FILE* stream, uint32_t ncolors)
 {
     if (!may_hold(stream, static_cast<unsigned long long>(ncolors) * kColorBytes)) {
@@ -92,6 +92,12 @@ XslBuffer<XSColor> read_colormap(FILE* stream, uint32_t ncolors)
     for (uint32_t i = 0; i < ncolors; ++i) {
         const unsigned char* e = bytes + i * kColorBytes;
         map[i] = {XslGet16BE(e), XslGet16BE(e + 2), XslGet16BE(e + 4), XslGet16BE(e + 6)};
+        // Channels run 0 to 255; a larger value would index past every
+        // 256-entry table the colour operations keep.
+        if (map[i].red > 255 || map[i].green > 255 || map[i].blue > 255) {
+            xslerrno = XSE_BAD_MAGIC;
+            return nullptr;
+        }
     }
     return map;
 }
@@ -195,6 +201,12 @@ XSImage* XSLReadXSImgData(const XSImgHeader* header, FILE* stream)
     image->resolution = clamp16(header->resolution);
     image->ncolors = static_cast<uint16_t>(header->ncolors);
     image->colormap = colormap.release();
+    // Fields that make no pixel kind (an 8-bit plane without colormap, three
+    // planes of wide pixels) would be refused by every later stage.
+    if (XslKindOf(image.get()) == XSK_OTHER) {
+        xslerrno = XSE_KIND;
+        return nullptr;
+    }
     return image.release();
 }
 
