@@ -189,7 +189,7 @@ TEST(PnmWrite, FailuresLeaveTheirCode)
     Image bitmap(XSLCrNewBit(8, 8));
     xslerrno = 0;
     EXPECT_EQ(XSWritePBM(f.get(), bitmap.get()), 0);
-    EXPECT_EQ(xslerrno, 3);
+    EXPECT_EQ(xslerrno, XSE_READ_ERROR);
 
     // One byte per pixel without colormap is no pixel kind: nothing written, code 18.
     auto out = empty_stream();
