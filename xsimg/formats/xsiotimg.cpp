@@ -16,12 +16,8 @@ enum { kBitmap = 0, kPixmap = 2, kRgbPlanes = 4 };
 bool read_header(FILE* stream, uint32_t word0, uint32_t word1, XslTimgHeader* h)
 {
     unsigned char bytes[XSL_TIMG_HEADER_BYTES];
-    XslPut32BE(bytes, word0);
-    XslPut32BE(bytes + 4, word1);
-    if (fread(bytes + 8, 1, sizeof bytes - 8, stream) != sizeof bytes - 8) {
-        xslerrno = XSE_HEADER_READ;
+    if (!XslReadNativeHeader(stream, word0, word1, bytes, sizeof bytes))
         return false;
-    }
     XslXwdHeaderFromBytes(bytes, &h->xwd);
     uint32_t* extra[] = {&h->spare0, &h->data_size, &h->resolution, &h->kind_mark,
                          &h->spare1, &h->jpeg,      &h->spare2};

@@ -20,17 +20,19 @@ constexpr uint32_t XSImgHeader::*kFields[kFieldCount] = {
     &XSImgHeader::red_mask,    &XSImgHeader::green_mask,      &XSImgHeader::blue_mask,
 };
 
-// Reads header words first..14 from the stream; code 1 on a short read.
-int read_fields(XSImgHeader* header, FILE* stream, int first)
+void fields_from(const unsigned char* bytes, XSImgHeader* header)
+{
+    for (int i = 0; i < kFieldCount; ++i)
+        header->*kFields[i] = XslGet32BE(bytes + i * 4);
+}
+
+// The 60 field bytes, the first two words given by the family dispatch.
+int read_after_words(XSImgHeader* header, FILE* stream, uint32_t word0, uint32_t word1)
 {
     unsigned char bytes[XS_IMG_FIELD_BYTES];
-    const size_t n = size_t(kFieldCount - first) * 4;
-    if (fread(bytes, 1, n, stream) != n) {
-        xslerrno = XSE_HEADER_READ;
+    if (!XslReadNativeHeader(stream, word0, word1, bytes, sizeof bytes))
         return 0;
-    }
-    for (int i = first; i < kFieldCount; ++i)
-        header->*kFields[i] = XslGet32BE(bytes + (i - first) * 4);
+    fields_from(bytes, header);
     return 1;
 }
 
@@ -164,8 +166,12 @@ int planes_of(const XSImage* image, unsigned char* const* planes[3])
 
 int XSLReadXSImgHeader(XSImgHeader* header, FILE* stream)
 {
-    if (!read_fields(header, stream, 0))
+    unsigned char bytes[XS_IMG_FIELD_BYTES];
+    if (fread(bytes, 1, sizeof bytes, stream) != sizeof bytes) {
+        xslerrno = XSE_HEADER_READ;
         return 0;
+    }
+    fields_from(bytes, header);
     if (header->magic != XS_IMG_MAGIC) {
         xslerrno = XSE_BAD_MAGIC;
         return 0;
@@ -213,9 +219,7 @@ XSImage* XSLReadXSImg(FILE* stream)
 XSImage* XSLReadXSImg2(FILE* stream, uint32_t word0, uint32_t word1)
 {
     XSImgHeader header;
-    header.magic = word0;
-    header.header_length = word1;
-    if (!read_fields(&header, stream, 2))
+    if (!read_after_words(&header, stream, word0, word1))
         return nullptr;
     if (header.magic != XS_IMG_MAGIC) {
         xslerrno = XSE_BAD_MAGIC;
@@ -286,9 +290,7 @@ int XSLIndentXSImg(uint32_t word0, uint32_t)
 int XSLInformXSImg(FILE* stream, uint32_t word0, uint32_t word1, XSInfo* info)
 {
     XSImgHeader header;
-    header.magic = word0;
-    header.header_length = word1;
-    if (!read_fields(&header, stream, 2))
+    if (!read_after_words(&header, stream, word0, word1))
         return 0;
     info->width = int32_t(header.width);
     info->height = int32_t(header.height);
