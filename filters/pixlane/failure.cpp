@@ -17,14 +17,19 @@ void begin_stage()
     xslerrno = 0;
 }
 
-void fail_job(const char* program_name, const char* fallback)
+int report_stage_failure(const job_report& report, const char* fallback)
 {
-    int err = errno;
+    const int err = errno;
     if (err != 0) {
-        std::perror(program_name);
-        std::exit(err);
+        report_failure(report, err, nullptr);
+        return err;
     }
     const char* reason = xsl_reason(xslerrno);
-    std::fprintf(stderr, "%s: %s\n", program_name, reason != nullptr ? reason : fallback);
-    std::exit(1);
+    report_failure(report, 0, reason != nullptr ? reason : fallback);
+    return 1;
+}
+
+void fail_job(const char* program_name, const char* fallback)
+{
+    std::exit(report_stage_failure(program_report(program_name), fallback));
 }

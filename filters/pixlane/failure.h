@@ -1,12 +1,19 @@
 // How a failed stage ends the job.
 #pragma once
 
+#include "job_report.h"
+
 // A short reason for an image library error code (xslerrno); null for 0.
 // The wording is the library's (XSLErrorText).
 const char* xsl_reason(int code);
 
 // Clears errno and xslerrno, so that a failing stage reports its own cause.
 void begin_stage();
+
+// Reports a failed stage through `report`: the system error when errno is
+// set, otherwise the reason for xslerrno, or `fallback` when the library left
+// none. Returns the exit status: that errno, or 1.
+int report_stage_failure(const job_report& report, const char* fallback);
 
 // Ends the job after a failed stage: with a system error, perror(program_name)
 // and that errno as status; otherwise "program_name: reason" and status 1,

@@ -1,6 +1,7 @@
 // The stages of one image job.
 #pragma once
 
+#include "job_report.h"
 #include "settings.h"
 #include "xsimage.h"
 
@@ -15,5 +16,9 @@ constexpr double max_dots_per_page = 4294967296.0;
 // Why the page asked for cannot be printed (a resolution or scale that is not
 // a finite positive number, a raster beyond the bounds above), or null.
 const char* page_problem(const Settings* settings, const XSImage* picture);
-int send_data(Settings* settings, XSImage* picture);
+// Sends the raster pages; each transmission sent whole, its form feed
+// included, is told to `report` as page 1 with its copies. A job cancelled
+// (job_cancelled) stops after the current line, ends the page and returns 0
+// with errno ECANCELED.
+int send_data(Settings* settings, XSImage* picture, const job_report* report = nullptr);
 int terminate(Settings* settings);

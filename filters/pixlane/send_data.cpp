@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 
+#include "cancel.h"
 #include "halftone.h"
 #include "printer_units.h"
 #include "resample.h"
@@ -42,9 +43,19 @@ int append_move(char* text, int length, int size, long distance, char forward, c
                              distance > 0 ? forward : backward);
 }
 
+// A cancelled job stops after the line it was on: the page is ended so the
+// printer is not left in the middle of it (a page whose last line went out is
+// whole and ends as usual).
+int end_cancelled_page(FILE* out)
+{
+    fputc('\f', out);
+    errno = ECANCELED;
+    return 0;
+}
+
 }  // namespace
 
-int send_data(Settings* settings, XSImage* picture)
+int send_data(Settings* settings, XSImage* picture, const job_report* report)
 {
     halftoner fill = null_func;
     if (picture->type != 0) {
@@ -98,8 +109,16 @@ int send_data(Settings* settings, XSImage* picture)
             fwrite(line.get(), 1, line_bytes, out);
             if (compatible)
                 fputs("\x1b[3e", out);
+            if (job_cancelled && row + 1 < lines)
+                return end_cancelled_page(out);
         }
         fputc('\f', out);
+        if (!ferror(out))
+            report_page(report, 1, copies);
+        if (job_cancelled && remaining != 0) {
+            errno = ECANCELED;
+            return 0;
+        }
     } while (remaining != 0);
 
     return ferror(out) ? 0 : 1;

@@ -1,7 +1,10 @@
 #include "page.h"
 
+#include "cancel.h"
 #include "kanji.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -29,12 +32,40 @@ constexpr mode_change mode_changes[] = {
 
 enum class verdict { no, yes, wait };
 
+// Writes the text's bytes and tells the report of every page that a form feed
+// in the text ends (the page the end of job closes is told by the caller).
+struct page_writer {
+    FILE* out;
+    const job_report* report;
+    int copies;
+    int pages = 0;
+
+    void put(unsigned char b)
+    {
+        std::fputc(b, out);
+        if (b == '\f')
+            page_ended();
+    }
+    void put(const unsigned char* data, size_t n)
+    {
+        std::fwrite(data, 1, n, out);
+        for (size_t k = std::count(data, data + n, '\f'); k > 0; --k)
+            page_ended();
+    }
+    void page_ended()
+    {
+        ++pages;
+        if (!std::ferror(out))
+            report_page(report, pages, copies);
+    }
+};
+
 // Scans converted text for mode changes, one line at a time. Bytes after an
 // ESC are held back until the longest possible match is decided, so a line
 // may be fed in parts; nothing is matched beyond the end of the line.
 struct mode_scanner {
     TextSettings* settings;
-    FILE* out;
+    page_writer* out;
     unsigned char held[6];
     int count = 0;
     int swallow = 0;
@@ -44,7 +75,7 @@ struct mode_scanner {
         for (size_t i = 0; i < n; ++i) {
             unsigned char b = data[i];
             if (count == 0 && swallow == 0 && b != ESC) {
-                std::fputc(b, out);
+                out->put(b);
                 continue;
             }
             held[count++] = b;
@@ -85,7 +116,7 @@ struct mode_scanner {
                 continue;
             }
             if (held[0] != ESC) {
-                std::fputc(held[0], out);
+                out->put(held[0]);
                 drop(1);
                 continue;
             }
@@ -125,8 +156,8 @@ struct line_job {
     mode_scanner scanner;
     std::vector<unsigned char> converted;
 
-    explicit line_job(TextSettings* s)
-        : settings(s), conv(kconv_start(s->kanji_code)), scanner{s, s->output, {}},
+    line_job(TextSettings* s, page_writer* out)
+        : settings(s), conv(kconv_start(s->kanji_code)), scanner{s, out, {}},
           converted(kconv_room(LINE_SIZE))
     {
     }
@@ -156,7 +187,7 @@ struct line_job {
                 ++part;  // the backslash itself is not sent
                 --n;
             }
-            std::fwrite(part, 1, n, settings->output);
+            scanner.out->put(part, n);
             break;
         case line_kind::hex:
             put_hex(part, n, first, last);
@@ -183,7 +214,7 @@ struct line_job {
         if (hex.failed)
             decoded.clear();
         if (last && hex_ok(hex))
-            std::fwrite(decoded.data(), 1, decoded.size(), settings->output);
+            scanner.out->put(decoded.data(), decoded.size());
     }
 };
 
@@ -199,13 +230,15 @@ void setAlphaMode(TextSettings* settings)
     std::fputc(0x0F, settings->output);  // SI
 }
 
-int send_data(TextSettings* settings)
+int send_data(TextSettings* settings, const job_report* report, int* pages)
 {
     std::vector<unsigned char> line(LINE_SIZE);
-    line_job job(settings);
+    page_writer out{settings->output, report, settings->copies};
+    line_job job(settings, &out);
     size_t length = 0;
     bool first = true;  // the next part begins a line
     int c;
+    int result = 0;
     while ((c = std::getc(settings->input)) != EOF) {
         line[length++] = static_cast<unsigned char>(c);
         if (c == '\n' || length == LINE_SIZE) {
@@ -213,12 +246,24 @@ int send_data(TextSettings* settings)
             job.put(line.data(), length, first, last);
             first = last;
             length = 0;
+            // A cancelled job stops after the line it was on.
+            if (job_cancelled) {
+                if (!first)
+                    job.put(line.data(), 0, false, true);
+                errno = ECANCELED;
+                result = -1;
+                break;
+            }
         }
     }
     // The last line may lack its newline; it is printed all the same.
-    if (length > 0 || !first)
+    if (result == 0 && (length > 0 || !first))
         job.put(line.data(), length, first, true);
-    return std::ferror(settings->input) ? -1 : 0;
+    if (pages != nullptr)
+        *pages = out.pages;
+    if (result == 0 && std::ferror(settings->input))
+        result = -1;
+    return result;
 }
 
 int terminate(TextSettings* settings)

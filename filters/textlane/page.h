@@ -1,6 +1,7 @@
 // The text job's command stream: set-up, text lines, end of job.
 #pragma once
 
+#include "job_report.h"
 #include "text_settings.h"
 
 #include <cstddef>
@@ -13,8 +14,11 @@ int getpapersize(TextSettings* settings, float* width, float* height);
 // Writes the set-up; returns the result of its last write.
 int initialize(TextSettings* settings);
 // Copies the text, converted line by line, until the end of the input;
-// -1 when reading failed.
-int send_data(TextSettings* settings);
+// -1 when reading failed. Every form feed in the text ends a page, told to
+// `report` with the job's copies; *pages gets their number. A job cancelled
+// (job_cancelled) stops after the current line and returns -1 with errno
+// ECANCELED.
+int send_data(TextSettings* settings, const job_report* report = nullptr, int* pages = nullptr);
 void setKanjiMode(TextSettings* settings);
 void setAlphaMode(TextSettings* settings);
 // Ends the page and the job; 0 when the output is free of errors, -1 otherwise.

@@ -96,7 +96,8 @@ int XslAppendColor(XSImage* image, int red, int green, int blue)
 
 int XSLSearchColormap(XSImage* image, int red, int green, int blue)
 {
-    if (image->planes != 1 || image->bytes_per_pixel != 1)
+    const XslPixelKind kind = XslKindOf(image);
+    if (kind != XSK_COLORMAP && kind != XSK_PLAIN8)
         return -1;
     const int count = image->colormap ? image->ncolors : 0;
     const int found = XSLSearchCmapIndex(image->colormap, count, red, green, blue);
@@ -131,10 +132,9 @@ int XSLCheckGraymap(const XSImage* image)
 
 int XSLBuildGraymap(XSImage* image)
 {
-    if (image->type != 1 || image->planes != 1 || image->bytes_per_pixel != 1 || !image->data) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
+    const XslPixelKind kind = XslKindOf(image);
+    if (kind != XSK_COLORMAP && kind != XSK_PLAIN8)
+        return XslRefuseKind(kind);
     XSColor* ramp = XslNewGrayRamp();
     if (!ramp) {
         xslerrno = XSE_NO_MEMORY;
@@ -154,10 +154,9 @@ int XSLBuildGraymap(XSImage* image)
 
 int XSLSortColormap(XSImage* image)
 {
-    if (XslKindOf(image) != XSK_COLORMAP) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
+    const XslPixelKind kind = XslKindOf(image);
+    if (kind != XSK_COLORMAP)
+        return XslRefuseKind(kind);
     const int count = image->ncolors < 256 ? image->ncolors : 256;
     XSColor sorted[256];
     memcpy(sorted, image->colormap, count * sizeof(XSColor));

@@ -80,10 +80,31 @@ extern const unsigned char XSByteFlipTable[256];
 const char* XSLVersion();
 extern const char* XSLImageLibVersion;
 
-// Pixel kinds, derived from type, planes, bytes_per_pixel and ncolors.
-// XSK_OTHER also covers records whose planes are missing.
-enum XslPixelKind { XSK_OTHER, XSK_BITMAP, XSK_COLORMAP, XSK_DIRECT, XSK_RGB };
+// Pixel kinds, derived from type, planes, bytes_per_pixel, the colormap and
+// which planes are present. Every operation and writer asks XslKindOf and
+// refuses what it cannot handle with XslRefuseKind, so a kind gets the same
+// code everywhere.
+enum XslPixelKind {
+    XSK_OTHER,     // a plane is missing, or type/planes fit no kind
+    XSK_BITMAP,    // type 0
+    XSK_COLORMAP,  // one plane of 1 byte per pixel indexing a colormap
+    XSK_PLAIN8,    // one plane of 1 byte per pixel without colormap: gray levels
+                   // to the tone operations, rotation, affine and the TIFF writer
+    XSK_DIRECT,    // one plane of 2, 3 or 4 bytes per pixel with masks
+    XSK_RGB,       // three byte planes
+    XSK_WIDE,      // one plane of any other pixel size
+};
 XslPixelKind XslKindOf(const XSImage* image);
+// The four kinds of the image model (bitmap, colormap, direct colour, RGB
+// planes): what a writer must take.
+inline bool XslIsModelKind(XslPixelKind kind)
+{
+    return kind == XSK_BITMAP || kind == XSK_COLORMAP || kind == XSK_DIRECT || kind == XSK_RGB;
+}
+// Leaves the code of an operation that cannot handle `kind` in xslerrno and
+// returns 0: XSE_PROCESS_KIND (15) for bitmaps and unsupported pixel sizes,
+// XSE_KIND (18) for the rest.
+int XslRefuseKind(XslPixelKind kind);
 
 // Construction and release: null with xslerrno 7 when the size is refused
 // (XSLSizeOK) or memory runs out. Depth must be 1 to 32.

@@ -42,7 +42,8 @@ void putPixel(XSImage* image, int x, int y, int red, int green, int blue, XslDir
     if (!inside(image, x, y))
         return;
     const long at = pixelOffset(image, x, y);
-    switch (XslKindOf(image)) {
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
     case XSK_BITMAP:
         if (red & 0xFF)
             *bitmapByte(image, x, y) &= ~XslMsbMask[x % 8];
@@ -65,7 +66,7 @@ void putPixel(XSImage* image, int x, int y, int red, int green, int blue, XslDir
         storeDirect(image, at, 1, cache.value(red, green, blue));
         return;
     default:
-        xslerrno = XSE_KIND;
+        XslRefuseKind(kind);
     }
 }
 
@@ -78,7 +79,8 @@ struct ChannelCache {
 bool getPixel(const XSImage* image, int x, int y, ChannelCache& cache, int rgb[3])
 {
     const long at = pixelOffset(image, x, y);
-    switch (XslKindOf(image)) {
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
     case XSK_BITMAP: {
         const int level = (*bitmapByte(image, x, y) & XslMsbMask[x % 8]) ? 0 : 255;
         rgb[0] = rgb[1] = rgb[2] = level;
@@ -116,7 +118,7 @@ bool getPixel(const XSImage* image, int x, int y, ChannelCache& cache, int rgb[3
         return true;
     }
     default:
-        xslerrno = XSE_KIND;
+        XslRefuseKind(kind);
         return false;
     }
 }
@@ -199,7 +201,8 @@ void XSLPutLine(XSImage* image, int x1, int x2, int y, int red, int green, int b
         x2++;
     const long first = pixelOffset(image, x1, y);
     const long count = x2 > x1 ? x2 - x1 : 0;
-    switch (XslKindOf(image)) {
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
     case XSK_BITMAP: {
         const int r = red & 0xFF, g = green & 0xFF, b = blue & 0xFF;
         const bool black = r == 0 && g == 0 && b == 0;
@@ -225,6 +228,6 @@ void XSLPutLine(XSImage* image, int x1, int x2, int y, int red, int green, int b
         storeDirect(image, first, count, runValue(image, red, green, blue));
         return;
     default:
-        xslerrno = XSE_KIND;
+        XslRefuseKind(kind);
     }
 }

@@ -60,27 +60,17 @@ int XslInitRowSource(XslRowSource* source, const XSImage* image)
     source->image = image;
     for (auto& channel : source->cmap)
         std::fill(std::begin(channel), std::end(channel), 0);
-    if (image->type == 0) {
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
+    case XSK_BITMAP:
         source->components = 1;
         source->convert = Bitmap;
         return 1;
-    }
-    if (image->planes == 3) {
+    case XSK_RGB:
         source->components = 3;
         source->convert = Rgb;
         return 1;
-    }
-    if (image->planes != 1) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
-    switch (image->bytes_per_pixel) {
-    case 1:
-        // One byte per pixel without a colormap is no pixel kind.
-        if (image->ncolors == 0 || !image->colormap) {
-            xslerrno = XSE_KIND;
-            return 0;
-        }
+    case XSK_COLORMAP:
         for (int k = 0; k < image->ncolors && k < 256; ++k) {
             source->cmap[0][k] = static_cast<unsigned char>(image->colormap[k].red);
             source->cmap[1][k] = static_cast<unsigned char>(image->colormap[k].green);
@@ -89,18 +79,13 @@ int XslInitRowSource(XslRowSource* source, const XSImage* image)
         source->components = XSLCheckGraymap(image) ? 1 : 3;
         source->convert = source->components == 1 ? Graymap : Colormap;
         return 1;
-    case 2:
-        source->convert = Direct<XslPixel16>;
-        break;
-    case 3:
-        source->convert = Direct<XslPixel24>;
-        break;
-    case 4:
-        source->convert = Direct<XslPixel32>;
+    case XSK_DIRECT:
+        source->convert = image->bytes_per_pixel == 2   ? Direct<XslPixel16>
+                          : image->bytes_per_pixel == 3 ? Direct<XslPixel24>
+                                                        : Direct<XslPixel32>;
         break;
     default:
-        xslerrno = XSE_PROCESS_KIND;
-        return 0;
+        return XslRefuseKind(kind);
     }
     source->components = 3;
     XslInitDirectReader(&source->channels, image);

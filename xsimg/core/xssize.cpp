@@ -25,14 +25,27 @@ XslPixelKind XslKindOf(const XSImage* image)
     if (image->type != 1)
         return XSK_OTHER;
     if (image->planes == 3)
-        return image->bytes_per_pixel == 1 && image->data_g && image->data_b ? XSK_RGB : XSK_OTHER;
+        return image->data_g && image->data_b ? XSK_RGB : XSK_OTHER;
     if (image->planes != 1)
         return XSK_OTHER;
-    if (image->bytes_per_pixel == 1)
-        return image->ncolors > 0 && image->colormap ? XSK_COLORMAP : XSK_OTHER;
-    if (image->bytes_per_pixel >= 2 && image->bytes_per_pixel <= 4 && image->ncolors == 0)
+    switch (image->bytes_per_pixel) {
+    case 1:
+        if (image->ncolors == 0)
+            return XSK_PLAIN8;
+        return image->colormap ? XSK_COLORMAP : XSK_OTHER;
+    case 2:
+    case 3:
+    case 4:
         return XSK_DIRECT;
-    return XSK_OTHER;
+    default:
+        return XSK_WIDE;
+    }
+}
+
+int XslRefuseKind(XslPixelKind kind)
+{
+    xslerrno = kind == XSK_BITMAP || kind == XSK_WIDE ? XSE_PROCESS_KIND : XSE_KIND;
+    return 0;
 }
 
 long XSLBytesPerLine(const XSImage* image)

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "xsio.h"
+#include "xsiobmp_bitfields.h"
 #include "xsreadkit.h"
 #include "xstwocolor.h"
 
@@ -40,7 +41,7 @@ bool supported(uint32_t bits, uint32_t compression)
     case 24: return compression == BMP_RGB;
     case 4: return compression == BMP_RGB || compression == BMP_RLE4;
     case 8: return compression == BMP_RGB || compression == BMP_RLE8;
-    default: return false;
+    default: return XslBmpIsBitfields(bits, compression);
     }
 }
 
@@ -250,6 +251,13 @@ XSImage* XSReadBMP(FILE* stream)
     BmpHeader h;
     if (!read_header(stream, h))
         return nullptr;
+    if (XslBmpIsBitfields(h.bits, h.compression)) {
+        const XslBmpLayout layout{base, h.data_offset, h.info_size, h.width, h.height, h.top_down, h.bits, h.compression};
+        XSImage* direct = XslReadBmpBitfields(stream, layout);
+        if (direct)
+            direct->resolution = resolution_of(h.x_pels_per_metre);
+        return direct;
+    }
 
     unsigned char palette[4 * 256] = {};
     const int colours = h.bits <= 8 ? 1 << h.bits : 0;

@@ -10,7 +10,9 @@
 // top row first. 1 bit gives a bitmap whose set bits are the palette's darker
 // colour, with the colormap {white, black}; 4 and 8 bits a colormap image of
 // 16 or 256 entries; 24 bits direct colour of 3 bytes (blue, green, red as
-// stored). Resolution: horizontal pixels per metre / 39, 72 when not given.
+// stored); 16 and 32 bits (uncompressed, or compression 3 with colour masks)
+// 24-bit direct colour of red, green, blue bytes (see xsiobmp_bitfields.h).
+// Resolution: horizontal pixels per metre / 39, 72 when not given.
 XSImage* XSReadBMP(FILE* stream);
 // Bitmaps as 1 bit per pixel, colormap images as 8 bits with a 256-entry
 // palette, every other kind as 24 bits; bottom row first.

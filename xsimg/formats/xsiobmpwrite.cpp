@@ -90,10 +90,8 @@ bool write_rows(FILE* stream, const XSImage* image, XslPixelKind kind, long row_
 int XSWriteBMP(FILE* stream, XSImage* image)
 {
     const XslPixelKind kind = XslKindOf(image);
-    if (kind == XSK_OTHER) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
+    if (!XslIsModelKind(kind))
+        return XslRefuseKind(kind);
     const int bits = kind == XSK_BITMAP ? 1 : kind == XSK_COLORMAP ? 8 : 24;
     const long colours = bits == 1 ? 2 : bits == 8 ? 256 : 0;
     const long row_bytes = XslRowBytes(image->width, bits, 4);

@@ -5,6 +5,7 @@
 
 #include "xsconv.h"
 #include "xsiopbm.h"
+#include "xsown.h"
 
 namespace {
 bool write_header(FILE* stream, int form, const XSImage* image, int maxval)
@@ -81,17 +82,11 @@ int XSWritePBM(FILE* stream, XSImage* image)
     if (kind == XSK_RGB)
         return finish(stream, write_header(stream, 6, image, 255) && write_rgb_planes(stream, image));
 
-    // Every other kind goes out as RGB planes, converted on a copy. The
-    // conversion refuses some records (one byte per pixel without colormap)
-    // without a code of its own; a failed write must still leave one.
-    const int earlier = xslerrno;
-    xslerrno = 0;
-    std::unique_ptr<XSImage, decltype(&XSLFree)> copy(XSLAllocAndCopy(image), XSLFree);
-    if (!copy || !XSLConv24RGB(copy.get())) {
-        if (xslerrno == 0)
-            xslerrno = XSE_KIND;
+    // Colour colormaps and direct colour go out as RGB planes, converted on a copy.
+    if (kind != XSK_COLORMAP && kind != XSK_DIRECT)
+        return XslRefuseKind(kind);
+    XslImagePtr copy(XSLAllocAndCopy(image));
+    if (!copy || !XSLConv24RGB(copy.get()))
         return 0;
-    }
-    xslerrno = earlier;
     return finish(stream, write_header(stream, 6, copy.get(), 255) && write_rgb_planes(stream, copy.get()));
 }

@@ -14,6 +14,7 @@
 
 #include "xsaffine.h"
 #include "xsconv.h"
+#include "xsown.h"
 
 const char* XSReadFileName = nullptr;
 
@@ -546,56 +547,48 @@ void fill_row(Layout layout, const XSImage* im, long y, long row_bytes, unsigned
         }
         break;
     }
-    case Layout::Rgb:
-        if (im->planes == 3) {
-            const unsigned char* r = im->data + y * w;
-            const unsigned char* g = im->data_g + y * w;
-            const unsigned char* b = im->data_b + y * w;
-            for (long x = 0; x < w; ++x) {
-                out[3 * x] = r[x];
-                out[3 * x + 1] = g[x];
-                out[3 * x + 2] = b[x];
-            }
-        } else {
-            std::memcpy(out, im->data + y * row_bytes, static_cast<size_t>(row_bytes));
+    case Layout::Rgb: {
+        const unsigned char* r = im->data + y * w;
+        const unsigned char* g = im->data_g + y * w;
+        const unsigned char* b = im->data_b + y * w;
+        for (long x = 0; x < w; ++x) {
+            out[3 * x] = r[x];
+            out[3 * x + 1] = g[x];
+            out[3 * x + 2] = b[x];
         }
         break;
     }
+    }
 }
 
+// Writes a bitmap, colormap, plain 8-bit (as gray levels) or RGB-plane image.
 int write_image(TIFF* tif, const XSImage* im)
 {
     Layout layout;
-    uint16_t photometric, samples, bits = 8;
+    uint16_t photometric, samples = 1, bits = 8;
     long w = im->width;
-    long row_bytes;
-    if (im->type == 0) {
+    long row_bytes = w;
+    switch (XslKindOf(im)) {
+    case XSK_BITMAP:
         layout = Layout::Bitmap;
         photometric = PHOTOMETRIC_MINISWHITE;
-        samples = 1;
         bits = 1;
         row_bytes = (w + 7) / 8;
-    } else if (im->ncolors > 0) {
+        break;
+    case XSK_COLORMAP:
         layout = Layout::Palette;
         photometric = PHOTOMETRIC_PALETTE;
-        samples = 1;
-        row_bytes = w;
-    } else if (im->planes == 3 && WriteCMYK) {
-        layout = Layout::Cmyk;
-        photometric = PHOTOMETRIC_SEPARATED;
-        samples = 4;
-        row_bytes = w * 4;
-    } else if (im->planes == 1 && im->bytes_per_pixel == 1) {
-        // One byte per pixel without a colormap: gray levels.
+        break;
+    case XSK_PLAIN8:
         layout = Layout::Gray;
         photometric = PHOTOMETRIC_MINISBLACK;
-        samples = 1;
-        row_bytes = w;
-    } else {
-        layout = Layout::Rgb;
-        photometric = PHOTOMETRIC_RGB;
-        samples = static_cast<uint16_t>(im->bytes_per_pixel * im->planes);
+        break;
+    default:  // RGB planes
+        layout = WriteCMYK ? Layout::Cmyk : Layout::Rgb;
+        photometric = WriteCMYK ? PHOTOMETRIC_SEPARATED : PHOTOMETRIC_RGB;
+        samples = WriteCMYK ? 4 : 3;
         row_bytes = w * samples;
+        break;
     }
     Bytes row(static_cast<unsigned char*>(std::malloc(static_cast<size_t>(row_bytes))));
     if (!row) {
@@ -689,6 +682,18 @@ int XSWriteTiff(FILE* stream, XSImage* image, const char* name)
 {
     install_handlers();
     std::fflush(stream);
+    // Direct colour goes out as RGB planes, converted on a copy.
+    const XslPixelKind kind = XslKindOf(image);
+    if (kind == XSK_OTHER || kind == XSK_WIDE)
+        return XslRefuseKind(kind);
+    XslImagePtr copy;
+    const XSImage* source = image;
+    if (kind == XSK_DIRECT) {
+        copy.reset(XSLAllocAndCopy(image));
+        if (!copy || !XSLConv24RGB(copy.get()))
+            return 0;
+        source = copy.get();
+    }
     StreamClient client;
     TiffHandle tif(open_client(&client, stream, name, bLittleEndian ? "wl" : "wb"));
     if (!tif || library_failed) {
@@ -698,16 +703,6 @@ int XSWriteTiff(FILE* stream, XSImage* image, const char* name)
     if (name != nullptr)
         TIFFSetFileName(tif.get(), name);
 
-    ImageHandle copy;
-    const XSImage* source = image;
-    bool direct = image->type == 1 && image->ncolors == 0 && image->bytes_per_pixel != 1 &&
-                  image->planes != 3;
-    if (direct) {
-        copy.reset(XSLAllocAndCopy(image));
-        if (!copy || !XSLConv24RGB(copy.get()))
-            return 0;
-        source = copy.get();
-    }
     if (!write_image(tif.get(), source))
         return 0;
     TIFFClose(tif.release());

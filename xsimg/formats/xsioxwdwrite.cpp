@@ -142,10 +142,8 @@ void make_line(const XSImage* image, XslPixelKind kind, long y, unsigned char* l
 int XWDWriter(FILE* stream, XSImage* image)
 {
     const XslPixelKind kind = image->data ? XslKindOf(image) : header_kind(image);
-    if (kind == XSK_OTHER) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
+    if (!XslIsModelKind(kind))
+        return XslRefuseKind(kind);
     const int resolution = image->resolution ? image->resolution : 100;
     const std::string name = "XSImgLib:X:" + std::to_string(resolution) + ":Y:" + std::to_string(resolution);
 

@@ -311,40 +311,28 @@ int ColorMap(XSImage* image, const Frame& f, XSColor background)
     return 1;
 }
 
-int hasPlanes(const XSImage* image)
+int transform(XSImage* image, XslPixelKind kind, const Frame& f, XSColor background)
 {
-    if (!image->data)
-        return 0;
-    return image->type == 0 || image->planes != 3 || (image->data_g && image->data_b);
-}
-
-int transform(XSImage* image, const Frame& f, XSColor background)
-{
-    if (image->type == 0)
+    switch (kind) {
+    case XSK_BITMAP:
         return BitMap(image, f, background);
-    if (image->planes == 3)
+    case XSK_RGB:
         return Rgb(image, f, background);
-    if (image->planes != 1) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
-    switch (image->bytes_per_pixel) {
-    case 1:
-        if (image->ncolors == 0)
-            return Gray(image, f, background);
+    case XSK_PLAIN8:
+        return Gray(image, f, background);
+    case XSK_COLORMAP:
         // A gray colormap is brought to gray levels first, so that interpolation mixes levels.
         if (XSLCheckGraymap(image))
             return XslNormaliseGray(image) && Gray(image, f, background);
         return ColorMap(image, f, background);
-    case 2:
-        return Direct16(image, f, background);
-    case 3:
-        return Direct24(image, f, background);
-    case 4:
-        return Direct32(image, f, background);
+    case XSK_DIRECT:
+        switch (image->bytes_per_pixel) {
+        case 2: return Direct16(image, f, background);
+        case 3: return Direct24(image, f, background);
+        default: return Direct32(image, f, background);
+        }
     default:
-        xslerrno = XSE_PROCESS_KIND;
-        return 0;
+        return XslRefuseKind(kind);
     }
 }
 
@@ -352,10 +340,9 @@ int transform(XSImage* image, const Frame& f, XSColor background)
 
 int XSAffine2(XSImage* image, double degrees, double sx, double sy, XSColor background)
 {
-    if (!hasPlanes(image)) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
+    const XslPixelKind kind = XslKindOf(image);
+    if (kind == XSK_OTHER || kind == XSK_WIDE)
+        return XslRefuseKind(kind);
     double m[6];
     XSInitMatrix(m);
     XSScaleMatrix(m, sx, sy);
@@ -377,7 +364,7 @@ int XSAffine2(XSImage* image, double degrees, double sx, double sy, XSColor back
     if (!col_y)
         return 0;
     const Frame frame{inv, new_width, new_height, col_x.get(), col_y.get()};
-    return transform(image, frame, background);
+    return transform(image, kind, frame, background);
 }
 
 int XSAffine(XSImage* image, double degrees, double sx, double sy)

@@ -36,17 +36,19 @@ int Direct(XSImage* image, const Tables& tables)
 
 int Apply(XSImage* image, const Tables& tables)
 {
-    switch (XslClassify(image)) {
-    case XSL_KIND_RGB:
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
+    case XSK_RGB:
         XslMapRgbPlanes(image, tables[0], tables[1], tables[2]);
         return 1;
-    case XSL_KIND_COLORMAP:
+    case XSK_COLORMAP:
         return XslMapColormap(image, tables[0], tables[1], tables[2]);
-    case XSL_KIND_DIRECT:
+    case XSK_DIRECT:
         return Direct(image, tables);
+    case XSK_PLAIN8:
+        return 0;  // an 8-bit image without colormap is left alone, without a code
     default:
-        // An 8-bit image without colormap is left alone, without a code.
-        return 0;
+        return XslRefuseKind(kind);
     }
 }
 

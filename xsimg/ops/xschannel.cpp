@@ -3,26 +3,8 @@
 bool XslRefuseBitmap(XSImage* image)
 {
     if (image->type != 0) return false;
-    xslerrno = XSE_PROCESS_KIND;
+    XslRefuseKind(XSK_BITMAP);
     return true;
-}
-
-XslChannelKind XslClassify(XSImage* image)
-{
-    if (XslRefuseBitmap(image)) return XSL_KIND_REFUSED;
-    const bool rgb = image->planes == 3 && image->data_g != nullptr && image->data_b != nullptr;
-    if (rgb && image->data != nullptr) return XSL_KIND_RGB;
-    if (image->planes != 1 || image->data == nullptr) {
-        xslerrno = XSE_KIND;
-        return XSL_KIND_REFUSED;
-    }
-    switch (image->bytes_per_pixel) {
-    case 1: return image->ncolors == 0 ? XSL_KIND_PLAIN8 : XSL_KIND_COLORMAP;
-    case 2:
-    case 3:
-    case 4: return XSL_KIND_DIRECT;
-    default: xslerrno = XSE_PROCESS_KIND; return XSL_KIND_REFUSED;
-    }
 }
 
 void XslMapBytes(unsigned char* bytes, size_t count, const unsigned char* table)

@@ -8,20 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// Refuses a bitmap with code 15; true when refused.
+// Refuses a bitmap (XslRefuseKind); true when refused.
 bool XslRefuseBitmap(XSImage* image);
-
-// Pixel kinds as the channel operations see them.
-enum XslChannelKind {
-    XSL_KIND_REFUSED,   // bitmap or unsupported pixel size (code 15); plane count or missing plane (code 18)
-    XSL_KIND_RGB,       // three byte planes
-    XSL_KIND_PLAIN8,    // one byte per pixel, no colormap
-    XSL_KIND_COLORMAP,  // one byte per pixel indexing the colormap
-    XSL_KIND_DIRECT,    // 2, 3 or 4 bytes per pixel with masks
-};
-
-// Classifies the image, leaving the code of a refusal in xslerrno.
-XslChannelKind XslClassify(XSImage* image);
 
 // Clips a model result to a channel value.
 inline int XslClipChannel(int value)

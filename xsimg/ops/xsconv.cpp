@@ -111,8 +111,6 @@ void takeGreenBlue(XSImage* image, Buffer& green, Buffer& blue)
 
 int ColorMap(XSImage* image)
 {
-    if (image->ncolors == 0 || !image->colormap)
-        return 0;
     Buffer green(nullptr, free), blue(nullptr, free);
     if (!newGreenBlue(image, green, blue))
         return 0;
@@ -247,25 +245,18 @@ int Rgb(XSImage* image, int fast)
 int colorToGray(XSImage* image, int fast)
 {
     int (*member)(XSImage*, int) = nullptr;
-    if (image->planes == 1 && image->data) {
-        switch (image->bytes_per_pixel) {
-        case 1:
-            if (image->ncolors == 0 || !image->colormap)
-                return 0;
-            member = to_gray::ColorMap;
-            break;
-        case 2: member = to_gray::Direct16; break;
-        case 3: member = to_gray::Direct24; break;
-        case 4: member = to_gray::Direct32; break;
-        default:
-            xslerrno = XSE_PROCESS_KIND;
-            return 0;
-        }
-    } else if (image->planes == 3 && image->data && image->data_g && image->data_b) {
-        member = to_gray::Rgb;
-    } else {
-        xslerrno = XSE_KIND;
-        return 0;
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
+    case XSK_PLAIN8:
+        return 0;  // no colormap: failure without a code
+    case XSK_COLORMAP: member = to_gray::ColorMap; break;
+    case XSK_RGB: member = to_gray::Rgb; break;
+    case XSK_DIRECT:
+        member = image->bytes_per_pixel == 2 ? to_gray::Direct16
+                 : image->bytes_per_pixel == 3 ? to_gray::Direct24 : to_gray::Direct32;
+        break;
+    default:
+        return XslRefuseKind(kind);
     }
     // The ramp is taken first so that running out of memory leaves the image as it was.
     Colormap ramp(XslNewGrayRamp(), free);
@@ -281,34 +272,27 @@ int colorToGray(XSImage* image, int fast)
 
 bool isBitmap(const XSImage* image)
 {
-    if (image->type == 0 && image->data)
-        return true;
-    xslerrno = XSE_KIND;
-    return false;
+    const XslPixelKind kind = XslKindOf(image);
+    return kind == XSK_BITMAP || XslRefuseKind(kind);
 }
 
 } // namespace
 
 int XSLConv24RGB(XSImage* image)
 {
-    if (image->type == 0)
-        return isBitmap(image) ? to_rgb::BitMap(image) : 0;
-    if (image->planes == 3)
-        return 1;
-    if (image->planes != 1) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
-    if (!image->data) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
-    switch (image->bytes_per_pixel) {
-    case 1: return to_rgb::ColorMap(image);
-    case 2: return to_rgb::Direct16(image);
-    case 3: return to_rgb::Direct24(image);
-    case 4: return to_rgb::Direct32(image);
-    default: return 0;
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
+    case XSK_BITMAP: return to_rgb::BitMap(image);
+    case XSK_RGB: return 1;
+    case XSK_COLORMAP: return to_rgb::ColorMap(image);
+    case XSK_PLAIN8: return 0;  // no colormap: failure without a code
+    case XSK_DIRECT:
+        switch (image->bytes_per_pixel) {
+        case 2: return to_rgb::Direct16(image);
+        case 3: return to_rgb::Direct24(image);
+        default: return to_rgb::Direct32(image);
+        }
+    default: return XslRefuseKind(kind);
     }
 }
 

@@ -45,23 +45,24 @@ int XslNormaliseGray(XSImage* image)
 int XslApplyChannelTables(XSImage* image, const unsigned char* table_red,
                           const unsigned char* table_green, const unsigned char* table_blue)
 {
-    switch (XslClassify(image)) {
-    case XSL_KIND_RGB:
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
+    case XSK_RGB:
         XslMapRgbPlanes(image, table_red, table_green, table_blue);
         return 1;
-    case XSL_KIND_PLAIN8:
+    case XSK_PLAIN8:
         Gray(image, table_red);
         return 1;
-    case XSL_KIND_COLORMAP:
-        if (image->colormap == nullptr || !XSLCheckGraymap(image))
+    case XSK_COLORMAP:
+        if (!XSLCheckGraymap(image))
             return XslMapColormap(image, table_red, table_green, table_blue);
         if (!XslNormaliseGray(image)) return 0;
         Gray(image, table_red);
         return 1;
-    case XSL_KIND_DIRECT:
+    case XSK_DIRECT:
         return Direct(image, table_red, table_green, table_blue);
     default:
-        return 0;
+        return XslRefuseKind(kind);
     }
 }
 

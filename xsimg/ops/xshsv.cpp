@@ -176,17 +176,19 @@ int Direct(XSImage* image, Model model, double hue, double saturation, double br
 
 int ApplyModel(XSImage* image, Model model, double hue, double saturation, double brightness)
 {
-    switch (XslClassify(image)) {
-    case XSL_KIND_RGB:
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
+    case XSK_RGB:
         Rgb(image, model, hue, saturation, brightness);
         return 1;
-    case XSL_KIND_COLORMAP:
+    case XSK_COLORMAP:
         return ColorMap(image, model, hue, saturation, brightness);
-    case XSL_KIND_DIRECT:
+    case XSK_DIRECT:
         return Direct(image, model, hue, saturation, brightness);
+    case XSK_PLAIN8:
+        return 0;  // an 8-bit image without colormap is left alone, without a code
     default:
-        // An 8-bit image without colormap is left alone, without a code.
-        return 0;
+        return XslRefuseKind(kind);
     }
 }
 

@@ -129,20 +129,20 @@ struct Members {
 
 int dispatch(XSImage* image, const Members& m)
 {
-    if (image->type == 0)
-        return m.bit(image);
-    if (image->planes == 3)
-        return m.of8(image);
-    if (image->planes != 1) {
-        xslerrno = XSE_KIND;
-        return 0;
-    }
-    switch (image->bytes_per_pixel) {
-    case 1: return m.of8(image);
-    case 2: return m.of16(image);
-    case 3: return m.of24(image);
-    case 4: return m.of32(image);
-    default: return 0;
+    const XslPixelKind kind = XslKindOf(image);
+    switch (kind) {
+    case XSK_BITMAP: return m.bit(image);
+    case XSK_RGB:
+    case XSK_COLORMAP:
+    case XSK_PLAIN8: return m.of8(image);
+    case XSK_DIRECT:
+        switch (image->bytes_per_pixel) {
+        case 2: return m.of16(image);
+        case 3: return m.of24(image);
+        default: return m.of32(image);
+        }
+    case XSK_WIDE: return 0;  // nothing turned, without a code
+    default: return XslRefuseKind(kind);
     }
 }
 

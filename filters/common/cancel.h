@@ -1,0 +1,13 @@
+// Cancelling a job: the spooler sends SIGTERM, and the filters then stop after
+// the line they are on, end the page and reset the printer, so that the
+// printer is never left in the middle of a page.
+#pragma once
+
+#include <csignal>
+
+// Set by the SIGTERM handler; read after every line sent.
+extern volatile std::sig_atomic_t job_cancelled;
+
+// Installs the handler that sets job_cancelled (the spooler filters do; the
+// command-line filters keep the default action).
+void cancel_on_sigterm();

@@ -1,0 +1,59 @@
+#include "picture_job.h"
+
+#include <cerrno>
+
+#include "failure.h"
+#include "job.h"
+
+namespace {
+
+// A stage failed after the output was opened: the printer still gets the
+// closing reset, and the stage's own cause is reported.
+int fail_after_reset(Settings* settings, const job_report& report, const char* fallback)
+{
+    const int err = errno;
+    const int32_t library_err = xslerrno;
+    terminate(settings);
+    errno = err;
+    xslerrno = library_err;
+    return report_stage_failure(report, fallback);
+}
+
+}  // namespace
+
+XSImage* read_job_picture(Settings* settings, const job_report& report, int* status)
+{
+    // Nothing may be written when there is nowhere to write it.
+    if (settings->output == nullptr) {
+        errno = settings->output_errno;
+        *status = report_stage_failure(report, "cannot open the output");
+        return nullptr;
+    }
+    begin_stage();
+    XSImage* picture = read_data(settings);
+    if (picture == nullptr)
+        *status = report_stage_failure(report, "cannot read the picture");
+    return picture;
+}
+
+int print_job_picture(Settings* settings, XSImage* picture, const job_report& report)
+{
+    // An impossible page is refused before the printer gets a single byte.
+    begin_stage();
+    if (const char* problem = page_problem(settings, picture))
+        return report_stage_failure(report, problem);
+
+    begin_stage();
+    if (!initialize(settings, picture))
+        return fail_after_reset(settings, report, "cannot set up the page");
+
+    // A page cut short still gets the closing reset, but the job has failed.
+    begin_stage();
+    if (!send_data(settings, picture, &report))
+        return fail_after_reset(settings, report, "cannot print the picture");
+
+    begin_stage();
+    if (!terminate(settings))
+        return report_stage_failure(report, "cannot write the output");
+    return 0;
+}

@@ -1,0 +1,95 @@
+// Pages told to the job's report, and a cancelled job ending its page.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+#include <vector>
+
+#include "cancel.h"
+#include "job.h"
+#include "job_fixture.h"
+#include "printer_stream.h"
+
+namespace {
+
+using Pages = std::vector<std::pair<int, int>>;
+
+job_report recording(Pages* pages)
+{
+    job_report report;
+    report.context = pages;
+    report.page_sent = [](void* context, int page, int copies) {
+        static_cast<Pages*>(context)->emplace_back(page, copies);
+    };
+    return report;
+}
+
+struct Sent {
+    int result;
+    int err;
+    Pages pages;
+    PrinterStream stream;
+};
+
+// Sends a 10-line picture with `copies`, the job cancelled before the first
+// line when `cancelled` is set.
+Sent send(int copies, bool cancelled)
+{
+    MemoryStream setup;
+    MemoryStream out;
+    Settings settings = default_settings(setup.file());
+    settings.copies = copies;
+    settings.y_scale = settings.x_scale = 0.1 / 2.4;  // 10 lines of 10 dots
+    Image picture = uniform_picture(100, 100, 0);
+    EXPECT_EQ(initialize(&settings, picture.get()), 1);
+    settings.output = out.file();
+    Sent sent;
+    const job_report report = recording(&sent.pages);
+    job_cancelled = cancelled ? 1 : 0;
+    errno = 0;
+    sent.result = send_data(&settings, picture.get(), &report);
+    sent.err = errno;
+    job_cancelled = 0;
+    sent.stream = parse_printer_stream(out.text());
+    return sent;
+}
+
+long count(const PrinterStream& s, const std::string& command)
+{
+    return std::count(s.commands.begin(), s.commands.end(), command);
+}
+
+}  // namespace
+
+TEST(PageReport, OneReportPerTransmissionWithItsCopies)
+{
+    const struct {
+        int copies;
+        Pages pages;
+    } cases[] = {
+        {1, {{1, 1}}},
+        {99, {{1, 99}}},
+        {150, {{1, 99}, {1, 51}}},
+        {250, {{1, 99}, {1, 99}, {1, 52}}},
+    };
+    for (const auto& c : cases) {
+        const Sent sent = send(c.copies, false);
+        EXPECT_EQ(sent.result, 1);
+        EXPECT_EQ(sent.pages, c.pages) << c.copies;
+        EXPECT_EQ(count(sent.stream, "FF"), static_cast<long>(c.pages.size()));
+    }
+}
+
+TEST(PageReport, CancelledJobEndsThePageAfterOneLineAndReportsNoPage)
+{
+    const Sent sent = send(150, true);
+    EXPECT_EQ(sent.result, 0);
+    EXPECT_EQ(sent.err, ECANCELED);
+    EXPECT_TRUE(sent.pages.empty());
+    EXPECT_EQ(sent.stream.error, "");
+    EXPECT_EQ(sent.stream.rows.size(), 1u);
+    ASSERT_FALSE(sent.stream.commands.empty());
+    EXPECT_EQ(sent.stream.commands.back(), "FF");
+    EXPECT_EQ(count(sent.stream, "FF"), 1);
+}
