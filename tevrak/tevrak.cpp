@@ -27,6 +27,14 @@ int optsrch(const option_entry* table, const char* keyword)
     return -1;
 }
 
+void getoption_restart()
+{
+    optnext = 1;
+    tvoptind = 1;
+    for (char*& word : tvoptarg)
+        word = nullptr;
+}
+
 int getoption(int argc, char** argv, const option_entry* table)
 {
     if (optnext >= argc)

@@ -33,6 +33,9 @@ extern int tvoptind;
 extern char* tvoptarg[TV_MAX_ARGS];
 
 int getoption(int argc, char** argv, const option_entry* table);
+// Starts the walk of a new command line: the next getoption examines word 1
+// again (for a program that reads a second command line in the same process).
+void getoption_restart();
 int optsrch(const option_entry* table, const char* keyword);
 int parseoption(int* argc, char** argv, parse_entry* table);
 int catoi(const char* text, int* value);

@@ -21,7 +21,7 @@ int report_stage_failure(const job_report& report, const char* fallback)
 {
     const int err = errno;
     if (err != 0) {
-        report_failure(report, err, nullptr);
+        report_failure(report, err, fallback);
         return err;
     }
     const char* reason = xsl_reason(xslerrno);

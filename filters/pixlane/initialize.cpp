@@ -164,6 +164,25 @@ void plan_page(Settings* s, const XSImage* picture, float* paper_width, float* p
 
 }  // namespace
 
+picture_plan plan_picture(const Settings* settings, const XSImage* picture)
+{
+    // The picture as it will stand on the sheet: landscape turns it.
+    XSImage turned = *picture;
+    if (settings->orientation != 0) {
+        turned.width = picture->height;
+        turned.height = picture->width;
+    }
+    Settings s = *settings;
+    float paper_width, paper_height;
+    picture_plan plan;
+    plan_page(&s, &turned, &paper_width, &paper_height, &plan.x_scale, &plan.y_scale);
+    plan.frame_width = static_cast<float>(s.margin_right - s.margin_left);
+    plan.frame_height = static_cast<float>(s.margin_bottom - s.margin_top);
+    plan.width = turned.width;
+    plan.height = turned.height;
+    return plan;
+}
+
 const char* page_problem(const Settings* settings, const XSImage* picture)
 {
     if (settings->resolution_x <= 0)
@@ -172,17 +191,9 @@ const char* page_problem(const Settings* settings, const XSImage* picture)
     if (ratios && !(std::isfinite(settings->x_scale) && settings->x_scale > 0 &&
                     std::isfinite(settings->y_scale) && settings->y_scale > 0))
         return "the scale must be a finite positive number";
-    // The picture as it will stand on the sheet: landscape turns it.
-    XSImage turned = *picture;
-    if (settings->orientation != 0) {
-        turned.width = picture->height;
-        turned.height = picture->width;
-    }
-    Settings s = *settings;
-    float paper_width, paper_height, sx, sy;
-    plan_page(&s, &turned, &paper_width, &paper_height, &sx, &sy);
-    const long dots = resample_count(turned.width, sx);
-    const long lines = resample_count(turned.height, sy);
+    const picture_plan plan = plan_picture(settings, picture);
+    const long dots = resample_count(plan.width, plan.x_scale);
+    const long lines = resample_count(plan.height, plan.y_scale);
     if (dots < 0 || lines < 0 || dots > max_dots_per_line || double(dots) * double(lines) > max_dots_per_page)
         return "the page is too large for the printer (at most 65536 dots a line and 4294967296 dots a page)";
     return nullptr;

@@ -16,6 +16,20 @@ constexpr double max_dots_per_page = 4294967296.0;
 // Why the page asked for cannot be printed (a resolution or scale that is not
 // a finite positive number, a raster beyond the bounds above), or null.
 const char* page_problem(const Settings* settings, const XSImage* picture);
+// The page the settings ask for, as the set-up will compute it: the printable
+// frame in inches, the picture's size in pixels as it stands on the sheet
+// (turned for landscape) and its scale in printer dots per pixel. Nothing is
+// changed or written.
+struct picture_plan {
+    float frame_width;
+    float frame_height;
+    int width;
+    int height;
+    float x_scale;
+    float y_scale;
+};
+picture_plan plan_picture(const Settings* settings, const XSImage* picture);
+
 // Sends the raster pages; each transmission sent whole, its form feed
 // included, is told to `report` as page 1 with its copies. A job cancelled
 // (job_cancelled) stops after the current line, ends the page and returns 0

@@ -13,6 +13,7 @@
 #include "halftone.h"
 #include "printer_units.h"
 #include "resample.h"
+#include "xsown.h"
 
 namespace {
 
@@ -71,8 +72,7 @@ int send_data(Settings* settings, XSImage* picture, const job_report* report)
         return 0;
     }
     const int line_bytes = static_cast<int>((dots + 7) / 8);
-    std::unique_ptr<unsigned char, decltype(&free)> line(
-        static_cast<unsigned char*>(malloc(line_bytes > 0 ? line_bytes : 1)), free);
+    XslBuffer<unsigned char> line(static_cast<unsigned char*>(malloc(line_bytes > 0 ? line_bytes : 1)));
     if (!line)
         return 0;
 

@@ -33,11 +33,14 @@ int print_text(TextSettings* settings, const job_report& report)
         report_page(&report, pages + 1, settings->copies);
         return 0;
     }
+    const char* what = "cannot write the output";
     if (ok) {
         errno = read_error;
+        what = "cannot read the text";
     }
-    // A failure never ends with status 0.
+    // A failure never ends with status 0 (the system's text for errno 0 is all
+    // there is to say then).
     const int error = errno;
-    report_failure(report, error, std::strerror(error));
+    report_failure(report, error, error != 0 ? what : std::strerror(0));
     return error != 0 ? error : 1;
 }

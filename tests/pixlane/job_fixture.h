@@ -6,11 +6,9 @@
 
 #include "settings.h"
 #include "xsimage.h"
+#include "xsown.h"
 
-struct FreeImage {
-    void operator()(XSImage* image) const { XSLFree(image); }
-};
-using Image = std::unique_ptr<XSImage, FreeImage>;
+using Image = XslImagePtr;
 
 // The defaults of a job run without options, writing to `out`.
 inline Settings default_settings(FILE* out)

@@ -8,22 +8,10 @@
 #include "temp_dir.h"
 #include "xsconv.h"
 #include "xsiopbm.h"
+#include "xsiotimg.h"
 #include "xsioxsimg.h"
 
 namespace {
-
-using Writer = int (*)(FILE*, XSImage*);
-
-std::string fileOf(Writer writer, XSImage* image)
-{
-    FILE* f = std::tmpfile();
-    EXPECT_EQ(writer(f, image), 1) << "code " << xslerrno;
-    std::string bytes(size_t(std::ftell(f)), '\0');
-    std::rewind(f);
-    EXPECT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), bytes.size());
-    std::fclose(f);
-    return bytes;
-}
 
 // The same pixels as PBM, PGM or PPM: colour kinds go through the RGB planes
 // every colour picture is printed from.
@@ -33,16 +21,16 @@ std::string pnmOf(XSImage* image)
     if (copy->type != 0 && !XSLCheckGraymap(copy.get())) {
         EXPECT_EQ(XSLConv24RGB(copy.get()), 1);
     }
-    return fileOf(XSWritePBM, copy.get());
+    return writtenBy(XSWritePBM, copy.get());
 }
 
-void expectPrintsLikePnm(Writer writer)
+void expectPrintsLikePnm(XSWriter writer)
 {
     for (auto& kind : allPictureKinds(37, 23)) {
         SCOPED_TRACE(kind.name);
         kind.image->resolution = 100;  // what PNM files are read with
         TempDir dir;
-        write_file(dir.file("picture"), fileOf(writer, kind.image.get()));
+        write_file(dir.file("picture"), writtenBy(writer, kind.image.get()));
         write_file(dir.file("picture.pnm"), pnmOf(kind.image.get()));
         const ProgramResult pnm = run_program(PIXLANE_BIN, {"-in", dir.file("picture.pnm")});
         const ProgramResult own = run_program(PIXLANE_BIN, {"-in", dir.file("picture")});
@@ -58,4 +46,9 @@ void expectPrintsLikePnm(Writer writer)
 TEST(NativeJob, ImageFilePrintsLikeTheSamePnm)
 {
     expectPrintsLikePnm(XSLWriteXSImg);
+}
+
+TEST(NativeJob, TimgPrintsLikeTheSamePnm)
+{
+    expectPrintsLikePnm(TCoWriter);
 }

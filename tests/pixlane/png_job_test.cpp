@@ -13,17 +13,14 @@
 
 namespace {
 
-// Prints both files with the same options; the streams must be the same.
-void expectPrintsAlike(const std::string& picture, const std::string& pnm, const std::vector<std::string>& options)
+// Prints both files; the streams must be the same.
+void expectPrintsAlike(const std::string& picture, const std::string& pnm)
 {
     TempDir dir;
     write_file(dir.file("picture"), picture);
     write_file(dir.file("picture.pnm"), pnm);
-    std::vector<std::string> args = options;
-    args.insert(args.end(), {"-in", dir.file("picture.pnm")});
-    ProgramResult expected = run_program(PIXLANE_BIN, args);
-    args.back() = dir.file("picture");
-    ProgramResult actual = run_program(PIXLANE_BIN, args);
+    ProgramResult expected = run_program(PIXLANE_BIN, {"-in", dir.file("picture.pnm")});
+    ProgramResult actual = run_program(PIXLANE_BIN, {"-in", dir.file("picture")});
     ASSERT_EQ(expected.status, 0) << expected.err;
     EXPECT_EQ(actual.status, 0) << actual.err;
     EXPECT_GT(expected.out.size(), 100u);
@@ -42,30 +39,17 @@ TEST(PngJob, EveryColourTypeAndDepthPrintsLikeTheSamePnm)
 {
     for (const PngVariant& v : pngVariants()) {
         SCOPED_TRACE(v.name);
-        expectPrintsAlike(makePng(v.recipe), pnmOf(v.recipe), {});
+        expectPrintsAlike(makePng(v.recipe), pnmOf(v.recipe));
     }
-}
-
-TEST(PngJob, CorrectionsAndLandscapeTreatTheColoursAlike)
-{
-    for (const PngVariant& v : pngVariants())
-        if (std::string(v.name) == "rgba8_interlaced" || std::string(v.name) == "palette8") {
-            SCOPED_TRACE(v.name);
-            expectPrintsAlike(makePng(v.recipe), pnmOf(v.recipe), {"-l", "-g", "2.2", "-di", "2"});
-        }
 }
 
 TEST(WebpJob, LosslessPicturesPrintLikeTheSamePpm)
 {
     const std::vector<unsigned char> rgb = smoothPicture(21, 13, 3);
-    expectPrintsAlike(makeWebp(rgb, 21, 13, false), ppm(rgb, 21, 13), {});
+    expectPrintsAlike(makeWebp(rgb, 21, 13, false), ppm(rgb, 21, 13));
 
     const std::vector<unsigned char> rgba = smoothPicture(21, 13, 4);
-    std::vector<unsigned char> composited;
-    for (size_t i = 0; i < rgba.size(); i += 4)
-        for (int c = 0; c < 3; ++c)
-            composited.push_back(static_cast<unsigned char>(over_white(rgba[i + c], rgba[i + 3])));
-    expectPrintsAlike(makeWebp(rgba, 21, 13, true), ppm(composited, 21, 13), {});
+    expectPrintsAlike(makeWebp(rgba, 21, 13, true), ppm(composited(rgba), 21, 13));
 }
 
 TEST(PngJob, DamagedPicturesFailWithoutOutput)

@@ -50,6 +50,7 @@ inline std::string makePng(const PngRecipe& r)
             static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), n);
         },
         nullptr);
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_set_IHDR(png, info, r.width, r.height, r.bit_depth, r.color_type,
                  r.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);

@@ -6,6 +6,8 @@
 
 #include <webp/encode.h>
 
+#include "png_maker.h"
+
 // Lossless when quality is negative, else lossy at that quality. Pixels are
 // R, G, B (and A when alpha) bytes, row by row.
 inline std::string makeWebp(const std::vector<unsigned char>& pixels, int width, int height, bool alpha,
@@ -38,4 +40,14 @@ inline std::vector<unsigned char> smoothPicture(int width, int height, int chann
                 pixels.push_back(static_cast<unsigned char>((x + y) * 255 / (width + height)));
         }
     return pixels;
+}
+
+// R, G, B, A pixels put over white paper, as R, G, B.
+inline std::vector<unsigned char> composited(const std::vector<unsigned char>& rgba)
+{
+    std::vector<unsigned char> rgb;
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        for (int c = 0; c < 3; ++c)
+            rgb.push_back(static_cast<unsigned char>(over_white(rgba[i + c], rgba[i + 3])));
+    return rgb;
 }

@@ -12,21 +12,22 @@
 #include "memfile.h"
 #include "xsio.h"
 #include "xsiopbm.h"
+#include "xsown.h"
 
 namespace {
-using Image = std::unique_ptr<XSImage, decltype(&XSLFree)>;
+using Image = XslImagePtr;
 
 Image read_file(const std::string& bytes)
 {
     auto f = stream_of(bytes);
-    return Image(XSReadMagic(f.get()), XSLFree);
+    return Image(XSReadMagic(f.get()));
 }
 
 // Reads through the PNM reader alone, to see its own code.
 Image read_pnm(const std::string& bytes)
 {
     auto f = stream_of(bytes);
-    return Image(XSReadPBM(f.get()), XSLFree);
+    return Image(XSReadPBM(f.get()));
 }
 
 std::string write_pnm(XSImage* image)
@@ -88,7 +89,7 @@ std::vector<int> levels_of(const XSImage* image)
 
 TEST(PnmRoundTrip, BitmapAsP4)
 {
-    Image source(XSLCrNewBit(13, 3), XSLFree);
+    Image source(XSLCrNewBit(13, 3));
     fill_pattern(source->data, XSLDataSize(source.get()), 1);
     const std::string file = write_pnm(source.get());
     EXPECT_EQ(file.substr(0, 10), "P4 13 3 1\n");
@@ -105,7 +106,7 @@ TEST(PnmRoundTrip, BitmapAsP4)
 
 TEST(PnmRoundTrip, GrayColormapAsP5)
 {
-    Image source(XSLCrNewZmap2(7, 4, 8), XSLFree);
+    Image source(XSLCrNewZmap2(7, 4, 8));
     source->colormap = colormap_of({0, 85, 170, 255}, true);
     source->ncolors = 4;
     for (int i = 0; i < 28; ++i)
@@ -123,7 +124,7 @@ TEST(PnmRoundTrip, GrayColormapAsP5)
 
 TEST(PnmRoundTrip, GrayPixelsAreFoundThroughTheIndexFields)
 {
-    Image source(XSLCrNewZmap2(2, 1, 8), XSLFree);
+    Image source(XSLCrNewZmap2(2, 1, 8));
     source->colormap = colormap_of({10, 20}, true);
     source->colormap[0].index = 1;
     source->colormap[1].index = 0;
@@ -135,7 +136,7 @@ TEST(PnmRoundTrip, GrayPixelsAreFoundThroughTheIndexFields)
 
 TEST(PnmRoundTrip, DirectColourAsP6)
 {
-    Image source(XSLCrNewZmap2(5, 3, 24), XSLFree);
+    Image source(XSLCrNewZmap2(5, 3, 24));
     source->red_mask = 0xFF0000;
     source->green_mask = 0x00FF00;
     source->blue_mask = 0x0000FF;
@@ -154,16 +155,16 @@ TEST(PnmRoundTrip, DirectColourAsP6)
 
 TEST(PnmRoundTrip, OtherKindsGoThroughRgbAndStayUnchanged)
 {
-    Image planes(XSLCrNewZmap(4, 3, 8), XSLFree);
+    Image planes(XSLCrNewZmap(4, 3, 8));
     fill_pattern(planes->data, 12, 3);
     fill_pattern(planes->data_g, 12, 4);
     fill_pattern(planes->data_b, 12, 5);
-    Image colour(XSLCrNewZmap2(4, 3, 8), XSLFree);
+    Image colour(XSLCrNewZmap2(4, 3, 8));
     colour->colormap = colormap_of({0, 60, 200}, false);
     colour->ncolors = 3;
     for (int i = 0; i < 12; ++i)
         colour->data[i] = static_cast<unsigned char>(i % 3);
-    Image direct16(XSLCrNewZmap2(4, 3, 16), XSLFree);
+    Image direct16(XSLCrNewZmap2(4, 3, 16));
     direct16->red_mask = 0xF800;
     direct16->green_mask = 0x07E0;
     direct16->blue_mask = 0x001F;
@@ -185,14 +186,14 @@ TEST(PnmWrite, FailuresLeaveTheirCode)
 {
     FilePtr f(std::fopen("/dev/null", "r"), &std::fclose);
     ASSERT_TRUE(f);
-    Image bitmap(XSLCrNewBit(8, 8), XSLFree);
+    Image bitmap(XSLCrNewBit(8, 8));
     xslerrno = 0;
     EXPECT_EQ(XSWritePBM(f.get(), bitmap.get()), 0);
     EXPECT_EQ(xslerrno, 3);
 
     // One byte per pixel without colormap is no pixel kind: nothing written, code 18.
     auto out = empty_stream();
-    Image plain(XSLCrNewZmap2(2, 2, 8), XSLFree);
+    Image plain(XSLCrNewZmap2(2, 2, 8));
     xslerrno = 0;
     EXPECT_EQ(XSWritePBM(out.get(), plain.get()), 0);
     EXPECT_EQ(xslerrno, XSE_KIND);

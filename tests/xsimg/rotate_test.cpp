@@ -1,4 +1,5 @@
 #include "xsrotate.h"
+#include "xsown.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +9,7 @@
 
 namespace {
 
-struct FreeImage {
-    void operator()(XSImage* image) const { XSLFree(image); }
-};
-using Image = std::unique_ptr<XSImage, FreeImage>;
+using Image = XslImagePtr;
 
 bool bit_at(const XSImage* image, int x, int y)
 {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "xsimage.h"
+#include "xsown.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,10 +11,7 @@
 #include <memory>
 #include <vector>
 
-struct ImageFree {
-    void operator()(XSImage* image) const { XSLFree(image); }
-};
-using Image = std::unique_ptr<XSImage, ImageFree>;
+using Image = XslImagePtr;
 using Bytes = std::vector<unsigned char>;
 
 inline XSColor Entry(int index, int red, int green, int blue)

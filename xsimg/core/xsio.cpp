@@ -10,6 +10,7 @@
 #include "xsiopng.h"
 #include "xsiosun.h"
 #include "xsiotiff.h"
+#include "xsiotimg.h"
 #include "xsiotv.h"
 #include "xsioxsimg.h"
 #include "xsioxwd.h"
@@ -38,6 +39,7 @@ const unsigned char kMagicPcx3[] = {0x0A, 0x03, 0x01};
 const unsigned char kMagicPcx4[] = {0x0A, 0x04, 0x01};
 const unsigned char kMagicPcx5[] = {0x0A, 0x05, 0x01};
 const unsigned char kMagicXwd[] = {0x00, 0x00, 0x00, 0x07};
+const unsigned char kMagicTimg[] = {0x00, 0x00, 0x00, 0x08};
 const unsigned char kMagicPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 const unsigned char kMagicWebp[] = {'W', 'E', 'B', 'P'};
 
@@ -77,6 +79,9 @@ const XSMagicRow magic_table[] = {
     {kMagicPcx4, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
     {kMagicPcx5, 0, 3, XSReadPCX, XSWritePCX, XSInfoPCX, XSF_PCX, "PCX"},
     {kMagicXwd, 4, 4, XwdReader, XWDWriter, XSInfoXWD, XSF_XWD, "XWD"},
+    // The native family by its version word; a dump the XWD reader refused goes there too.
+    {kMagicTimg, 4, 4, XSLRead, TCoWriter, XSInfoIMG, XSF_NATIVE, "IMG"},
+    {kMagicXwd, 4, 4, XSLRead, TCoWriter, XSInfoIMG, XSF_NATIVE, "IMG"},
     {kMagicPng, 0, 8, XSReadPNG, XSWritePNG, XSInfoPNG, XSF_PNG, "PNG"},
     {kMagicWebp, 8, 4, XSReadWebP, XSWriteWebP, XSInfoWebP, XSF_WEBP, "WEBP"},
     {nullptr, 0, 0, nullptr, nullptr, nullptr, 0, nullptr},
@@ -85,6 +90,7 @@ const XSMagicRow magic_table[] = {
 // Order: TIMG (version word 8, mask 0x3F), TV11 (version 7, 0x01), native
 // image file (magic 0x58A65A94, 0x3F), TV10 (size-shaped first word, 0x01).
 const XSImageType XSImageTypes[] = {
+    {TCoIndent, TCoInformation, TCoReader, TCoWriter, 0x3F},
     {TV11Indent, TV11Information, TV11Reader, TV11Writer, 0x01},
     {XSLIndentXSImg, XSLInformXSImg, XSLReadXSImg2, XSLWriteXSImg, 0x3F},
     // Writing in the TV10 slot makes a TV11 file.

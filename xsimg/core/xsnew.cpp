@@ -1,5 +1,6 @@
 // Making, copying and releasing image records.
 #include "xsimage.h"
+#include "xsown.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -7,11 +8,6 @@
 #include <memory>
 
 namespace {
-
-struct RecordFree {
-    void operator()(XSImage* image) const { XSLFree(image); }
-};
-using OwnedImage = std::unique_ptr<XSImage, RecordFree>;
 
 // A zeroed record of the given size, or null with code 7 when the size is refused.
 XSImage* newRecord(int width, int height, int type, long bytes_per_pixel)
@@ -66,7 +62,7 @@ bool copyBlock(T** to, const T* from, long bytes)
 
 XSImage* XSLCrNewBit(int width, int height)
 {
-    OwnedImage image(newRecord(width, height, 0, 1));
+    XslImagePtr image(newRecord(width, height, 0, 1));
     if (!image)
         return nullptr;
     image->depth = 1;
@@ -86,7 +82,7 @@ XSImage* XSLCrNewZmapHeader(int width, int height, int depth)
 
 XSImage* XSLCrNewZmap(int width, int height, int depth)
 {
-    OwnedImage image(newZmapHeader(width, height, depth));
+    XslImagePtr image(newZmapHeader(width, height, depth));
     if (!image)
         return nullptr;
     image->planes = 3;
@@ -103,7 +99,7 @@ XSImage* XSLCrNewZmap(int width, int height, int depth)
 
 XSImage* XSLCrNewZmap2(int width, int height, int depth)
 {
-    OwnedImage image(newZmapHeader(width, height, depth));
+    XslImagePtr image(newZmapHeader(width, height, depth));
     if (!image)
         return nullptr;
     image->planes = 1;
@@ -142,7 +138,7 @@ XSImage* XSLAllocAndCopy(const XSImage* source)
 {
     if (!source)
         return nullptr;
-    OwnedImage copy(static_cast<XSImage*>(malloc(sizeof(XSImage))));
+    XslImagePtr copy(static_cast<XSImage*>(malloc(sizeof(XSImage))));
     if (!copy) {
         xslerrno = XSE_NO_MEMORY;
         return nullptr;

@@ -10,6 +10,7 @@
 #include <jpeglib.h>
 
 #include "xsaffine.h"
+#include "xsown.h"
 #include "xsrowsource.h"
 
 namespace {
@@ -60,15 +61,28 @@ struct Density {
     unsigned y;
 };
 
-XSImage* abandon(jpeg_decompress_struct* cinfo, XSImage* image)
+// A JPEG stream inside another file, whose header gave the picture's size.
+struct Embedding {
+    int width;
+    int height;
+};
+
+// Releases what a failed read holds. A JPEG file leaves no code of its own;
+// a stream inside another file does, so that its reader can say why.
+XSImage* abandon(jpeg_decompress_struct* cinfo, XSImage* image, const Embedding* embedding = nullptr,
+                 int code = XSE_DATA_READ)
 {
     jpeg_destroy_decompress(cinfo);
     XSLFree(image);
+    if (embedding)
+        xslerrno = code;
     return nullptr;
 }
 
-// Every library call of a read.
-XSImage* decode(FILE* stream, Density* density)
+// Every library call of a read. An embedded stream has its output size and
+// components computed once more after the colour space is chosen, must be the
+// size its file announced, and leaves the density alone.
+XSImage* decode(FILE* stream, Density* density, const Embedding* embedding)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
@@ -77,32 +91,39 @@ XSImage* decode(FILE* stream, Density* density)
 
     setUp(reinterpret_cast<j_common_ptr>(&cinfo), &err, &progress);
     if (setjmp(err.jump))
-        return abandon(&cinfo, image);
+        return abandon(&cinfo, image, embedding);
     jpeg_create_decompress(&cinfo);
     cinfo.progress = &progress;
     jpeg_stdio_src(&cinfo, stream);
     jpeg_read_header(&cinfo, TRUE);
     jpeg_calc_output_dimensions(&cinfo);
 
+    const bool gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    cinfo.quantize_colors = FALSE;
+    cinfo.out_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
     // CMYK, YCCK and unknown spaces keep their own component count and are refused.
-    const int components = cinfo.out_color_components;
+    int components = cinfo.out_color_components;
+    if (embedding) {
+        jpeg_calc_output_dimensions(&cinfo);
+        components = cinfo.out_color_components;
+    }
     const int width = static_cast<int>(cinfo.output_width);
     const int height = static_cast<int>(cinfo.output_height);
-    if ((components != 1 && components != 3) || !XSLSizeOK(width, height, components))
-        return abandon(&cinfo, nullptr);
-    const bool gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    if (components != 1 && components != 3)
+        return abandon(&cinfo, nullptr, embedding, XSE_LAYOUT);
+    if (embedding && (width != embedding->width || height != embedding->height))
+        return abandon(&cinfo, nullptr, embedding, XSE_BAD_MAGIC);
+    if (!XSLSizeOK(width, height, components))
+        return abandon(&cinfo, nullptr, embedding, XSE_NO_MEMORY);
     image = XSLCrNewZmapHeader(width, height, gray ? 8 : 24);
     if (!image)
-        return abandon(&cinfo, nullptr);
-    cinfo.quantize_colors = FALSE;
+        return abandon(&cinfo, nullptr, embedding, XSE_NO_MEMORY);
     if (gray) {
-        cinfo.out_color_space = JCS_GRAYSCALE;
         image->colormap = XslNewGrayRamp();
         if (!image->colormap)
-            return abandon(&cinfo, image);
+            return abandon(&cinfo, image, embedding, XSE_NO_MEMORY);
         image->ncolors = 256;
     } else {
-        cinfo.out_color_space = JCS_RGB;
         image->red_mask = 0xFF0000;
         image->green_mask = 0x00FF00;
         image->blue_mask = 0x0000FF;
@@ -111,7 +132,7 @@ XSImage* decode(FILE* stream, Density* density)
     const size_t line = size_t(width) * size_t(components);
     image->data = static_cast<unsigned char*>(malloc(line * size_t(height)));
     if (!image->data)
-        return abandon(&cinfo, image);
+        return abandon(&cinfo, image, embedding, XSE_NO_MEMORY);
 
     jpeg_start_decompress(&cinfo);
     image->planes = 1;
@@ -119,7 +140,7 @@ XSImage* decode(FILE* stream, Density* density)
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = image->data + size_t(cinfo.output_scanline) * line;
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
-            return abandon(&cinfo, image);
+            return abandon(&cinfo, image, embedding);
     }
     density->unit = cinfo.density_unit;
     density->x = cinfo.X_density;
@@ -202,7 +223,7 @@ int encode(FILE* stream, const XslRowSource* source, unsigned char* row)
 XSImage* XSReadJpeg(FILE* stream)
 {
     Density density{};
-    XSImage* image = decode(stream, &density);
+    XSImage* image = decode(stream, &density, nullptr);
     if (image)
         applyDensity(image, density);
     return image;
@@ -217,13 +238,17 @@ int XSWriteJpeg(FILE* stream, XSImage* image)
     XslRowSource source;
     if (!XslInitRowSource(&source, image))
         return 0;
-    std::unique_ptr<unsigned char, decltype(&free)> row(
-        static_cast<unsigned char*>(malloc(size_t(image->width) * size_t(source.components))), &free);
-    if (!row) {
-        xslerrno = XSE_NO_MEMORY;
+    XslBuffer<unsigned char> row = XslAllocBuffer<unsigned char>(long(image->width) * source.components);
+    if (!row)
         return 0;
-    }
     return encode(stream, &source, row.get());
+}
+
+XSImage* XslReadEmbeddedJpeg(FILE* stream, int width, int height)
+{
+    Density unused{};
+    const Embedding embedding{width, height};
+    return decode(stream, &unused, &embedding);
 }
 
 int XSInfoJPEG()

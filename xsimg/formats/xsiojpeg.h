@@ -10,6 +10,12 @@
 // or a picture of more than XS_MAX_PIXELS pixels; xslerrno is left alone. Pixels
 // of unequal JFIF density are made square at the horizontal density.
 XSImage* XSReadJpeg(FILE* stream);
+// A JPEG stream embedded in another file whose header says the picture is
+// width x height, decoded from the stream's position like XSReadJpeg but
+// without the JFIF density (resolution 100). Null with a code: 2 for damaged
+// data, 5 when the stream holds a picture of another size, 9 for colour spaces
+// other than gray and RGB, 7.
+XSImage* XslReadEmbeddedJpeg(FILE* stream, int width, int height);
 // 1, or 0 with xslerrno 7, 15 or 18 (0 without a code when the library fails).
 int XSWriteJpeg(FILE* stream, XSImage* image);
 int XSInfoJPEG();

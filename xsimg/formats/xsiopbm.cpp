@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "xsio.h"
+#include "xsown.h"
 
 namespace {
 // Walks the text parts of a file. Blanks, commas and "#" comments separate
@@ -134,7 +135,6 @@ bool read_header(PnmScanner& scan, Header& h)
     return true;
 }
 
-using ImagePtr = std::unique_ptr<XSImage, decltype(&XSLFree)>;
 
 bool read_plain_bits(PnmScanner& scan, XSImage* image)
 {
@@ -265,7 +265,7 @@ XSImage* XSReadPBM(FILE* stream)
     Header h;
     if (!read_header(scan, h))
         return nullptr;
-    ImagePtr image(make_image(h), XSLFree);
+    XslImagePtr image(make_image(h));
     if (!image || !read_pixels(scan, h, image.get()))
         return nullptr;
     image->resolution = 100;

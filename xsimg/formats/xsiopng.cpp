@@ -166,6 +166,9 @@ XSImage* decode(Decoding* d)
     png_set_sig_bytes(png, 8);
     // A damaged checksum fails the read whatever chunk it guards.
     png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_ERROR_QUIT);
+    // The library's own pixel limit decides the size, not libpng's default
+    // of a million pixels per side.
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_read_info(png, info);
 
     const int width = static_cast<int>(png_get_image_width(png, info));

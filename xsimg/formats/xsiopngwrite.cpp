@@ -1,5 +1,6 @@
 // PNG writer. As in the reader, the function holding libpng's jump buffer
 // keeps nothing with a destructor in its frame.
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstdlib>
@@ -31,12 +32,13 @@ struct Layout {
 };
 
 // Palette pictures name every index their pixels use, so the palette reaches
-// the largest one (missing entries black, as the library reads them).
+// the largest one (missing entries black, as the library reads them); entries
+// beyond 256 no byte can name.
 int palette_size(const XSImage* image)
 {
-    int largest = image->ncolors - 1;
+    int largest = std::min<int>(image->ncolors, 256) - 1;
     const long size = XSLDataSize(image);
-    for (long i = 0; i < size; ++i)
+    for (long i = 0; i < size && largest < 255; ++i)
         if (image->data[i] > largest)
             largest = image->data[i];
     return largest + 1;
@@ -104,6 +106,7 @@ int encode(FILE* stream, const XSImage* image, const Layout* layout, unsigned ch
         return 0;
     }
     png_init_io(png, stream);
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_set_IHDR(png, info, png_uint_32(image->width), png_uint_32(image->height), layout->bit_depth,
                  layout->color_type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (layout->color_type == PNG_COLOR_TYPE_PALETTE)

@@ -148,15 +148,7 @@ struct TiffCloser {
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
-struct ImageFreer {
-    void operator()(XSImage* image) const { XSLFree(image); }
-};
-using ImageHandle = std::unique_ptr<XSImage, ImageFreer>;
-
-struct MallocFreer {
-    void operator()(void* p) const { std::free(p); }
-};
-using Bytes = std::unique_ptr<unsigned char[], MallocFreer>;
+using Bytes = XslBuffer<unsigned char>;
 
 // ---- reading
 
@@ -431,7 +423,7 @@ XSImage* read_page(TIFF* tif)
     if (!check_page(tif, &page))
         return nullptr;
 
-    ImageHandle image(static_cast<XSImage*>(std::calloc(1, sizeof(XSImage))));
+    XslImagePtr image(static_cast<XSImage*>(std::calloc(1, sizeof(XSImage))));
     if (!image) {
         xslerrno = XSE_NO_MEMORY;
         return nullptr;

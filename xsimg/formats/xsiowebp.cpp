@@ -84,7 +84,9 @@ XSImage* XSReadWebP(FILE* stream)
     // The whole file is read at once: its size must be what the stream holds.
     const long riff_size = long(XslGet32LE(header + 4));
     const long left = XslBytesLeft(stream);
-    if (riff_size < 4 || left < 0)
+    if (left < 0)
+        return refuse(XSE_READ_ERROR);
+    if (riff_size < 4)
         return refuse(XSE_BAD_MAGIC);
     if (riff_size - 4 > left)
         return refuse(XSE_DATA_READ);

@@ -51,8 +51,10 @@ bool skip_window_name(FILE* stream, uint32_t header_size)
     return true;
 }
 
+}  // namespace
+
 // The count is checked against what the file holds before anything is allocated for it.
-XslBuffer<XslXwdColor> read_colours(FILE* stream, uint32_t count, int short_code)
+XslBuffer<XslXwdColor> XslReadXwdColors(FILE* stream, uint32_t count, int short_code)
 {
     const long left = XslBytesLeft(stream);
     const long limit = left >= 0 ? left / XSL_XWD_COLOR_BYTES : 1L << 16;
@@ -75,6 +77,7 @@ XslBuffer<XslXwdColor> read_colours(FILE* stream, uint32_t count, int short_code
     return colours;
 }
 
+namespace {
 int dimension(uint32_t value)
 {
     return value > uint32_t(INT_MAX) ? -1 : int(value);
@@ -177,7 +180,7 @@ XslImagePtr XslReadXwdBody(FILE* stream, const XslXwdHeader& header, const XslXw
     if (!skip_window_name(stream, header.header_size))
         return nullptr;
     XslBuffer<XslXwdColor> colours;
-    if (header.ncolors != 0 && !(colours = read_colours(stream, header.ncolors, rules.short_colours_code)))
+    if (header.ncolors != 0 && !(colours = XslReadXwdColors(stream, header.ncolors, rules.short_colours_code)))
         return nullptr;
     const long count = long(header.ncolors);
     if (header.pixmap_depth == 1)

@@ -74,6 +74,13 @@ struct XslXwdRules {
 // Everything after the header: the window name, the colour entries and the
 // pixels. Null with xslerrno set.
 XslImagePtr XslReadXwdBody(FILE* stream, const XslXwdHeader& header, const XslXwdRules& rules);
+// `count` colour entries from the stream, or null with `short_code` when they
+// are cut short, 17 when the count is beyond the file, or 7.
+XslBuffer<XslXwdColor> XslReadXwdColors(FILE* stream, uint32_t count, int short_code);
+// A colormap of one entry per colour entry (at most 256), placed by pixel
+// value, channels / 257; entries naming a pixel beyond it are passed over.
+// false with code 7.
+bool XslAttachXwdColors(XSImage* image, const XslXwdColor* colours, long count);
 // Rows of a bitmap stored in units of 8, 16 or 32 bits with `bytes_per_line`
 // bytes per stored line; units whose byte order differs from `bit_order` are
 // first brought into it (the bits themselves are left for the caller).

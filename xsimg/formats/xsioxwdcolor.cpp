@@ -76,9 +76,11 @@ bool read_rows(FILE* stream, const XslXwdHeader& h, XSImage* image, int bits)
     return true;
 }
 
+}  // namespace
+
 // One entry per colour entry, placed by its pixel value; entries naming a
 // pixel beyond the colormap are passed over.
-bool attach_entries(XSImage* image, const XslXwdColor* colours, long count)
+bool XslAttachXwdColors(XSImage* image, const XslXwdColor* colours, long count)
 {
     const int n = int(std::min(count, 256L));
     XslBuffer<XSColor> map = XslAllocBuffer<XSColor>(n);
@@ -97,6 +99,7 @@ bool attach_entries(XSImage* image, const XslXwdColor* colours, long count)
     return true;
 }
 
+namespace {
 // 2^bits gray levels, rounded to the nearest.
 bool attach_gray_ramp(XSImage* image, int bits)
 {
@@ -119,7 +122,7 @@ XslImagePtr read_colormap(FILE* stream, const XslXwdHeader& h, const XslXwdColor
     XslImagePtr image = XslNewColormapImage(int(h.pixmap_width), int(h.pixmap_height));
     if (!image || !read_rows(stream, h, image.get(), bits))
         return nullptr;
-    const bool ok = count > 0 ? attach_entries(image.get(), colours, count) : attach_gray_ramp(image.get(), bits);
+    const bool ok = count > 0 ? XslAttachXwdColors(image.get(), colours, count) : attach_gray_ramp(image.get(), bits);
     return ok ? std::move(image) : nullptr;
 }
 

@@ -12,15 +12,15 @@
 #include "xsdirect.h"
 #include "xsgamma.h"
 #include "xsmatrix.h"
+#include "xsown.h"
 
 namespace {
 
-using Bytes = std::unique_ptr<unsigned char, decltype(&free)>;
-using Doubles = std::unique_ptr<double, decltype(&free)>;
+using Bytes = XslBuffer<unsigned char>;
 
 Bytes newBytes(long size)
 {
-    Bytes bytes(static_cast<unsigned char*>(malloc(size)), &free);
+    Bytes bytes(static_cast<unsigned char*>(malloc(size)));
     if (!bytes)
         xslerrno = XSE_NO_MEMORY;
     return bytes;
@@ -158,7 +158,7 @@ Bytes backgroundPlane(XSImage* image, const Frame& f, XSColor background)
     if (image->ncolors) {
         fill = XSLSearchColormap(image, background.red, background.green, background.blue);
         if (fill < 0)
-            return Bytes(nullptr, &free);
+            return Bytes();
     }
     memset(out.get(), fill, size);
     return out;
@@ -214,8 +214,8 @@ int Rgb(XSImage* image, const Frame& f, XSColor background)
 {
     const long size = long(f.width) * f.height;
     Bytes red = newBytes(size);
-    Bytes green = red ? newBytes(size) : Bytes(nullptr, &free);
-    Bytes blue = green ? newBytes(size) : Bytes(nullptr, &free);
+    Bytes green = red ? newBytes(size) : Bytes();
+    Bytes blue = green ? newBytes(size) : Bytes();
     if (!blue)
         return 0;
     memset(red.get(), background.red & 0xFF, size);
@@ -357,10 +357,10 @@ int XSAffine2(XSImage* image, double degrees, double sx, double sy, XSColor back
         return 0;
     }
     const int count = std::max(new_width, new_height);
-    Doubles col_x(MakeIndex(count, inv[XS_MA]), &free);
+    XslBuffer<double> col_x(MakeIndex(count, inv[XS_MA]));
     if (!col_x)
         return 0;
-    Doubles col_y(MakeIndex(count, inv[XS_MB]), &free);
+    XslBuffer<double> col_y(MakeIndex(count, inv[XS_MB]));
     if (!col_y)
         return 0;
     const Frame frame{inv, new_width, new_height, col_x.get(), col_y.get()};

@@ -1,6 +1,7 @@
 // Pixel-kind conversions: to RGB planes, to 8-bit gray, bitmap expansions.
 #include "xsconv.h"
 #include "xsdirect.h"
+#include "xsown.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -8,12 +9,11 @@
 
 namespace {
 
-using Buffer = std::unique_ptr<unsigned char, decltype(&free)>;
-using Colormap = std::unique_ptr<XSColor, decltype(&free)>;
+using Buffer = XslBuffer<unsigned char>;
 
 Buffer newBuffer(long size)
 {
-    return Buffer(static_cast<unsigned char*>(malloc(size)), free);
+    return Buffer(static_cast<unsigned char*>(malloc(size)));
 }
 
 long pixelCount(const XSImage* image)
@@ -111,7 +111,7 @@ void takeGreenBlue(XSImage* image, Buffer& green, Buffer& blue)
 
 int ColorMap(XSImage* image)
 {
-    Buffer green(nullptr, free), blue(nullptr, free);
+    Buffer green, blue;
     if (!newGreenBlue(image, green, blue))
         return 0;
     // Bytes beyond the colormap have no entry and read as black.
@@ -142,7 +142,7 @@ int ColorMap(XSImage* image)
 template <class Pixel>
 int Direct(XSImage* image)
 {
-    Buffer green(nullptr, free), blue(nullptr, free);
+    Buffer green, blue;
     if (!newGreenBlue(image, green, blue))
         return 0;
     XslDirectReader reader;
@@ -259,7 +259,7 @@ int colorToGray(XSImage* image, int fast)
         return XslRefuseKind(kind);
     }
     // The ramp is taken first so that running out of memory leaves the image as it was.
-    Colormap ramp(XslNewGrayRamp(), free);
+    XslBuffer<XSColor> ramp(XslNewGrayRamp());
     if (!ramp) {
         xslerrno = XSE_NO_MEMORY;
         return 0;
@@ -317,8 +317,8 @@ int XSLBitmapToGray(XSImage* image)
 {
     if (!isBitmap(image))
         return 0;
-    Buffer gray(static_cast<unsigned char*>(calloc(pixelCount(image), 1)), free);
-    Colormap ramp(XslNewGrayRamp(), free);
+    Buffer gray(static_cast<unsigned char*>(calloc(pixelCount(image), 1)));
+    XslBuffer<XSColor> ramp(XslNewGrayRamp());
     if (!gray || !ramp) {
         xslerrno = XSE_NO_MEMORY;
         return 0;

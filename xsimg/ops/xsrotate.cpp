@@ -1,4 +1,5 @@
 #include "xsrotate.h"
+#include "xsown.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,7 +10,6 @@ namespace {
 
 enum class Turn { left, right };   // left: counter-clockwise, right: clockwise
 
-using Buffer = std::unique_ptr<unsigned char, decltype(&free)>;
 
 // Moves every N-byte pixel of a w x h plane to its place in the h x w result.
 // Square tiles keep both the reads and the scattered writes in cache.
@@ -48,7 +48,7 @@ int turn_pixmap(XSImage* image)
         return 0;
     }
     const size_t w = image->width, h = image->height, size = w * h * N;
-    Buffer scratch(static_cast<unsigned char*>(malloc(size)), free);
+    XslBuffer<unsigned char> scratch(static_cast<unsigned char*>(malloc(size)));
     if (!scratch) {
         xslerrno = XSE_NO_MEMORY;
         return 0;

@@ -135,9 +135,10 @@ std::vector<std::string> bitfield_samples()
 
 std::string bitfield_of_size(long width, long height)
 {
-    return patched(patched(bitfield_bmp(32, 3, 40, k888, pattern(2, 2, 32)), 18, be_bytes(0)), 18,
-                   std::string{char(width), char(width >> 8), char(width >> 16), char(width >> 24),
-                               char(height), char(height >> 8), char(height >> 16), char(height >> 24)});
+    std::string size;
+    bmpPut(size, uint32_t(width), 4);
+    bmpPut(size, uint32_t(height), 4);
+    return patched(bitfield_bmp(32, 3, 40, k888, pattern(2, 2, 32)), 18, size);
 }
 }  // namespace
 

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "../memfile.h"
 #include "../test_images.h"
 #include "xsio.h"
 
@@ -80,4 +83,30 @@ inline std::vector<XSColor> colormapOf(const XSImage* image)
 inline bool operator==(const XSColor& a, const XSColor& b)
 {
     return a.index == b.index && a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+// The file a writer makes of the image (expected to succeed).
+inline std::string writtenBy(XSWriter writer, XSImage* image)
+{
+    auto f = empty_stream();
+    EXPECT_EQ(writer(f.get(), image), 1) << "code " << xslerrno;
+    return contents_of(f.get());
+}
+
+// What a reader makes of the bytes; xslerrno is cleared first.
+inline Image readBy(XSReader reader, const std::string& file)
+{
+    auto f = stream_of(file);
+    xslerrno = 0;
+    return Image(reader(f.get()));
+}
+
+// One small file of every pixel kind, for the conformance suite.
+template <XSWriter writer>
+std::vector<std::string> everyKindWritten()
+{
+    std::vector<std::string> files;
+    for (auto& kind : allPictureKinds(9, 3))
+        files.push_back(writtenBy(writer, kind.image.get()));
+    return files;
 }

@@ -8,7 +8,7 @@
 #include <zlib.h>
 
 #include "../conformance/conformance.h"
-#include "../memfile.h"
+#include "format_bytes.h"
 #include "png_maker.h"
 #include "xsiopng.h"
 #include "xsreadkit.h"
@@ -17,16 +17,12 @@ namespace {
 
 XslImagePtr read_magic(const std::string& bytes)
 {
-    auto f = stream_of(bytes);
-    xslerrno = 0;
-    return XslImagePtr(XSReadMagic(f.get()));
+    return read_with(XSReadMagic, bytes);
 }
 
 XslImagePtr read_png(const std::string& bytes)
 {
-    auto f = stream_of(bytes);
-    xslerrno = 0;
-    return XslImagePtr(XSReadPNG(f.get()));
+    return read_with(XSReadPNG, bytes);
 }
 
 std::vector<unsigned char> rgb_of(XSImage* image)
@@ -120,6 +116,20 @@ TEST(PngRead, DensityGivesRoundedDotsPerInchAndSquarePixels)
     }
 }
 
+TEST(PngRead, OnlyThePixelCountLimitsTheSize)
+{
+    PngRecipe strip;
+    strip.width = 1100000;  // beyond libpng's default of a million per side
+    strip.height = 1;
+    strip.color_type = PNG_COLOR_TYPE_GRAY;
+    strip.bit_depth = 1;
+    XslImagePtr image = read_png(makePng(strip));
+    ASSERT_TRUE(image) << "code " << xslerrno;
+    EXPECT_EQ(image->width, 1100000);
+    EXPECT_FALSE(read_png(png_of_size(1L << 20, 1L << 10)));
+    EXPECT_EQ(xslerrno, XSE_NO_MEMORY);
+}
+
 TEST(PngRead, DamagedFilesFailWithTheirCode)
 {
     const std::string good = makePng(PngRecipe{});
@@ -186,6 +196,19 @@ TEST(PngWrite, EveryKindReadsBackWithItsColours)
         EXPECT_EQ(rgb_of(back.get()), rgb_of(image));
         EXPECT_EQ(back->resolution, image->resolution ? image->resolution : 100);
     }
+
+    // A colormap longer than a byte can index keeps its first 256 entries.
+    XslImagePtr long_map = XslNewColormapImage(3, 1);
+    long_map->colormap = static_cast<XSColor*>(calloc(300, sizeof(XSColor)));
+    for (int i = 0; i < 300; ++i)
+        long_map->colormap[i] = {uint16_t(i), uint16_t(i * 7 % 256), uint16_t(i % 256), uint16_t(255 - i % 256)};
+    long_map->ncolors = 300;
+    long_map->data[1] = 255;
+    auto long_out = empty_stream();
+    ASSERT_EQ(XSWritePNG(long_out.get(), long_map.get()), 1);
+    XslImagePtr long_back = read_png(contents_of(long_out.get()));
+    ASSERT_TRUE(long_back);
+    EXPECT_EQ(rgb_of(long_back.get()), rgb_of(long_map.get()));
 
     XslImagePtr no_colormap(XSLCrNewZmap2(2, 2, 8));
     auto out = empty_stream();

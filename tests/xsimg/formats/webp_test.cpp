@@ -10,7 +10,6 @@
 
 #include "../conformance/conformance.h"
 #include "../memfile.h"
-#include "png_maker.h"
 #include "webp_maker.h"
 #include "xsiowebp.h"
 #include "xsreadkit.h"
@@ -27,15 +26,6 @@ XslImagePtr read_webp(const std::string& bytes)
 std::vector<unsigned char> pixels_of(const XSImage* image)
 {
     return std::vector<unsigned char>(image->data, image->data + XSLDataSize(image));
-}
-
-std::vector<unsigned char> composited(const std::vector<unsigned char>& rgba)
-{
-    std::vector<unsigned char> rgb;
-    for (size_t i = 0; i < rgba.size(); i += 4)
-        for (int c = 0; c < 3; ++c)
-            rgb.push_back(static_cast<unsigned char>(over_white(rgba[i + c], rgba[i + 3])));
-    return rgb;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A seekable copy of a stream that cannot seek (standard input), because the
-// picture readers move about in their input.
+// picture readers move about in their input and the spooler's text filter
+// reads its input twice (once to find the encoding).
 #pragma once
 
 #include <cstdio>

@@ -1,0 +1,50 @@
+// texttolane: the spooler's filter for Japanese text. It runs textlane's job
+// in this process with the command-line words that ask what the job's options
+// ask, the input encoding found from the text when the job does not name it.
+#include <cstdio>
+#include <string>
+
+#include "cancel.h"
+#include "spooler_filter.h"
+#include "text_encoding.h"
+#include "text_job.h"
+
+int main(int argc, char** argv)
+{
+    filter_job job;
+    if (!read_filter_arguments(argc, argv, &job))
+        return 1;
+    cancel_on_sigterm();
+    program = "texttolane";
+    job_request request = read_spooler_request(filter_kind::text, job);
+    if (!request.error.empty()) {
+        spooler_message(request.error);
+        return 1;
+    }
+    FILE* in = open_job_input(job);
+    if (in == nullptr)
+        return 1;
+    if (request.input_code < 0) {
+        request.input_code = detect_input_code(in);
+        if (request.input_code < 0) {
+            spooler_message("ERROR: Cannot tell the text's encoding (it is none of EUC-JP, Shift_JIS, "
+                            "ISO-2022-JP, UTF-8 and ASCII): name it with -o charset=NAME.");
+            if (in != stdin)
+                std::fclose(in);
+            return 1;
+        }
+    }
+
+    std::vector<std::string> words = text_words(request);
+    words.insert(words.end(), {"-fc", std::to_string(request.input_code)});
+    command_line line(program, words);
+    set_default(&option);
+    option_scan(program, line.argc(), line.argv.data(), &option);
+    option.input = in;
+    show_command("textlane", words);
+    const int status = print_text(&option, spooler_report());
+    if (in != stdin)
+        std::fclose(in);
+    std::fflush(stdout);
+    return status == 0 ? 0 : 1;
+}
