@@ -172,6 +172,10 @@ size_t XSLFRead(void* buffer, size_t size, size_t count, FILE* stream);
 size_t XSLFWrite(const void* buffer, size_t size, size_t count, FILE* stream);
 int XslReadChannel(FILE* stream, unsigned char* buffer, long file_row_bytes, long row_bytes, long rows);
 int XslWriteChannel(FILE* stream, const unsigned char* buffer, long n);
+// The two keep their names and their opposite orders: XslMemToVal reads the
+// n bytes most significant first, XslValToMem writes them least significant
+// first. New code uses the toolkit's XslGet16BE/XslPut32LE and the like
+// (xsreadkit.h), whose names carry the order.
 uint32_t XslMemToVal(const unsigned char* bytes, int n);
 void XslValToMem(uint32_t value, unsigned char* bytes, int n);
 

@@ -11,6 +11,7 @@
 
 #include "xsaffine.h"
 #include "xsown.h"
+#include "xsreadkit.h"
 #include "xsrowsource.h"
 
 namespace {
@@ -115,27 +116,15 @@ XSImage* decode(FILE* stream, Density* density, const Embedding* embedding)
         return abandon(&cinfo, nullptr, embedding, XSE_BAD_MAGIC);
     if (!XSLSizeOK(width, height, components))
         return abandon(&cinfo, nullptr, embedding, XSE_NO_MEMORY);
-    image = XSLCrNewZmapHeader(width, height, gray ? 8 : 24);
+    // The owner the toolkit returns is let go of at once: nothing with a
+    // destructor may live in this frame.
+    image = (gray ? XslNewGrayImage(width, height, 256) : XslNewDirectImage(width, height, 3)).release();
     if (!image)
         return abandon(&cinfo, nullptr, embedding, XSE_NO_MEMORY);
-    if (gray) {
-        image->colormap = XslNewGrayRamp();
-        if (!image->colormap)
-            return abandon(&cinfo, image, embedding, XSE_NO_MEMORY);
-        image->ncolors = 256;
-    } else {
-        image->red_mask = 0xFF0000;
-        image->green_mask = 0x00FF00;
-        image->blue_mask = 0x0000FF;
-    }
-    image->bytes_per_pixel = static_cast<uint16_t>(components);
-    const size_t line = size_t(width) * size_t(components);
-    image->data = static_cast<unsigned char*>(malloc(line * size_t(height)));
-    if (!image->data)
-        return abandon(&cinfo, image, embedding, XSE_NO_MEMORY);
+    // A row holds at least the decoder's components (1 for gray, 1 or 3 else).
+    const size_t line = size_t(XSLBytesPerLine(image));
 
     jpeg_start_decompress(&cinfo);
-    image->planes = 1;
     image->resolution = 100;
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = image->data + size_t(cinfo.output_scanline) * line;

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "xsio.h"
-#include "xsown.h"
+#include "xsreadkit.h"
 
 namespace {
 // Walks the text parts of a file. Blanks, commas and "#" comments separate
@@ -181,22 +181,6 @@ bool read_samples(PnmScanner& scan, const Header& h, unsigned char* plane, long 
     return read_plain_samples(scan, plane, count, h) && !scan.garbage;
 }
 
-bool attach_graymap(XSImage* image, int maxval)
-{
-    auto* map = static_cast<XSColor*>(std::calloc(maxval + 1, sizeof(XSColor)));
-    if (!map) {
-        xslerrno = XSE_NO_MEMORY;
-        return false;
-    }
-    for (int i = 0; i <= maxval; ++i) {
-        const auto g = static_cast<uint16_t>(i * 255 / maxval);
-        map[i] = {static_cast<uint16_t>(i), g, g, g};
-    }
-    image->colormap = map;
-    image->ncolors = static_cast<uint16_t>(maxval + 1);
-    return true;
-}
-
 void scale_to_full_range(unsigned char* plane, long count, int maxval)
 {
     if (maxval >= 255)
@@ -208,23 +192,17 @@ void scale_to_full_range(unsigned char* plane, long count, int maxval)
         plane[i] = table[plane[i]];
 }
 
-XSImage* make_image(const Header& h)
+XslImagePtr make_image(const Header& h)
 {
     switch (h.form) {
     case 1:
     case 4:
-        return XSLCrNewBit(h.width, h.height);
+        return XslNewBitmap(h.width, h.height);
     case 2:
     case 5:
-        return XSLCrNewZmap2(h.width, h.height, 8);
+        return XslNewGrayImage(h.width, h.height, h.maxval + 1);
     default:
-        if (XSImage* image = XSLCrNewZmap2(h.width, h.height, 24)) {
-            image->red_mask = 0xFF0000;
-            image->green_mask = 0x00FF00;
-            image->blue_mask = 0x0000FF;
-            return image;
-        }
-        return nullptr;
+        return XslNewDirectImage(h.width, h.height, 3);
     }
 }
 
@@ -244,8 +222,6 @@ bool read_pixels(PnmScanner& scan, const Header& h, XSImage* image)
     case 2:
     case 5:
         complete = read_samples(scan, h, image->data, pixels);
-        if (complete && !attach_graymap(image, h.maxval))
-            return false;
         break;
     default:
         complete = read_samples(scan, h, image->data, 3 * pixels);

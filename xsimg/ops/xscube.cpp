@@ -265,7 +265,8 @@ int depth_for(int colors)
 
 int alcols(XSColor* records, long count, XSColor* colormap, int colors)
 {
-    if (count < 1 || colors < 1) {
+    // Pass counts are 32 bits; no picture has more records than the size limit.
+    if (count < 1 || count > XS_MAX_PIXELS || colors < 1) {
         xslerrno = XSE_KIND;
         return 0;
     }

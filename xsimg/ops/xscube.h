@@ -15,8 +15,8 @@ int XSLOctreeQuantize(XSImage* image, int colors);
 
 // Reduces the colours of `count` pixel records (their red, green and blue) to
 // at most `colors` entries written to `colormap`, and sets each record's index
-// to its entry. The number of entries, or 0 with code 18 (no records, `colors`
-// below 1) or 7.
+// to its entry. The number of entries, or 0 with code 18 (no records or more
+// than XS_MAX_PIXELS, `colors` below 1) or 7.
 int alcols(XSColor* records, long count, XSColor* colormap, int colors);
 
 // The colours of a colormap image's pixels into `count` records (at least one
