@@ -139,11 +139,10 @@ int encoding_scan::input_code() const
         return 3;
     // (A character still open at the end was cut off with the text; it says
     // nothing about the encoding.)
-    auto errors = [](const reading& r) { return r.errors; };
-    if (errors(utf8) == 0)
+    if (utf8.errors == 0)
         return 3;
-    const long euc_errors = errors(euc);
-    const long sjis_errors = errors(sjis);
+    const long euc_errors = euc.errors;
+    const long sjis_errors = sjis.errors;
     if (euc_errors == 0 && sjis_errors == 0) {
         if (euc.common == sjis.common)
             return -1;
@@ -154,7 +153,7 @@ int encoding_scan::input_code() const
     // Both have errors: the one with fewer, when they are few.
     const bool euc_better = euc_errors <= sjis_errors;
     const reading& best = euc_better ? euc : sjis;
-    if (errors(best) * tolerated_share > best.characters)
+    if (best.errors * tolerated_share > best.characters)
         return -1;
     return euc_better ? 0 : 1;
 }

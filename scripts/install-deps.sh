@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the build tools and libraries the project needs, when missing.
+# Installs the build tools and libraries the project needs, when missing, and
+# the CUPS spooler its spooler filters are tested with (cupsd, cupsfilter, lp).
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config time libgtest-dev libbenchmark-dev
-          libjpeg62-turbo-dev libtiff-dev zlib1g-dev libpng-dev libwebp-dev ccache)
+          libjpeg62-turbo-dev libtiff-dev zlib1g-dev libpng-dev libwebp-dev ccache
+          cups cups-client clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -3,12 +3,46 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "xsimage.h"
+#include "xsio.h"
 
 const char* xsl_reason(int code)
 {
     return XSLErrorText(code);
+}
+
+namespace {
+
+// Format names of the format table as people know them.
+const struct {
+    const char* name;
+    const char* known_as;
+} format_names[] = {
+    {"JFIF", "JPEG"},          {"SUN", "Sun raster"}, {"IRIS", "SGI image"},
+    {"XWD", "X window dump"},  {"WEBP", "WebP"},      {"IMG", "native image file"},
+};
+
+}  // namespace
+
+std::string unread_picture_reason()
+{
+    const char* name = XSLLastReaderName();
+    if (name == nullptr)
+        return "not a picture file this printer knows";
+    for (const auto& f : format_names)
+        if (std::strcmp(f.name, name) == 0)
+            name = f.known_as;
+    const int code = XSLLastReaderCode();
+    std::string why;
+    if (code == 0)
+        why = "damaged or unsupported picture";  // a reader that leaves no code
+    else if (code == XSE_NO_MEMORY)
+        why = "picture too large (limit " + std::to_string(XS_MAX_PIXELS) + " pixels) or out of memory";
+    else
+        why = xsl_reason(code);
+    return std::string(name) + ": " + why;
 }
 
 void begin_stage()

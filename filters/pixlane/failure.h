@@ -1,11 +1,19 @@
 // How a failed stage ends the job.
 #pragma once
 
+#include <string>
+
 #include "job_report.h"
 
 // A short reason for an image library error code (xslerrno); null for 0.
 // The wording is the library's (XSLErrorText).
 const char* xsl_reason(int code);
+
+// Why the last XSReadMagic found no picture, as a person can act on it: the
+// format the bytes looked like and why its reader gave up ("JPEG: damaged
+// image data", "TIFF: picture too large ..."), or "not a picture file this
+// printer knows" when no format recognised them.
+std::string unread_picture_reason();
 
 // Clears errno and xslerrno, so that a failing stage reports its own cause.
 void begin_stage();

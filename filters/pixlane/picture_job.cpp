@@ -1,6 +1,7 @@
 #include "picture_job.h"
 
 #include <cerrno>
+#include <cstdio>
 
 #include "failure.h"
 #include "job.h"
@@ -30,10 +31,29 @@ XSImage* read_job_picture(Settings* settings, const job_report& report, int* sta
         return nullptr;
     }
     begin_stage();
+    if (settings->input != nullptr) {
+        const int c = std::getc(settings->input);
+        if (c == EOF && !std::ferror(settings->input)) {
+            xslerrno = XSE_UNKNOWN_FORMAT;  // what reading nothing leaves
+            report_failure(report, 0, "the picture file is empty");
+            *status = 1;
+            return nullptr;
+        }
+        std::ungetc(c, settings->input);
+        begin_stage();
+    }
     XSImage* picture = read_data(settings);
-    if (picture == nullptr)
+    if (picture != nullptr)
+        return picture;
+    // A picture no reader delivered: say what the bytes looked like and why
+    // the reader gave up (the library's own code stays 25).
+    if (errno == 0 && xslerrno == XSE_UNKNOWN_FORMAT) {
+        report_failure(report, 0, unread_picture_reason().c_str());
+        *status = 1;
+    } else {
         *status = report_stage_failure(report, "cannot read the picture");
-    return picture;
+    }
+    return nullptr;
 }
 
 int print_job_picture(Settings* settings, XSImage* picture, const job_report& report)

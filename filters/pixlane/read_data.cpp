@@ -5,6 +5,7 @@
 #include "job.h"
 #include "temp_copy.h"
 #include "xsio.h"
+#include "xsiotiff.h"
 
 XSImage* read_data(Settings* settings)
 {
@@ -26,7 +27,11 @@ XSImage* read_data(Settings* settings)
     }
     // Only the reader's own failure should decide the message.
     errno = 0;
+    // The library's messages (libtiff's) name the file they are about.
+    XSReadFileName = settings->input == stdin || settings->input_name == nullptr ? "standard input"
+                                                                                 : settings->input_name;
     XSImage* picture = XSReadMagic(stream);
+    XSReadFileName = nullptr;
     if (copy != nullptr) {
         int err = errno;
         std::fclose(copy);

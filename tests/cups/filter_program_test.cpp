@@ -119,17 +119,21 @@ TEST(SpoolerFilters, BadJobsFailWithAnErrorAndLeaveNothingBehind)
         const char* options;
         std::string input;
         bool as_file;
+        const char* error;
     } cases[] = {
-        {IMAGETOLANE_BIN, "1", "", "", false},
-        {IMAGETOLANE_BIN, "1", "", "", true},
-        {IMAGETOLANE_BIN, "1", "", truncated_jpeg, false},
-        {IMAGETOLANE_BIN, "1", "Resolution=100000dpi", picture_bytes("PPM", 4, 4), false},
-        {IMAGETOLANE_BIN, "0", "", picture_bytes("PPM", 4, 4), false},
-        {IMAGETOLANE_BIN, "1", "media=Custom.1e300x5", picture_bytes("PPM", 4, 4), true},
-        {TEXTTOLANE_BIN, "1", "", "", false},
-        {TEXTTOLANE_BIN, "1", "", "\x80\xFF\x80\xFF not text\n", false},
-        {TEXTTOLANE_BIN, "1", "", "\x80\xFF\x80\xFF not text\n", true},
-        {TEXTTOLANE_BIN, "1", "cpi=1000", "text\n", false},
+        {IMAGETOLANE_BIN, "1", "", "", false, "ERROR: The document is empty"},
+        {IMAGETOLANE_BIN, "1", "", "", true, "ERROR: The document is empty"},
+        {IMAGETOLANE_BIN, "1", "", truncated_jpeg, false, "ERROR: JPEG: damaged or unsupported picture"},
+        {IMAGETOLANE_BIN, "1", "", "words\n", true, "ERROR: not a picture file this printer knows"},
+        {IMAGETOLANE_BIN, "1", "Resolution=100000dpi", picture_bytes("PPM", 4, 4), false,
+         "ERROR: Cannot print with Resolution=100000dpi"},
+        {IMAGETOLANE_BIN, "0", "", picture_bytes("PPM", 4, 4), false, "ERROR: Cannot print 0 copies"},
+        {IMAGETOLANE_BIN, "1", "media=Custom.1e300x5", picture_bytes("PPM", 4, 4), true,
+         "ERROR: Cannot print with media=Custom.1e300x5"},
+        {TEXTTOLANE_BIN, "1", "", "", false, "ERROR: The document is empty"},
+        {TEXTTOLANE_BIN, "1", "", "\x80\xFF\x80\xFF not text\n", false, "ERROR: Cannot tell the text's encoding"},
+        {TEXTTOLANE_BIN, "1", "", "\x80\xFF\x80\xFF not text\n", true, "ERROR: Cannot tell the text's encoding"},
+        {TEXTTOLANE_BIN, "1", "cpi=1000", "text\n", false, "ERROR: Cannot print with cpi=1000"},
     };
     for (const auto& c : cases) {
         TempDir tmp;
@@ -145,7 +149,8 @@ TEST(SpoolerFilters, BadJobsFailWithAnErrorAndLeaveNothingBehind)
         EXPECT_NE(run.result.status, 0) << what;
         EXPECT_FALSE(run.result.signalled) << what;
         EXPECT_EQ(run.result.out, "") << what;
-        EXPECT_EQ(run.lines("ERROR:").size(), 1u) << what << "\n" << run.result.err;
+        ASSERT_EQ(run.lines("ERROR:").size(), 1u) << what << "\n" << run.result.err;
+        EXPECT_EQ(run.lines("ERROR:")[0].rfind(c.error, 0), 0u) << run.result.err;
         EXPECT_TRUE(run.lines("PAGE:").empty()) << what;
         EXPECT_TRUE(tmp.entries().empty()) << what;
     }

@@ -7,6 +7,7 @@
 
 #include "cups_options.h"
 #include "job_request.h"
+#include "paper_names.h"
 
 namespace {
 
@@ -139,4 +140,18 @@ TEST(JobRequest, UnknownValuesAreSetAsideAndAbsurdOnesRefused)
         EXPECT_EQ(r.notes.empty() ? "" : r.notes[0].substr(0, std::string(c.note).size()), c.note) << c.options;
         EXPECT_EQ(r.error.substr(0, std::string(c.error).size()), c.error) << c.options;
     }
+}
+
+TEST(PaperNames, EveryPaperOfTheTableReadsBackFromItsPpdKeyword)
+{
+    int rows = 0;
+    for (const paper_entry* p = paper; p->name != nullptr; ++p, ++rows) {
+        paper_choice choice;
+        EXPECT_EQ(read_paper_name(ppd_keyword(*p), &choice), paper_verdict::found) << p->name;
+        EXPECT_EQ(choice.row, p) << ppd_keyword(*p);
+        EXPECT_EQ(read_paper_name(p->name, &choice), paper_verdict::found) << p->name;
+        EXPECT_EQ(choice.row, p) << p->name;
+    }
+    EXPECT_EQ(rows, 22);
+    EXPECT_EQ(ppd_keyword(*paper_lookup("LTR")), "LetterRotated");
 }

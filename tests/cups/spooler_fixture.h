@@ -6,13 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "picture_maker.h"
 #include "run_program.h"
 
 using Env = std::vector<std::pair<std::string, std::string>>;
-
-// A colour gradient of width x height pixels written by the library's writer
-// of the format named in its format table ("PPM", "TIFF", "JPEG", "GIF").
-std::string picture_bytes(const std::string& format, int width, int height);
 
 // The Japanese sample text in an encoding the C library's iconv knows.
 std::string sample_text(const char* encoding);

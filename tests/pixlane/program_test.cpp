@@ -88,7 +88,7 @@ TEST(Program, UnreadablePictureFromFile)
     write_file(dir.file("text.pgm"), kNotAPicture);
     ProgramResult r = run_program(PIXLANE_BIN, {"-in", dir.file("text.pgm"), "-out", dir.file("job.prn")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "pixlane: unknown image format\n");
+    EXPECT_EQ(r.err, "pixlane: not a picture file this printer knows\n");
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(read_file(dir.file("job.prn")), "");  // not even the closing reset
 }
@@ -100,7 +100,8 @@ TEST(Program, UnreadablePictureFromStandardInputLeavesNoTemporaryFile)
         TempDir tmp;
         ProgramResult r = run_program(PIXLANE_BIN, {}, input, {{"TMPDIR", tmp.path()}});
         EXPECT_EQ(r.status, 1) << input.size();
-        EXPECT_EQ(r.err, "pixlane: unknown image format\n");
+        EXPECT_EQ(r.err, input.empty() ? "pixlane: the picture file is empty\n"
+                                       : "pixlane: not a picture file this printer knows\n");
         EXPECT_EQ(r.out, "");
         EXPECT_TRUE(tmp.entries().empty());
     }

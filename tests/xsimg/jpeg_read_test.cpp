@@ -155,6 +155,8 @@ TEST(ReadJpeg, JfifDensityGivesResolutionAndSquarePixels)
         {1, 300, 0, 300, 64, 40},     // a zero density leaves the picture as read
         {1, 0, 300, 0, 64, 40},
         {1, 65535, 1, 65535, 64, 40}, // 167 million pixels: beyond the size limit
+        {1, 1600, 100, 1600, 64, 640}, // 16 times: still made square
+        {1, 100, 1700, 100, 64, 40},  // beyond 16 times: damage, read as it is
     };
     for (const DensityCase& c : cases) {
         JpegRecipe recipe;

@@ -189,7 +189,7 @@ TEST(PnmWrite, FailuresLeaveTheirCode)
     Image bitmap(XSLCrNewBit(8, 8));
     xslerrno = 0;
     EXPECT_EQ(XSWritePBM(f.get(), bitmap.get()), 0);
-    EXPECT_EQ(xslerrno, 3);
+    EXPECT_EQ(xslerrno, XSE_READ_ERROR);
 
     // One byte per pixel without colormap is no pixel kind: nothing written, code 18.
     auto out = empty_stream();
@@ -327,24 +327,8 @@ std::string pgm_of_size(long width, long height)
 }  // namespace
 
 XS_CONFORMANCE(Pnm, {.reader = XSReadPBM, .writer = XSWritePBM, .samples = [] { return valid_files(); },
-                     .sized = pgm_of_size, .trailing_slack = 1});
-
-TEST(PnmBadInput, TruncatedFilesFailAtEveryOffset)
-{
-    for (const std::string& file : valid_files()) {
-        ASSERT_TRUE(read_pnm(file)) << file;
-        const bool plain = file[1] <= '3';
-        // Plain files still hold every sample without their final digit's line feed.
-        const size_t complete = plain ? file.size() - 1 : file.size();
-        for (size_t cut = 0; cut < complete; ++cut) {
-            xslerrno = 0;
-            const std::string part = file.substr(0, cut);
-            EXPECT_FALSE(read_pnm(part)) << part;
-            EXPECT_TRUE(xslerrno == XSE_BAD_MAGIC || xslerrno == XSE_HEADER_READ || xslerrno == XSE_DATA_READ)
-                << part << " code " << xslerrno;
-        }
-    }
-}
+                     .sized = pgm_of_size, .trailing_slack = 1,
+                     .codes = {XSE_BAD_MAGIC, XSE_HEADER_READ, XSE_DATA_READ, XSE_NO_MEMORY}});
 
 TEST(PnmBadInput, RandomMutationsNeverBreakTheReader)
 {

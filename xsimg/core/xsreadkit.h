@@ -100,6 +100,11 @@ bool XslWrite16LE(FILE* stream, uint32_t value);
 bool XslWrite32BE(FILE* stream, uint32_t value);
 bool XslWrite32LE(FILE* stream, uint32_t value);
 
+// The first `size` (at least 8) header bytes of a native-family file: the two
+// words the family dispatch already read put back in front, the rest read
+// from the stream. false with code 1 on a short read.
+bool XslReadNativeHeader(FILE* stream, uint32_t word0, uint32_t word1, unsigned char* bytes, size_t size);
+
 // Bytes left between the stream's position and its end, or -1 when the stream
 // cannot tell. Readers compare counts read from a header with it before
 // allocating for them.

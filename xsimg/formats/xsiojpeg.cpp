@@ -10,6 +10,7 @@
 #include <jpeglib.h>
 
 #include "xsaffine.h"
+#include "xsdensity.h"
 #include "xsown.h"
 #include "xsreadkit.h"
 #include "xsrowsource.h"
@@ -141,6 +142,7 @@ XSImage* decode(FILE* stream, Density* density, const Embedding* embedding)
 
 // Dots per inch from the JFIF density; pixels of unequal density are made square
 // at the horizontal density. Density unit 0 gives the aspect ratio only.
+// Densities more than XS_MAX_DENSITY_RATIO apart are not made square.
 void applyDensity(XSImage* image, const Density& density)
 {
     unsigned x, y;
@@ -154,9 +156,10 @@ void applyDensity(XSImage* image, const Density& density)
         return;
     }
     image->resolution = static_cast<uint16_t>(x > 0xFFFF ? 0xFFFF : x);
-    if (x != y) {
-        // The picture is usable unscaled too: a refused scale (a zero density, a
-        // result beyond the size limit) leaves it as read, and no error code.
+    if (x != y && XslDensitiesPlausible(x, y)) {
+        // The picture is usable unscaled too: a refused scale (a result beyond
+        // the size limit) leaves it as read, and no error code; so do a zero
+        // density and densities too far apart to be anything but damage.
         const int32_t saved = xslerrno;
         XSScale(image, 1.0, double(x) / double(y));
         xslerrno = saved;

@@ -10,6 +10,7 @@
 #include <png.h>
 
 #include "xsaffine.h"
+#include "xsdensity.h"
 #include "xsoverwhite.h"
 #include "xsreadkit.h"
 
@@ -238,7 +239,8 @@ int dots_per_inch(png_uint_32 per_metre)
 // The pHYs density as the TIFF reader treats resolutions: one density missing
 // takes the other's value; unequal ones are made equal by scaling up the axis
 // of lower density. A refused scale (a result beyond the size limit) leaves the
-// picture as read, with its horizontal density.
+// picture as read, with its horizontal density; so do densities more than 16
+// times apart.
 void apply_density(XSImage* image, png_uint_32 x, png_uint_32 y)
 {
     if (x == 0)
@@ -250,9 +252,13 @@ void apply_density(XSImage* image, png_uint_32 x, png_uint_32 y)
             image->resolution = static_cast<uint16_t>(dots_per_inch(x));
         return;
     }
-    const int32_t saved = xslerrno;
-    const bool scaled = x < y ? XSScale(image, double(y) / x, 1.0) : XSScale(image, 1.0, double(x) / y);
-    xslerrno = saved;
+    // Densities more than XS_MAX_DENSITY_RATIO apart are damage, not a shape.
+    bool scaled = false;
+    if (XslDensitiesPlausible(x, y)) {
+        const int32_t saved = xslerrno;
+        scaled = x < y ? XSScale(image, double(y) / x, 1.0) : XSScale(image, 1.0, double(x) / y);
+        xslerrno = saved;
+    }
     const int dpi = dots_per_inch(scaled ? (x < y ? y : x) : x);
     if (dpi > 0)
         image->resolution = static_cast<uint16_t>(dpi);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "xsaffine.h"
+#include "xsdensity.h"
 #include "xsiotiff_stream.h"
 #include "xsreadkit.h"
 
@@ -225,7 +226,8 @@ float clean_density(float value)
     return value > 65535.0f ? 65535.0f : value;
 }
 
-// Makes the pixels square at the higher density.
+// Makes the pixels square at the higher density (not for densities more than
+// XS_MAX_DENSITY_RATIO apart).
 int apply_resolution(TIFF* tif, XSImage* image)
 {
     uint16_t unit = RESUNIT_INCH;
@@ -248,6 +250,12 @@ int apply_resolution(TIFF* tif, XSImage* image)
         yres = clean_density(static_cast<float>(yres * 2.54));
     }
     if (xres == yres) {
+        image->resolution = static_cast<uint16_t>(xres);
+        return 1;
+    }
+    // Densities too far apart are damage, not a shape: the picture is read as
+    // it is, at its horizontal density (as a JPEG is).
+    if (!XslDensitiesPlausible(xres, yres)) {
         image->resolution = static_cast<uint16_t>(xres);
         return 1;
     }

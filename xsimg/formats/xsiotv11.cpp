@@ -14,12 +14,8 @@ namespace {
 bool read_header(FILE* stream, uint32_t word0, uint32_t word1, XslXwdHeader* header)
 {
     unsigned char bytes[XSL_XWD_HEADER_BYTES];
-    XslPut32BE(bytes, word0);
-    XslPut32BE(bytes + 4, word1);
-    if (fread(bytes + 8, 1, sizeof bytes - 8, stream) != sizeof bytes - 8) {
-        xslerrno = XSE_HEADER_READ;
+    if (!XslReadNativeHeader(stream, word0, word1, bytes, sizeof bytes))
         return false;
-    }
     XslXwdHeaderFromBytes(bytes, header);
     return true;
 }

@@ -13,24 +13,26 @@ constexpr int kColorBytes = 8;
 
 // Header words in file order.
 constexpr uint32_t XSImgHeader::*kFields[kFieldCount] = {
-    &XSImgHeader::magic,       &XSImgHeader::header_length,   &XSImgHeader::type,
-    &XSImgHeader::reserved,    &XSImgHeader::width,           &XSImgHeader::height,
-    &XSImgHeader::depth,       &XSImgHeader::planes,          &XSImgHeader::bytes_per_pixel,
-    &XSImgHeader::resolution,  &XSImgHeader::ncolors,         &XSImgHeader::bits_per_sample,
-    &XSImgHeader::red_mask,    &XSImgHeader::green_mask,      &XSImgHeader::blue_mask,
+    &XSImgHeader::magic,      &XSImgHeader::header_length, &XSImgHeader::type,
+    &XSImgHeader::reserved,   &XSImgHeader::width,         &XSImgHeader::height,
+    &XSImgHeader::depth,      &XSImgHeader::planes,        &XSImgHeader::bytes_per_pixel,
+    &XSImgHeader::resolution, &XSImgHeader::ncolors,       &XSImgHeader::bits_per_sample,
+    &XSImgHeader::red_mask,   &XSImgHeader::green_mask,    &XSImgHeader::blue_mask,
 };
 
-// Reads header words first..14 from the stream; code 1 on a short read.
-int read_fields(XSImgHeader* header, FILE* stream, int first)
+void fields_from(const unsigned char* bytes, XSImgHeader* header)
+{
+    for (int i = 0; i < kFieldCount; ++i)
+        header->*kFields[i] = XslGet32BE(bytes + i * 4);
+}
+
+// The 60 field bytes, the first two words given by the family dispatch.
+int read_after_words(XSImgHeader* header, FILE* stream, uint32_t word0, uint32_t word1)
 {
     unsigned char bytes[XS_IMG_FIELD_BYTES];
-    const size_t n = size_t(kFieldCount - first) * 4;
-    if (fread(bytes, 1, n, stream) != n) {
-        xslerrno = XSE_HEADER_READ;
+    if (!XslReadNativeHeader(stream, word0, word1, bytes, sizeof bytes))
         return 0;
-    }
-    for (int i = first; i < kFieldCount; ++i)
-        header->*kFields[i] = XslGet32BE(bytes + (i - first) * 4);
+    fields_from(bytes, header);
     return 1;
 }
 
@@ -68,7 +70,7 @@ bool skip(FILE* stream, uint32_t n)
 }
 
 // The colormap of ncolors entries, or null with code 17 (beyond the file),
-// 5 (more than a colormap holds) or 7.
+// 5 (more than a colormap holds, or a channel beyond 255) or 7.
 XslBuffer<XSColor> read_colormap(FILE* stream, uint32_t ncolors)
 {
     if (!may_hold(stream, static_cast<unsigned long long>(ncolors) * kColorBytes)) {
@@ -90,6 +92,12 @@ XslBuffer<XSColor> read_colormap(FILE* stream, uint32_t ncolors)
     for (uint32_t i = 0; i < ncolors; ++i) {
         const unsigned char* e = bytes + i * kColorBytes;
         map[i] = {XslGet16BE(e), XslGet16BE(e + 2), XslGet16BE(e + 4), XslGet16BE(e + 6)};
+        // Channels run 0 to 255; a larger value would index past every
+        // 256-entry table the colour operations keep.
+        if (map[i].red > 255 || map[i].green > 255 || map[i].blue > 255) {
+            xslerrno = XSE_BAD_MAGIC;
+            return nullptr;
+        }
     }
     return map;
 }
@@ -141,8 +149,8 @@ int planes_of(const XSImage* image, unsigned char* const* planes[3])
 {
     const int count = image->type == 0 ? 1 : image->planes;
     unsigned char* const* all[3] = {&image->data, &image->data_g, &image->data_b};
-    bool whole = image->width > 0 && image->height > 0 && (count == 1 || count == 3)
-                 && image->ncolors <= 256 && (image->ncolors == 0 || image->colormap);
+    bool whole = image->width > 0 && image->height > 0 && (count == 1 || count == 3) && image->ncolors <= 256
+        && (image->ncolors == 0 || image->colormap);
     for (int i = 0; whole && i < count; ++i) {
         whole = *all[i] != nullptr;
         planes[i] = all[i];
@@ -158,8 +166,12 @@ int planes_of(const XSImage* image, unsigned char* const* planes[3])
 
 int XSLReadXSImgHeader(XSImgHeader* header, FILE* stream)
 {
-    if (!read_fields(header, stream, 0))
+    unsigned char bytes[XS_IMG_FIELD_BYTES];
+    if (fread(bytes, 1, sizeof bytes, stream) != sizeof bytes) {
+        xslerrno = XSE_HEADER_READ;
         return 0;
+    }
+    fields_from(bytes, header);
     if (header->magic != XS_IMG_MAGIC) {
         xslerrno = XSE_BAD_MAGIC;
         return 0;
@@ -189,6 +201,12 @@ XSImage* XSLReadXSImgData(const XSImgHeader* header, FILE* stream)
     image->resolution = clamp16(header->resolution);
     image->ncolors = static_cast<uint16_t>(header->ncolors);
     image->colormap = colormap.release();
+    // Fields that make no pixel kind (an 8-bit plane without colormap, three
+    // planes of wide pixels) would be refused by every later stage.
+    if (XslKindOf(image.get()) == XSK_OTHER) {
+        xslerrno = XSE_KIND;
+        return nullptr;
+    }
     return image.release();
 }
 
@@ -201,9 +219,7 @@ XSImage* XSLReadXSImg(FILE* stream)
 XSImage* XSLReadXSImg2(FILE* stream, uint32_t word0, uint32_t word1)
 {
     XSImgHeader header;
-    header.magic = word0;
-    header.header_length = word1;
-    if (!read_fields(&header, stream, 2))
+    if (!read_after_words(&header, stream, word0, word1))
         return nullptr;
     if (header.magic != XS_IMG_MAGIC) {
         xslerrno = XSE_BAD_MAGIC;
@@ -214,11 +230,11 @@ XSImage* XSLReadXSImg2(FILE* stream, uint32_t word0, uint32_t word1)
 
 int XSLWriteXSImgHeader(FILE* stream, const XSImage* image)
 {
-    XSImgHeader h = {XS_IMG_MAGIC,          XS_IMG_HEADER_BYTES,    uint32_t(image->type),
-                     uint32_t(image->reserved), uint32_t(image->width), uint32_t(image->height),
-                     image->depth,          image->planes,          image->bytes_per_pixel,
-                     image->resolution,     image->ncolors,         image->bits_per_sample,
-                     image->red_mask,       image->green_mask,      image->blue_mask};
+    XSImgHeader h = {
+        XS_IMG_MAGIC,           XS_IMG_HEADER_BYTES,     uint32_t(image->type), uint32_t(image->reserved),
+        uint32_t(image->width), uint32_t(image->height), image->depth,          image->planes,
+        image->bytes_per_pixel, image->resolution,       image->ncolors,        image->bits_per_sample,
+        image->red_mask,        image->green_mask,       image->blue_mask};
     unsigned char bytes[XS_IMG_HEADER_BYTES] = {};
     for (int i = 0; i < kFieldCount; ++i)
         XslPut32BE(bytes + i * 4, h.*kFields[i]);
@@ -274,9 +290,7 @@ int XSLIndentXSImg(uint32_t word0, uint32_t)
 int XSLInformXSImg(FILE* stream, uint32_t word0, uint32_t word1, XSInfo* info)
 {
     XSImgHeader header;
-    header.magic = word0;
-    header.header_length = word1;
-    if (!read_fields(&header, stream, 2))
+    if (!read_after_words(&header, stream, word0, word1))
         return 0;
     info->width = int32_t(header.width);
     info->height = int32_t(header.height);

@@ -40,8 +40,8 @@ XSImage* XSLReadXSImg2(FILE* stream, uint32_t word0, uint32_t word1);
 int XSLReadXSImgHeader(XSImgHeader* header, FILE* stream);
 // Everything after the first 60 bytes: the rest of the header, the colormap
 // and the planes. Null with code 1 (header length below 60 or beyond the file),
-// 5 (impossible sizes or colour count), 17 (short colormap), 18 (planes not 1
-// or 3), 2 (short planes) or 7.
+// 5 (impossible sizes, colour count or colour values), 17 (short colormap),
+// 18 (planes not 1 or 3, or fields that make no pixel kind), 2 (short planes) or 7.
 XSImage* XSLReadXSImgData(const XSImgHeader* header, FILE* stream);
 
 // 1, or 0 with code 3 (header), 18 (colormap not written, or a record whose

@@ -30,15 +30,7 @@ int XSLOctreeQuantize(XSImage* image, int colors)
         pixels[i] = static_cast<unsigned char>(records[i].index);
 
     // The old pixels go only now that the new ones exist.
-    XSLFreeData(image);
-    image->data = pixels.release();
-    image->colormap = colormap.release();
-    image->ncolors = static_cast<uint16_t>(entries);
-    image->bytes_per_pixel = 1;
-    image->bits_per_sample = 8;
-    image->depth = 8;
-    image->planes = 1;
-    image->red_mask = image->green_mask = image->blue_mask = 0;
+    XslTakeReducedPixels(image, pixels.release(), colormap.release(), entries);
     return 1;
 }
 

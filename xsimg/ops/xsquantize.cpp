@@ -469,16 +469,21 @@ int XSLQuantize(XSImage* image, int colors)
     if (!colormap)
         return 0;
     // The old pixels go only now that their replacement exists.
+    XslTakeReducedPixels(image, indices.release(), colormap.release(), int(cube.colors));
+    return 1;
+}
+
+void XslTakeReducedPixels(XSImage* image, unsigned char* pixels, XSColor* colormap, int ncolors)
+{
     XSLFreeData(image);
-    image->data = indices.release();
-    image->colormap = colormap.release();
-    image->ncolors = static_cast<uint16_t>(cube.colors);
+    image->data = pixels;
+    image->colormap = colormap;
+    image->ncolors = static_cast<uint16_t>(ncolors);
     image->depth = 8;
     image->planes = 1;
     image->bytes_per_pixel = 1;
     image->bits_per_sample = 8;
     image->red_mask = image->green_mask = image->blue_mask = 0;
-    return 1;
 }
 
 int XSLQuantizeSubDirectColor(const XSImage* image, XSColor* records, long count)

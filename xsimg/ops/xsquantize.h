@@ -19,3 +19,7 @@ int XSLQuantize(XSImage* image, int colors);
 // code 18 when the picture is not of that kind.
 int XSLQuantizeSubDirectColor(const XSImage* image, XSColor* records, long count);
 int XSLQuantizeSubRGBColor(const XSImage* image, XSColor* records, long count);
+
+// Makes a reduced picture a colormap picture: its old planes and colormap are
+// freed and it takes `pixels` (one index byte per pixel) and `colormap`.
+void XslTakeReducedPixels(XSImage* image, unsigned char* pixels, XSColor* colormap, int ncolors);

@@ -31,6 +31,13 @@ struct ConformanceEntry {
     // Bytes at the end of each sample a reader may do without (a plain
     // anymap's final line feed, say); cuts inside them may still read.
     int trailing_slack = 0;
+    // The reader says nothing on standard error, whatever the file (what a
+    // reader does print is swallowed either way).
+    bool silent = false;
+    // Readers whose refusals leave xslerrno as it was (the JPEG reader) clear this.
+    bool leaves_code = true;
+    // Optional: the only codes a refusal may leave (empty: any non-zero code).
+    std::vector<int> codes = {};
 };
 
 std::vector<ConformanceEntry>& conformance_registry();

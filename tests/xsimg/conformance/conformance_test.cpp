@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "../memfile.h"
@@ -20,9 +21,18 @@ XslImagePtr read_bytes(const ConformanceEntry& e, const std::string& bytes)
 {
     FilePtr f = stream_of(bytes);
     xslerrno = 0;
+    testing::internal::CaptureStderr();
     XslImagePtr image(e.reader(f.get()));
-    if (!image) {
+    const std::string said = testing::internal::GetCapturedStderr();
+    if (e.silent) {
+        EXPECT_EQ(said, "") << e.name << ": the reader prints nothing";
+    }
+    if (!image && e.leaves_code) {
         EXPECT_NE(xslerrno, 0) << e.name << ": a refusal leaves a code";
+    }
+    if (!image && !e.codes.empty()) {
+        EXPECT_NE(std::find(e.codes.begin(), e.codes.end(), xslerrno), e.codes.end())
+            << e.name << ": unexpected code " << xslerrno;
     }
     return image;
 }

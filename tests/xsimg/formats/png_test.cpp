@@ -102,6 +102,7 @@ TEST(PngRead, DensityGivesRoundedDotsPerInchAndSquarePixels)
         {5906, 11811, PNG_RESOLUTION_METER, 300, 22, 7},   // 150 x 300 dpi: widened
         {11811, 3937, PNG_RESOLUTION_METER, 300, 11, 21},  // 300 x 100 dpi: heightened
         {1, 2, PNG_RESOLUTION_UNKNOWN, 100, 11, 7},        // a shape without unit is not used
+        {3937, 66929, PNG_RESOLUTION_METER, 100, 11, 7},   // 17 times apart: damage, not a shape
     };
     for (const Case& c : cases) {
         PngRecipe r;

@@ -1,0 +1,117 @@
+// One fuzz target per reader, "read_<format>": the input goes to XSReadMagic
+// with the format's magic bytes written over it, so that each reader is
+// reached directly while the dispatch around it stays the real one.
+// A new format is one READER line below.
+#include <cstring>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+#include "fuzz_bytes.h"
+#include "fuzz_target.h"
+#include "picture_check.h"
+#include "xsio.h"
+#include "xsown.h"
+
+namespace {
+
+struct ReaderForm {
+    const char* target;
+    int offset;
+    const char* magic;
+    int length;
+    void (*shape)(uint8_t* head);   // for a format recognised by more than fixed bytes
+};
+
+// A TV10 dump is known by a first word that reads as its size: at most
+// 0xF9FFFF, and below 2000 in its low half.
+void shape_tv10(uint8_t* head)
+{
+    head[0] = 0;
+    head[1] = static_cast<uint8_t>(head[1] % 0xFA);
+    const unsigned low = ((head[2] << 8) | head[3]) % 2000;
+    head[2] = static_cast<uint8_t>(low >> 8);
+    head[3] = static_cast<uint8_t>(low);
+}
+
+// TIFF in either byte order, chosen by the input's first byte.
+void shape_tiff(uint8_t* head)
+{
+    const uint8_t order = head[0] & 1 ? 'M' : 'I';
+    head[0] = head[1] = order;
+}
+
+// P1 to P6, chosen by the input's second byte.
+void shape_pnm(uint8_t* head)
+{
+    head[0] = 'P';
+    head[1] = static_cast<uint8_t>('1' + head[1] % 6);
+}
+
+// PCX versions 1 to 5, chosen by the input's second byte.
+void shape_pcx(uint8_t* head)
+{
+    head[0] = 0x0A;
+    head[1] = static_cast<uint8_t>(1 + head[1] % 5);
+    head[2] = 0x01;
+}
+
+// A RIFF file whose form is WebP.
+void shape_webp(uint8_t* head)
+{
+    std::memcpy(head, "RIFF", 4);
+    std::memcpy(head + 8, "WEBP", 4);
+}
+
+#define READER(name, offset, magic) {"read_" name, offset, magic, sizeof(magic) - 1, nullptr}
+#define SHAPED(name, shape) {"read_" name, 0, "", 0, shape}
+
+// The build takes the target names from these lines.
+constexpr ReaderForm forms[] = {
+    SHAPED("tiff", shape_tiff),
+    READER("jpeg", 0, "\xFF\xD8\xFF"),
+    READER("sun", 0, "\x59\xA6\x6A\x95"),
+    READER("gif", 0, "GIF89a"),
+    READER("iris", 0, "\x01\xDA"),
+    SHAPED("pbm", shape_pnm),
+    READER("bmp", 0, "BM"),
+    SHAPED("pcx", shape_pcx),
+    READER("xwd", 4, "\x00\x00\x00\x07"),
+    READER("png", 0, "\x89PNG\r\n\x1A\n"),
+    SHAPED("webp", shape_webp),
+    READER("tv11", 4, "\x00\x00\x00\x07"),
+    READER("timg", 4, "\x00\x00\x00\x08"),
+    READER("xsimg", 0, "\x58\xA6\x5A\x94"),
+    SHAPED("tv10", shape_tv10),
+};
+
+template <size_t I>
+void read_form(const uint8_t* data, size_t size)
+{
+    const ReaderForm& form = forms[I];
+    // Room for the whole 16-byte head the dispatch looks at.
+    std::vector<uint8_t> bytes(data, data + size);
+    if (bytes.size() < 16)
+        bytes.resize(16, 0);
+    std::memcpy(bytes.data() + form.offset, form.magic, form.length);
+    if (form.shape != nullptr)
+        form.shape(bytes.data());
+    FILE* stream = fuzz_stream(bytes.data(), bytes.size());
+    if (stream == nullptr)
+        return;
+    XslImagePtr picture(XSReadMagic(stream));
+    std::fclose(stream);
+    if (picture)
+        check_picture(picture.get());
+}
+
+template <size_t... I>
+bool register_forms(std::index_sequence<I...>)
+{
+    (FuzzRegistrar(forms[I].target, read_form<I>), ...);
+    return true;
+}
+
+[[maybe_unused]] const bool registered = register_forms(std::make_index_sequence<std::size(forms)>());
+
+}  // namespace

@@ -1,0 +1,62 @@
+#include "pixlane_run.h"
+
+#include <cstring>
+
+#include "job.h"
+#include "resample.h"
+#include "tevrak.h"
+#include "xsimage.h"
+
+namespace {
+
+// Bounds of the harness, not of pixlane: larger jobs are correct but would
+// only slow the search down.
+constexpr long most_pixels = 1L << 20;
+constexpr double most_dots_sent = 1 << 23;
+
+bool harmful(const std::string& word)
+{
+    for (const char* w : {"-in", "-input", "-out", "-output", "-help"})
+        if (word == w)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+void settings_from_input(FuzzBytes& in, size_t most_words, Settings* settings)
+{
+    set_default(settings);
+    FuzzArgs args("pixlane", in, most_words + 1);
+    for (size_t i = 0; i < args.words.size(); ++i)
+        if (harmful(args.words[i]))
+            args.argv[i][1] = '\0';   // a lone "-", which names no option
+    getoption_restart();
+    option_scan("pixlane", args.argc(), args.argv.data(), settings);
+    getoption_restart();   // the parser is left as found, for whatever runs next in the process
+    // Words the settings point into (a paper name) must outlive the job.
+    static std::vector<std::string> kept;
+    kept = std::move(args.words);
+}
+
+void run_picture_job(Settings* settings, FILE* picture_stream)
+{
+    FILE* out = fuzz_null_stream();
+    if (out == nullptr)
+        return;
+    settings->input = picture_stream;
+    settings->output = out;
+    XSImage* picture = read_data(settings);
+    if (picture != nullptr && long(picture->width) * picture->height <= most_pixels &&
+        page_problem(settings, picture) == nullptr && initialize(settings, picture)) {
+        const double dots = double(resample_count(picture->width, settings->x_scale)) *
+                            resample_count(picture->height, settings->y_scale);
+        const double transmissions = settings->copies / 99 + 1.0;
+        if (dots * transmissions <= most_dots_sent)
+            send_data(settings, picture);
+    }
+    terminate(settings);
+    if (picture != nullptr)
+        XSLFree(picture);
+    std::fclose(out);
+}

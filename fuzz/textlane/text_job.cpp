@@ -1,0 +1,57 @@
+// The whole text job: a few option words, then the text.
+// Input: one byte (word count modulo 16), the words each ended by a zero byte,
+// and the rest as the text file. Options that open files or print the usage
+// are made harmless; the printer stream is discarded.
+#include <string>
+#include <vector>
+
+#include "fuzz_bytes.h"
+#include "fuzz_target.h"
+#include "kanji.h"
+#include "page.h"
+#include "tevrak.h"
+#include "text_settings.h"
+#include "utf8.h"
+
+namespace {
+
+bool harmful(const std::string& word)
+{
+    for (const char* w : {"-in", "-input", "-out", "-output", "-help", "-h"})
+        if (word == w)
+            return true;
+    return false;
+}
+
+void text_job(const uint8_t* data, size_t size)
+{
+    FuzzBytes in{data, size};
+    const size_t words = in.pick(16);
+    FuzzArgs args("textlane", in, words + 1);
+    for (size_t i = 0; i < args.words.size(); ++i)
+        if (harmful(args.words[i]))
+            args.argv[i][1] = '\0';
+    TextSettings settings;
+    set_default(&settings);
+    getoption_restart();
+    option_scan("textlane", args.argc(), args.argv.data(), &settings);
+    getoption_restart();   // the parser is left as found, for whatever runs next in the process
+    if (!kanji_code_known(settings.kanji_code))
+        return;
+    settings.input = fuzz_stream(in.rest(), in.rest_size());
+    settings.output = fuzz_null_stream();
+    if (settings.input != nullptr && settings.output != nullptr) {
+        initialize(&settings);
+        send_data(&settings);
+        terminate(&settings);
+        (void)utf8_substitutions();
+    }
+    if (settings.input != nullptr)
+        std::fclose(settings.input);
+    if (settings.output != nullptr)
+        std::fclose(settings.output);
+}
+
+FUZZ_TARGET("text_job", text_job);
+
+}  // namespace
