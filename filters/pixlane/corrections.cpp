@@ -2,6 +2,7 @@
 
 #include "xsconv.h"
 #include "xsgamma.h"
+#include "xsgraytables.h"
 #include "xshsv.h"
 
 namespace {
@@ -13,11 +14,36 @@ double Percent(int32_t offset)
     return static_cast<double>(offset) + 100;
 }
 
+// A direct-colour or colormap picture whose corrections are all channel
+// tables (gamma and colour balance) goes to gray in one pass: the page set-up turns every
+// picture gray anyway, and the RGB planes of the stage-by-stage road would
+// take two more whole-picture buffers. The pixels come out the same.
+bool tables_only(const Settings* s, const XSImage* picture)
+{
+    const XslPixelKind kind = XslKindOf(picture);
+    return (kind == XSK_DIRECT || kind == XSK_COLORMAP) && s->saturation == 0 && s->bright == 0 && s->contrast == 0;
+}
+
+int one_pass_gray(const Settings* s, XSImage* picture)
+{
+    unsigned char gamma[3][256], balance[3][256], tables[3][256];
+    bool gammas = XslGammaTables(gamma, s->gamma_red, s->gamma_green, s->gamma_blue);
+    bool balances = XslBalanceTables(balance, Percent(s->balance_red), Percent(s->balance_green),
+                                     Percent(s->balance_blue));
+    for (int c = 0; c < 3; ++c)
+        for (int v = 0; v < 256; ++v) {
+            int level = gammas ? gamma[c][v] : v;
+            tables[c][v] = balances ? balance[c][level] : static_cast<unsigned char>(level);
+        }
+    return XSLTablesToGray(picture, tables[0], tables[1], tables[2]);
+}
+
 }  // namespace
 
 int correct_picture(const Settings* s, XSImage* picture)
 {
     if (picture->type == 0) return 1;
+    if (tables_only(s, picture)) return one_pass_gray(s, picture);
     const int gray = XSLCheckGraymap(picture);
     if (!XSLConv24RGB(picture)) return 0;
     if (s->saturation != 0 || s->bright != 0) {

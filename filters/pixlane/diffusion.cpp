@@ -1,5 +1,12 @@
 // Error diffusion: each dot's quantisation error is carried to dots not yet
 // decided. Methods 0 (three dots by two lines) and 1 (five by three).
+//
+// Speed: a line is one chain of dependent steps, each dot's error feeding the
+// next dot. The chain is kept short: the errors of the lines above and the
+// dot's own darkness are summed off the chain, the last errors of the current
+// line stay in registers, and one table look-up turns the sum into the dot,
+// its error and its share for the next dot, in place of shift, clamp,
+// compare and multiply.
 #include "halftone.h"
 #include "resample.h"
 
@@ -62,19 +69,59 @@ struct ErrorRows {
 ErrorRows<2, 1> floyd_rows;
 ErrorRows<3, 2> jarvis_rows;
 
-inline int clamp_gray(int c)
+// What the corrected value c makes of a dot: black when c, clamped to
+// 0 .. 255, is 128 or more; the error carried on is then c - 255, else c.
+// Every error lies in -127 .. 127.
+struct Outcome {
+    int16_t seven;  // 7 x error: the share of the next dot on the line
+    int8_t error;
+    uint8_t black;
+};
+
+Outcome outcome(int c)
 {
-    return c < 0 ? 0 : c > 255 ? 255 : c;
+    c = c < 0 ? 0 : c > 255 ? 255 : c;
+    int black = c > 127;
+    int error = c - (black ? 255 : 0);
+    return {static_cast<int16_t>(7 * error), static_cast<int8_t>(error), static_cast<uint8_t>(black)};
 }
 
-// 1 when the corrected value c prints black (128 or more), else 0; error
-// receives what is carried on: c - 255 or c. Plain arithmetic, no branch: on
-// halftone patterns a branch here is mispredicted at every other dot.
-inline int quantise(int c, int32_t& error)
+// The outcomes of every index from Low to High, where index k stands for the
+// corrected value c_of(k).
+template <long Low, long High>
+struct OutcomeTable {
+    Outcome entries[High - Low + 1];
+
+    template <class Corrected>
+    explicit OutcomeTable(Corrected c_of)
+    {
+        for (long k = Low; k <= High; ++k)
+            entries[k - Low] = outcome(static_cast<int>(c_of(k)));
+    }
+    const Outcome& at(long k) const { return entries[k - Low]; }
+};
+
+// Floyd-Steinberg: c = d + (s >> 4) = (16 d + s) >> 4, as the shift rounds
+// toward minus infinity; indexed by t = 16 d + s. With d in 0 .. 255 and s
+// at most 16 x 127 either way, t lies in -2032 .. 6112.
+using FloydTable = OutcomeTable<-2032, 6112>;
+
+const FloydTable& floyd_table()
 {
-    int black = c > 127;
-    error = c - (-black & 255);
-    return black;
+    static const FloydTable table([](long t) { return t >> 4; });
+    return table;
+}
+
+// Five by three: c = d + s / 48 with the division truncating toward zero,
+// which for negative s is (s + 47) / 48 rounded down; so c = floor(u / 48)
+// with u = 48 d + s + (s < 0 ? 47 : 0). s lies within 48 x 127 either way,
+// u in -6049 .. 18336.
+using JarvisTable = OutcomeTable<-6049, 18336>;
+
+const JarvisTable& jarvis_table()
+{
+    static const JarvisTable table([](long u) { return u >= 0 ? u / 48 : -((47 - u) / 48); });
+    return table;
 }
 
 // Darkness of the line and rows ready for it; null when the line cannot be made.
@@ -98,17 +145,22 @@ int floyd_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale,
                int row, int first)
 {
     long n;
+    const FloydTable& table = floyd_table();
     const unsigned char* dark = start_line(floyd_rows, picture, x_scale, y_scale, row, first, &n);
     if (!dark)
         return 0;
     const int32_t* prev = floyd_rows.row[1];
     int32_t* cur = floyd_rows.row[0];
-    int32_t left = 0;  // cur[0], the border
+    long seven = 0;                      // 7 x the error of the dot to the left (0 at the border)
+    long above0 = prev[0], above1 = prev[1];  // the previous line at the columns left and same
     pack_dots(line, n, [&](long i) {
-        int32_t s = prev[i] + 5 * prev[i + 1] + 3 * prev[i + 2] + 7 * left;
-        int black = quantise(clamp_gray(dark[i] + (s >> 4)), left);  // >> rounds toward minus infinity
-        cur[i + 1] = left;
-        return black;
+        long above2 = prev[i + 2];
+        const Outcome& o = table.at(16 * dark[i] + above0 + 5 * above1 + 3 * above2 + seven);
+        seven = o.seven;
+        cur[i + 1] = o.error;
+        above0 = above1;
+        above1 = above2;
+        return o.black;
     });
     floyd_rows.rotate();
     return 1;
@@ -118,21 +170,30 @@ int error_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale,
                int row, int first)
 {
     long n;
+    const JarvisTable& table = jarvis_table();
     const unsigned char* dark = start_line(jarvis_rows, picture, x_scale, y_scale, row, first, &n);
     if (!dark)
         return 0;
     const int32_t* back = jarvis_rows.row[2];
     const int32_t* prev = jarvis_rows.row[1];
     int32_t* cur = jarvis_rows.row[0];
-    int32_t left2 = 0, left1 = 0;  // cur[0] and cur[1], the border
+    long seven = 0, left2 = 0;  // 7 x the error one dot left, the error two dots left
+    long b0 = back[0], b1 = back[1], b2 = back[2], b3 = back[3];
+    long p0 = prev[0], p1 = prev[1], p2 = prev[2], p3 = prev[3];
+    long left1 = 0;
     pack_dots(line, n, [&](long i) {
-        int32_t s = back[i] + 3 * back[i + 1] + 5 * back[i + 2] + 3 * back[i + 3] + back[i + 4]
-                    + 3 * prev[i] + 5 * prev[i + 1] + 7 * prev[i + 2] + 5 * prev[i + 3]
-                    + 3 * prev[i + 4] + 5 * left2 + 7 * left1;
+        long b4 = back[i + 4], p4 = prev[i + 4];
+        long known = b0 + 3 * b1 + 5 * b2 + 3 * b3 + b4 + 3 * p0 + 5 * p1 + 7 * p2 + 5 * p3
+                     + 3 * p4 + 5 * left2;
+        long s = known + seven;
+        const Outcome& o = table.at(48 * dark[i] + s + (s < 0 ? 47 : 0));
+        seven = o.seven;
         left2 = left1;
-        int black = quantise(clamp_gray(dark[i] + s / 48), left1);  // division truncates toward zero
-        cur[i + 2] = left1;
-        return black;
+        left1 = o.error;
+        cur[i + 2] = o.error;
+        b0 = b1, b1 = b2, b2 = b3, b3 = b4;
+        p0 = p1, p1 = p2, p2 = p3, p3 = p4;
+        return o.black;
     });
     jarvis_rows.rotate();
     return 1;

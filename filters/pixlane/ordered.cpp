@@ -1,6 +1,7 @@
 // Ordered dither: each dot's darkness against a threshold from an 8 x 8
 // matrix that tiles the picture from its upper-left dot.
 #include "halftone.h"
+#include "kernels.h"
 #include "resample.h"
 
 namespace {
@@ -38,7 +39,10 @@ int matrix_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale
     const unsigned char* dark = gray_darkness(picture, x_scale, y_scale, row, 0, &n);
     if (!dark)
         return 0;
-    pack_dots(line, n, [&](long i) { return dark[i] > thresholds[i & 7]; });
+    int32_t levels[8];  // d > t is d >= t + 1
+    for (int k = 0; k < 8; ++k)
+        levels[k] = thresholds[k] + 1;
+    pack_at_least(line, dark, n, levels);
     return 1;
 }
 

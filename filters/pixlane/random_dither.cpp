@@ -1,5 +1,6 @@
 // Random dither and fixed threshold: the two memoryless halftoners.
 #include "halftone.h"
+#include "kernels.h"
 #include "resample.h"
 
 #include <cmath>
@@ -48,7 +49,8 @@ int threshold_gray(Settings* settings, XSImage* picture, unsigned char* line, do
     const unsigned char* dark = gray_darkness(picture, x_scale, y_scale, row, first, &n);
     if (!dark)
         return 0;
-    int32_t level = threshold_level;
-    pack_dots(line, n, [&](long i) { return dark[i] >= level; });
+    const int32_t levels[8] = {threshold_level, threshold_level, threshold_level, threshold_level,
+                               threshold_level, threshold_level, threshold_level, threshold_level};
+    pack_at_least(line, dark, n, levels);
     return 1;
 }

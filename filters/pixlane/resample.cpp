@@ -1,5 +1,7 @@
 #include "resample.h"
 
+#include "kernels.h"
+
 #include <cerrno>
 #include <new>
 #include <vector>
@@ -40,9 +42,7 @@ const double* blended_row(const unsigned char* data, long y, long keep)
     int slot = rows.source[0] == keep ? 1 : 0;
     const unsigned char* pixels = data + y * rows.stride;
     double* out = rows.blend[slot].data();
-    const ResampleColumns& c = columns.view;
-    for (long i = 0; i < c.dots; ++i)
-        out[i] = c.gx[i] * pixels[c.x0[i]] + c.fx[i] * pixels[c.x1[i]];
+    blend_row(columns.view, pixels, out);
     rows.source[slot] = y;
     return out;
 }
@@ -84,6 +84,7 @@ const ResampleColumns* resample_columns(int width, double x_scale, int restart)
         return nullptr;
     }
     double last = width - 1;
+    long pair_dots = 0;
     for (long i = 0; i < n; ++i) {
         double rx = i / x_scale;
         if (rx < last) {
@@ -91,13 +92,14 @@ const ResampleColumns* resample_columns(int width, double x_scale, int restart)
             columns.x0[i] = x0;
             columns.x1[i] = x0 + 1;
             columns.fx[i] = rx - x0;
+            pair_dots = i + 1;  // rx never decreases: these dots lead
         } else {  // last column, or (by rounding) past it: no right neighbour
             columns.x0[i] = columns.x1[i] = static_cast<int32_t>(last);
             columns.fx[i] = 0;
         }
         columns.gx[i] = 1 - columns.fx[i];
     }
-    columns.view = {n, columns.x0.data(), columns.x1.data(), columns.fx.data(), columns.gx.data()};
+    columns.view = {n, pair_dots, columns.x0.data(), columns.x1.data(), columns.fx.data(), columns.gx.data()};
     columns.width = width;
     columns.x_scale = x_scale;
     columns.valid = true;
@@ -158,7 +160,6 @@ const unsigned char* gray_darkness(const XSImage* picture, double x_scale, doubl
     const double* upper = blended_row(picture->data, r.upper, -1);
     const double* lower = r.lower == r.upper ? upper : blended_row(picture->data, r.lower, r.upper);
     unsigned char* out = rows.darkness.data();
-    for (long i = 0; i < n; ++i)
-        out[i] = static_cast<unsigned char>(255 - static_cast<int>(r.gy * upper[i] + r.fy * lower[i]));
+    combine_rows(upper, lower, r.gy, r.fy, n, out);
     return out;
 }

@@ -20,6 +20,7 @@ long resample_count(int pixels, double scale);
 // value the rule gets with a zero right neighbour.
 struct ResampleColumns {
     long dots;
+    long pair_dots;  // leading dots whose x1 is x0 + 1 (all but those on the last column)
     const int32_t* x0;
     const int32_t* x1;
     const double* fx;

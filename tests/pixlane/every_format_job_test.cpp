@@ -51,8 +51,9 @@ int blockLevel(int x, int y, int levels)
 Image grayPicture(int width, int height)
 {
     Image image(XSLCrNewZmap2(width, height, 8));
-    attachColormap(image.get(), {Entry(0, 0, 0, 0), Entry(1, 85, 85, 85), Entry(2, 170, 170, 170),
-                                 Entry(3, 255, 255, 255)});
+    attachColormap(
+        image.get(),
+        {Entry(0, 0, 0, 0), Entry(1, 85, 85, 85), Entry(2, 170, 170, 170), Entry(3, 255, 255, 255)});
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             image->data[y * width + x] = static_cast<unsigned char>(blockLevel(x, y, 4) / 85);

@@ -1,6 +1,7 @@
 // The halftoners' fast paths against the plain rules: every method, random
 // pictures, awkward scales, whole pages compared byte for byte.
 #include "halftone_support.h"
+#include "kernels.h"
 #include "reference_halftone.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,19 @@ int pixel(int kind, int x, int y)
 
 }  // namespace
 
-TEST(FastPaths, EveryMethodMatchesThePlainRules)
+// Every path the processor can run, then back to the one it chose.
+class FastPaths : public ::testing::TestWithParam<VectorPath> {
+protected:
+    void SetUp() override
+    {
+        if (!use_vector_path(GetParam()))
+            GTEST_SKIP() << "the processor lacks this path";
+    }
+    void TearDown() override { use_vector_path(chosen); }
+    VectorPath chosen = vector_path();
+};
+
+TEST_P(FastPaths, EveryMethodMatchesThePlainRules)
 {
     srand(11);
     const int sizes[][2] = {{37, 23}, {1, 1}, {2, 9}, {83, 5}, {130, 3}, {9, 40}};
@@ -44,9 +57,11 @@ TEST(FastPaths, EveryMethodMatchesThePlainRules)
                     settings.threshold = threshold;
                     auto expected = reference_page(m, pic.image, xs, ys, threshold);
                     HalftonedPage page = halftone_page(methods[m], pic, xs, ys, &settings);
-                    ASSERT_EQ(page.lines, expected)
+                    ASSERT_EQ(page.lines, expected) << "path " << int(GetParam()) << " "
                         << "method " << m << " picture " << w << "x" << h << " scales " << xs << ","
                         << ys << " threshold " << threshold;
                 }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, FastPaths, ::testing::Values(VectorPath::plain, VectorPath::avx2));

@@ -53,7 +53,8 @@ TEST(ColourCube, FewColoursAreKeptExactlyInEveryInputKind)
     auto corner = [](int x, int y) { return kCorners[(x * 3 + y) % 5]; };
     std::vector<Image> sources;
     sources.push_back(rgbPicture(9, 7, corner));
-    for (auto [bytes, r, g, b] : {std::tuple{2, 0xF800u, 0x07E0u, 0x001Fu}, {3, 0xFF0000u, 0xFF00u, 0xFFu},
+    for (auto [bytes, r, g, b] : {std::tuple{2, 0xF800u, 0x07E0u, 0x001Fu},
+                                  {3, 0xFF0000u, 0xFF00u, 0xFFu},
                                   {4, 0xFFu, 0xFF00u, 0xFF0000u}}) {
         Image direct = directImage(9, 7, bytes * 8, r, g, b);
         for (int y = 0; y < 7; ++y)
@@ -119,7 +120,8 @@ TEST(ColourCube, RefusalsLeaveTheImageAsItWas)
     Image rgb = RgbRow({1, 2}, {3, 4}, {5, 6});
     Image no_blue = DirectRow(3, 0xFF0000, 0xFF00, 0, {0x123456});
     Image plain = IndexedRow({1, 2});  // one byte per pixel without colormap
-    for (auto [image, colors] : {std::pair{rgb.get(), 0}, {rgb.get(), -5}, {no_blue.get(), 4}, {plain.get(), 4}}) {
+    for (auto [image, colors] :
+         {std::pair{rgb.get(), 0}, {rgb.get(), -5}, {no_blue.get(), 4}, {plain.get(), 4}}) {
         const std::vector<int> before = image->planes == 3 ? coloursOf(image) : std::vector<int>{};
         xslerrno = 0;
         EXPECT_EQ(XSLOctreeQuantize(image, colors), 0);

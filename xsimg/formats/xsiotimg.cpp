@@ -67,8 +67,9 @@ XslImagePtr read_bitmap(FILE* stream, const XslTimgHeader& h)
     if (!lines_fit(stream, h, width < 0 ? 0 : (long(width) + 7) / 8, x.pixmap_height))
         return nullptr;
     XslImagePtr bitmap = XslNewBitmap(width, dimension(x.pixmap_height));
-    if (!bitmap || !XslRdBitLevelImage(stream, bitmap.get(), int(x.bitmap_unit), long(x.bytes_per_line),
-                                       x.byte_order != 0, x.bitmap_bit_order != 0))
+    if (!bitmap
+        || !XslRdBitLevelImage(stream, bitmap.get(), int(x.bitmap_unit), long(x.bytes_per_line),
+                               x.byte_order != 0, x.bitmap_bit_order != 0))
         return nullptr;
     // Files of this library are written leftmost bit first; others may say otherwise.
     if (x.bitmap_bit_order == 0)
@@ -182,8 +183,9 @@ int ReadTrueColorImage(FILE* stream, XSImage* image, const XslTimgHeader& h)
         return 0;
     }
     XslBuffer<unsigned char> data = XslAllocBuffer<unsigned char>(pixels * kept);
-    if (!data ||
-        !XslReadChannel(stream, data.get(), long(h.xwd.bytes_per_line), image->width * long(stored), image->height))
+    if (!data
+        || !XslReadChannel(stream, data.get(), long(h.xwd.bytes_per_line), image->width * long(stored),
+                           image->height))
         return 0;
     unsigned char* p = data.get();
     if (stored == 2) {
@@ -260,19 +262,14 @@ XSImage* TCoReader(FILE* stream, uint32_t word0, uint32_t word1)
 
     XslImagePtr image;
     switch (h.xwd.pixmap_format) {
-    case kBitmap:
-        image = read_bitmap(stream, h);
-        break;
-    case kPixmap:
-        image = read_pixmap(stream, h, colours.get(), long(h.xwd.ncolors));
-        break;
+    case kBitmap: image = read_bitmap(stream, h); break;
+    case kPixmap: image = read_pixmap(stream, h, colours.get(), long(h.xwd.ncolors)); break;
     case kRgbPlanes:
         image.reset(XSLCrNewZmapHeader(dimension(h.xwd.pixmap_width), dimension(h.xwd.pixmap_height), 8));
         if (image && !ReadRGBImage(stream, image.get(), h))
             image.reset();
         break;
-    default:
-        xslerrno = XSE_LAYOUT;
+    default: xslerrno = XSE_LAYOUT;
     }
     if (!image)
         return nullptr;

@@ -13,13 +13,13 @@ constexpr uint32_t XSL_TIMG_VERSION = 8;
 constexpr int XSL_TIMG_HEADER_BYTES = 128;
 
 struct XslTimgHeader {
-    XslXwdHeader xwd;     // header_size = 128 + the private block
+    XslXwdHeader xwd;  // header_size = 128 + the private block
     uint32_t spare0;
-    uint32_t data_size;   // bytes of pixel data (three planes for RGB)
+    uint32_t data_size;  // bytes of pixel data (three planes for RGB)
     uint32_t resolution;  // dots per inch
-    uint32_t kind_mark;   // 27 for three RGB planes
+    uint32_t kind_mark;  // 27 for three RGB planes
     uint32_t spare1;
-    uint32_t jpeg;        // 1: the pixel data of a one-plane pixmap are a JPEG stream
+    uint32_t jpeg;  // 1: the pixel data of a one-plane pixmap are a JPEG stream
     uint32_t spare2;
 };
 

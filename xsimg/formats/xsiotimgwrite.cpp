@@ -70,8 +70,8 @@ int write_colormap(FILE* stream, const XSImage* image)
     XslTimgHeader h = header_for(image, kPixmap, 8, 8, uint32_t(image->width), kPseudoColor);
     h.xwd.bitmap_pad = 0;
     h.xwd.colormap_entries = h.xwd.ncolors = image->ncolors;
-    return write_header(stream, h, image) && XslWriteXwdColors(stream, image, false, kDoRedGreenBlue) &&
-           XslWriteChannel(stream, image->data, XSLDataSize(image));
+    return write_header(stream, h, image) && XslWriteXwdColors(stream, image, false, kDoRedGreenBlue)
+        && XslWriteChannel(stream, image->data, XSLDataSize(image));
 }
 
 // Pixels go out most significant byte first. 4-byte pixels are written as
@@ -80,8 +80,9 @@ int write_direct(FILE* stream, const XSImage* image)
 {
     const uint32_t masks = image->red_mask | image->green_mask | image->blue_mask;
     const int bytes = image->bytes_per_pixel == 4 && (masks >> 24) == 0 ? 3 : image->bytes_per_pixel;
-    XslTimgHeader h = header_for(image, kPixmap, image->bytes_per_pixel == 4 ? uint32_t(bytes * 8) : image->depth,
-                                 uint32_t(bytes * 8), uint32_t(image->width * bytes), kDirectColor);
+    XslTimgHeader h =
+        header_for(image, kPixmap, image->bytes_per_pixel == 4 ? uint32_t(bytes * 8) : image->depth,
+                   uint32_t(bytes * 8), uint32_t(image->width * bytes), kDirectColor);
     h.xwd.red_mask = image->red_mask;
     h.xwd.green_mask = image->green_mask;
     h.xwd.blue_mask = image->blue_mask;
@@ -128,14 +129,10 @@ int write_rgb(FILE* stream, const XSImage* image)
 int TCoWriter(FILE* stream, XSImage* image)
 {
     switch (XslKindOf(image)) {
-    case XSK_BITMAP:
-        return write_bitmap(stream, image);
-    case XSK_COLORMAP:
-        return write_colormap(stream, image);
-    case XSK_DIRECT:
-        return write_direct(stream, image);
-    case XSK_RGB:
-        return write_rgb(stream, image);
+    case XSK_BITMAP: return write_bitmap(stream, image);
+    case XSK_COLORMAP: return write_colormap(stream, image);
+    case XSK_DIRECT: return write_direct(stream, image);
+    case XSK_RGB: return write_rgb(stream, image);
     default:
         // Records without pixels, or of no kind, could not be read back.
         xslerrno = XSE_KIND;

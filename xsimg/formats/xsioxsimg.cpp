@@ -13,11 +13,11 @@ constexpr int kColorBytes = 8;
 
 // Header words in file order.
 constexpr uint32_t XSImgHeader::*kFields[kFieldCount] = {
-    &XSImgHeader::magic,       &XSImgHeader::header_length,   &XSImgHeader::type,
-    &XSImgHeader::reserved,    &XSImgHeader::width,           &XSImgHeader::height,
-    &XSImgHeader::depth,       &XSImgHeader::planes,          &XSImgHeader::bytes_per_pixel,
-    &XSImgHeader::resolution,  &XSImgHeader::ncolors,         &XSImgHeader::bits_per_sample,
-    &XSImgHeader::red_mask,    &XSImgHeader::green_mask,      &XSImgHeader::blue_mask,
+    &XSImgHeader::magic,      &XSImgHeader::header_length, &XSImgHeader::type,
+    &XSImgHeader::reserved,   &XSImgHeader::width,         &XSImgHeader::height,
+    &XSImgHeader::depth,      &XSImgHeader::planes,        &XSImgHeader::bytes_per_pixel,
+    &XSImgHeader::resolution, &XSImgHeader::ncolors,       &XSImgHeader::bits_per_sample,
+    &XSImgHeader::red_mask,   &XSImgHeader::green_mask,    &XSImgHeader::blue_mask,
 };
 
 void fields_from(const unsigned char* bytes, XSImgHeader* header)
@@ -149,8 +149,8 @@ int planes_of(const XSImage* image, unsigned char* const* planes[3])
 {
     const int count = image->type == 0 ? 1 : image->planes;
     unsigned char* const* all[3] = {&image->data, &image->data_g, &image->data_b};
-    bool whole = image->width > 0 && image->height > 0 && (count == 1 || count == 3)
-                 && image->ncolors <= 256 && (image->ncolors == 0 || image->colormap);
+    bool whole = image->width > 0 && image->height > 0 && (count == 1 || count == 3) && image->ncolors <= 256
+        && (image->ncolors == 0 || image->colormap);
     for (int i = 0; whole && i < count; ++i) {
         whole = *all[i] != nullptr;
         planes[i] = all[i];
@@ -230,11 +230,11 @@ XSImage* XSLReadXSImg2(FILE* stream, uint32_t word0, uint32_t word1)
 
 int XSLWriteXSImgHeader(FILE* stream, const XSImage* image)
 {
-    XSImgHeader h = {XS_IMG_MAGIC,          XS_IMG_HEADER_BYTES,    uint32_t(image->type),
-                     uint32_t(image->reserved), uint32_t(image->width), uint32_t(image->height),
-                     image->depth,          image->planes,          image->bytes_per_pixel,
-                     image->resolution,     image->ncolors,         image->bits_per_sample,
-                     image->red_mask,       image->green_mask,      image->blue_mask};
+    XSImgHeader h = {
+        XS_IMG_MAGIC,           XS_IMG_HEADER_BYTES,     uint32_t(image->type), uint32_t(image->reserved),
+        uint32_t(image->width), uint32_t(image->height), image->depth,          image->planes,
+        image->bytes_per_pixel, image->resolution,       image->ncolors,        image->bits_per_sample,
+        image->red_mask,        image->green_mask,       image->blue_mask};
     unsigned char bytes[XS_IMG_HEADER_BYTES] = {};
     for (int i = 0; i < kFieldCount; ++i)
         XslPut32BE(bytes + i * 4, h.*kFields[i]);

@@ -24,8 +24,8 @@ struct Box {
     uint32_t pixels;  // pixels classified into the box or folded into it
     // Wide sums: a large picture of light colours overflows 32 bits.
     uint64_t sum[3];
-    uint64_t total;   // pixels in the whole subtree, for the reduction
-    int entry;        // colormap index, -1 for a box without pixels
+    uint64_t total;  // pixels in the whole subtree, for the reduction
+    int entry;  // colormap index, -1 for a box without pixels
 };
 
 struct Tree {

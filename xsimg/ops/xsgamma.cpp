@@ -1,6 +1,7 @@
 #include "xsgamma.h"
 
 #include "xschannel.h"
+#include "xsgraytables.h"
 
 #include <cmath>
 
@@ -80,12 +81,8 @@ void XSBuildGamma(unsigned char* table, double gamma)
 int XSLGamma(XSImage* image, double gamma_red, double gamma_green, double gamma_blue)
 {
     if (XslRefuseBitmap(image)) return 0;
-    double gammas[3] = {gamma_red, gamma_green, gamma_blue};
-    for (double& g : gammas)
-        if (!(g > 0)) g = 1.0;
-    if (gammas[0] == 1.0 && gammas[1] == 1.0 && gammas[2] == 1.0) return 1;
     unsigned char tables[3][256];
-    for (int c = 0; c < 3; ++c) XSBuildGamma(tables[c], gammas[c]);
+    if (!XslGammaTables(tables, gamma_red, gamma_green, gamma_blue)) return 1;
     return XslApplyChannelTables(image, tables[0], tables[1], tables[2]);
 }
 

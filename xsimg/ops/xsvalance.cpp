@@ -1,6 +1,7 @@
 #include "xsgamma.h"
 
 #include "xschannel.h"
+#include "xsgraytables.h"
 
 void buildvalance(unsigned char* table, double factor)
 {
@@ -14,12 +15,8 @@ void buildvalance(unsigned char* table, double factor)
 int XSLValance(XSImage* image, double red_percent, double green_percent, double blue_percent)
 {
     if (XslRefuseBitmap(image)) return 0;
-    double percents[3] = {red_percent, green_percent, blue_percent};
-    for (double& p : percents)
-        if (p < 0) p = 0;
-    if (percents[0] == 100 && percents[1] == 100 && percents[2] == 100) return 1;
     unsigned char tables[3][256];
-    for (int c = 0; c < 3; ++c) buildvalance(tables[c], percents[c] / 100);
+    if (!XslBalanceTables(tables, red_percent, green_percent, blue_percent)) return 1;
     return XslApplyChannelTables(image, tables[0], tables[1], tables[2]);
 }
 

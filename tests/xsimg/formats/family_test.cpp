@@ -12,9 +12,9 @@ namespace {
 struct Member {
     const char* name;
     XSNativeReader reader;
-    XSWriter writer;      // makes the member's file
+    XSWriter writer;  // makes the member's file
     XSWriter row_writer;  // what XSLWrite writes once the member is chosen
-    int resolution;       // what its file keeps of 300 dpi
+    int resolution;  // what its file keeps of 300 dpi
 };
 
 // In table order. A TV10 file keeps no resolution, and its row writes TV11 files.

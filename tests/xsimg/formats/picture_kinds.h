@@ -48,7 +48,8 @@ inline std::vector<PictureKind> allPictureKinds(int width = 11, int height = 5)
     attachColormap(gray, ramp);
 
     XSImage* colour = add("colormap", XSLCrNewZmap2(width, height, 8), 150);
-    attachColormap(colour, {Entry(0, 255, 0, 0), Entry(1, 0, 128, 255), Entry(2, 10, 20, 30), Entry(3, 255, 255, 255)});
+    attachColormap(
+        colour, {Entry(0, 255, 0, 0), Entry(1, 0, 128, 255), Entry(2, 10, 20, 30), Entry(3, 255, 255, 255)});
     for (long i = 0; i < XSLDataSize(colour); ++i)
         colour->data[i] &= 3;
 

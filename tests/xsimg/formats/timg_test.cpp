@@ -63,7 +63,8 @@ std::string ofSize(long width, long height)
 }  // namespace
 
 // Through the family dispatch, so mutated version words reach the other members too.
-XS_CONFORMANCE(Timg, {.reader = XSLRead, .writer = TCoWriter, .samples = everyKindWritten<TCoWriter>, .sized = ofSize});
+XS_CONFORMANCE(
+    Timg, {.reader = XSLRead, .writer = TCoWriter, .samples = everyKindWritten<TCoWriter>, .sized = ofSize});
 
 TEST(TimgFile, EveryKindComesBackWithItsPrivateBlock)
 {
@@ -134,8 +135,10 @@ TEST(TimgFile, EmbeddedJpegReadsAtTheHeadersSize)
     const struct {
         std::string file;
         int code;
-    } refused[] = {{jpegIn(colour, 16, 8), XSE_BAD_MAGIC}, {jpegIn(colour, 17, 16), XSE_BAD_MAGIC},
-                   {jpegIn(colour, 16, 16, 40), XSE_DATA_READ}, {jpegIn(colour, 16, 16, 0), XSE_DATA_READ}};
+    } refused[] = {{jpegIn(colour, 16, 8), XSE_BAD_MAGIC},
+                   {jpegIn(colour, 17, 16), XSE_BAD_MAGIC},
+                   {jpegIn(colour, 16, 16, 40), XSE_DATA_READ},
+                   {jpegIn(colour, 16, 16, 0), XSE_DATA_READ}};
     for (const auto& r : refused) {
         EXPECT_FALSE(read(r.file));
         EXPECT_EQ(xslerrno, r.code);

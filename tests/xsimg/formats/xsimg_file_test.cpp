@@ -23,7 +23,8 @@ Image readBack(const std::string& file, XSReader reader = XSLReadXSImg)
 std::string header(uint32_t length, uint32_t ncolors = 2, uint32_t planes = 1, uint32_t width = 2,
                    uint32_t depth = 8, uint32_t height = 2)
 {
-    const uint32_t words[15] = {XS_IMG_MAGIC, length, 1, 0, width, height, depth, planes, 1, 72, ncolors, 8, 0, 0, 0};
+    const uint32_t words[15] = {XS_IMG_MAGIC, length,  1, 0, width, height, depth, planes, 1,
+                                72,           ncolors, 8, 0, 0,     0};
     std::string bytes(60, '\0');
     for (int i = 0; i < 15; ++i)
         XslPut32BE(reinterpret_cast<unsigned char*>(&bytes[i * 4]), words[i]);
@@ -40,7 +41,11 @@ std::string ofSize(long width, long height)
 
 }  // namespace
 
-XS_CONFORMANCE(XsImg, {.reader = XSLReadXSImg, .writer = XSLWriteXSImg, .samples = everyKindWritten<XSLWriteXSImg>, .sized = ofSize});
+XS_CONFORMANCE(XsImg,
+               {.reader = XSLReadXSImg,
+                .writer = XSLWriteXSImg,
+                .samples = everyKindWritten<XSLWriteXSImg>,
+                .sized = ofSize});
 
 TEST(XsImgFile, EveryKindComesBackFieldForField)
 {
@@ -89,11 +94,12 @@ TEST(XsImgFile, EveryKindComesBackFieldForField)
 
 TEST(XsImgFile, HeaderLengthDecidesWhereTheColormapBegins)
 {
-    for (const std::string& file : {header(60) + kEntries + kPixels,
-                                    header(100) + std::string(40, '\x55') + kEntries + kPixels}) {
+    for (const std::string& file :
+         {header(60) + kEntries + kPixels, header(100) + std::string(40, '\x55') + kEntries + kPixels}) {
         Image image = readBack(file);
         ASSERT_TRUE(image) << "code " << xslerrno;
-        EXPECT_EQ(colormapOf(image.get()), (std::vector<XSColor>{Entry(0, 0, 0, 0), Entry(1, 255, 255, 255)}));
+        EXPECT_EQ(colormapOf(image.get()),
+                  (std::vector<XSColor>{Entry(0, 0, 0, 0), Entry(1, 255, 255, 255)}));
         EXPECT_EQ(Plane(image->data, 4), Bytes({0, 1, 1, 0}));
     }
 }
