@@ -15,8 +15,13 @@ bool available()
     return __builtin_cpu_supports("avx2");
 }
 
+// clang (the fuzz build) takes the target as a function attribute.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 // Four dots at a time. The two bytes p[x0], p[x1] of a dot are read as one
 // 16-bit word (before pair_dots, x1 is always x0 + 1); later dots are left to
@@ -96,7 +101,11 @@ long pack_at_least(unsigned char* line, const unsigned char* dark, long n, const
     return i;
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 }  // namespace avx2
 
