@@ -6,6 +6,8 @@
 # under the sanitizers), or memory beyond 2 GB; the input is left in
 # build-fuzz/findings/<target>/ and the target's output in build-fuzz/logs/.
 #   scripts/fuzz.sh [seconds] [target ...]      (targets: build-fuzz/fuzz/targets.txt)
+# FUZZ_JOBS (default 2) targets run at a time; FUZZ_TIMEOUT (default 60) is
+# the seconds one input may take.
 # What a run adds to the corpus stays in build-fuzz/corpus/ for the next run;
 # fuzz/corpus/ holds the seeds kept in the repository.
 set -euo pipefail
@@ -20,7 +22,7 @@ targets=("$@")
 mkdir -p build-fuzz/logs
 
 run_one() {
-  local t=$1 seconds=$2
+  local t=$1 seconds=$2 timeout=${FUZZ_TIMEOUT:-60}
   local work=build-fuzz/corpus/$t findings=build-fuzz/findings/$t
   rm -rf "$findings"
   mkdir -p "$work" "$findings"
@@ -29,7 +31,7 @@ run_one() {
   local dict=()
   [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="fuzz/dict/$t.dict")
   local status=0
-  build-fuzz/fuzz/fuzz_"$t" -max_total_time="$seconds" -timeout=60 -report_slow_units=60 -rss_limit_mb=2048 \
+  build-fuzz/fuzz/fuzz_"$t" -max_total_time="$seconds" -timeout="$timeout" -report_slow_units="$timeout" -rss_limit_mb=2048 \
     -malloc_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" "${dict[@]}" \
     "${dirs[@]}" >"build-fuzz/logs/$t.log" 2>&1 || status=$?
   local execs cov

@@ -110,14 +110,24 @@ bool pixels_expected(const WriterCase& w, const XSImage* p)
     return true;
 }
 
+// A pixel's colour; a plane of 8-bit values without colormap holds gray levels.
+void colour_at(XSImage* p, int x, int y, int* r, int* g, int* b)
+{
+    if (XslKindOf(p) == XSK_PLAIN8) {
+        *r = *g = *b = p->data[long(y) * p->width + x];
+        return;
+    }
+    XSLGetPixel(p, x, y, r, g, b);
+}
+
 // The pixels of `a` (which may be the narrower) are those of `b`.
 bool same_pixels(XSImage* a, XSImage* b)
 {
     for (int y = 0; y < a->height; ++y)
         for (int x = 0; x < a->width; ++x) {
             int ra, ga, ba, rb, gb, bb;
-            XSLGetPixel(a, x, y, &ra, &ga, &ba);
-            XSLGetPixel(b, x, y, &rb, &gb, &bb);
+            colour_at(a, x, y, &ra, &ga, &ba);
+            colour_at(b, x, y, &rb, &gb, &bb);
             if (ra != rb || ga != gb || ba != bb)
                 return false;
         }

@@ -1,6 +1,7 @@
 #include "fuzz_replay.h"
 
-// The readers, the writer round trip, the picture job and the stream viewer.
+// The readers, the writer round trip, the picture job, the stream viewer and
+// the spooler filters' job options.
 TEST(FuzzReplay, PastFindingsAndSeedsRunCleanly)
 {
     EXPECT_GT(replay_fuzz_inputs(FUZZ_DIR), 0);

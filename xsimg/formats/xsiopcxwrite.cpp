@@ -17,9 +17,33 @@ struct PcxForm {
     long bytes_per_line;  // a plane line, rounded up to an even byte count
 };
 
-PcxForm form_of(const XSImage* image)
+// Entries the pixels use: the colormap's, or more when some pixels lie beyond
+// it (the library reads those as black, and so must the file).
+int entries_used(const XSImage* image)
 {
-    const int n = image->ncolors;
+    unsigned char highest = 0;
+    const long size = XSLDataSize(image);
+    for (long i = 0; i < size; ++i)
+        if (image->data[i] > highest)
+            highest = image->data[i];
+    return highest < image->ncolors ? image->ncolors : highest + 1;
+}
+
+// Palette entry i: the colormap's, black for a used index beyond it, else white.
+void put_entry(unsigned char* rgb, const XSImage* image, int i, int used)
+{
+    if (i < image->ncolors) {
+        rgb[0] = static_cast<unsigned char>(image->colormap[i].red);
+        rgb[1] = static_cast<unsigned char>(image->colormap[i].green);
+        rgb[2] = static_cast<unsigned char>(image->colormap[i].blue);
+    } else if (i < used) {
+        rgb[0] = rgb[1] = rgb[2] = 0;
+    }
+}
+
+PcxForm form_of(const XSImage* image, int used)
+{
+    const int n = used;
     PcxForm form = {1, n <= 2 ? 1 : n <= 4 ? 2 : n <= 8 ? 3 : 4, 0};
     if (n > 16)
         form = {8, 1, 0};
@@ -33,12 +57,7 @@ bool fits(const XSImage* image, const PcxForm& form)
     return image->width <= 0x10000 && image->height <= 0x10000 && form.bytes_per_line <= 0xFFFF;
 }
 
-unsigned char low8(uint16_t value)
-{
-    return static_cast<unsigned char>(value);
-}
-
-bool write_header(FILE* stream, const XSImage* image, const PcxForm& form)
+bool write_header(FILE* stream, const XSImage* image, const PcxForm& form, int used)
 {
     unsigned char h[kHeaderBytes] = {10, 5, 1, static_cast<unsigned char>(form.bits)};
     XslPut16LE(h + 8, uint32_t(image->width - 1));
@@ -46,11 +65,8 @@ bool write_header(FILE* stream, const XSImage* image, const PcxForm& form)
     XslPut16LE(h + 12, uint32_t(image->width));
     XslPut16LE(h + 14, uint32_t(image->height));
     memset(h + 16, 255, 48);
-    for (int i = 0; i < image->ncolors && i < 16; ++i) {
-        h[16 + 3 * i] = low8(image->colormap[i].red);
-        h[17 + 3 * i] = low8(image->colormap[i].green);
-        h[18 + 3 * i] = low8(image->colormap[i].blue);
-    }
+    for (int i = 0; i < used && i < 16; ++i)
+        put_entry(h + 16 + 3 * i, image, i, used);
     h[65] = static_cast<unsigned char>(form.planes);
     XslPut16LE(h + 66, uint32_t(form.bytes_per_line));
     return fwrite(h, 1, sizeof h, stream) == sizeof h;
@@ -94,29 +110,27 @@ bool write_rows(FILE* stream, const XSImage* image, const PcxForm& form)
     return true;
 }
 
-void write_end_palette(FILE* stream, const XSImage* image)
+void write_end_palette(FILE* stream, const XSImage* image, int used)
 {
     unsigned char palette[1 + 3 * 256];
     palette[0] = 0x0C;
     memset(palette + 1, 255, 3 * 256);
-    for (int i = 0; i < image->ncolors && i < 256; ++i) {
-        palette[1 + 3 * i] = low8(image->colormap[i].red);
-        palette[2 + 3 * i] = low8(image->colormap[i].green);
-        palette[3 + 3 * i] = low8(image->colormap[i].blue);
-    }
+    for (int i = 0; i < used && i < 256; ++i)
+        put_entry(palette + 1 + 3 * i, image, i, used);
     fwrite(palette, 1, sizeof palette, stream);
 }
 
 int write_colormap_image(FILE* stream, const XSImage* image)
 {
-    const PcxForm form = form_of(image);
-    if (!fits(image, form) || !write_header(stream, image, form)) {
+    const int used = entries_used(image);
+    const PcxForm form = form_of(image, used);
+    if (!fits(image, form) || !write_header(stream, image, form, used)) {
         xslerrno = XSE_READ_ERROR;
         return 0;
     }
     if (!write_rows(stream, image, form))
         return 0;
-    write_end_palette(stream, image);
+    write_end_palette(stream, image, used);
     if (ferror(stream)) {
         xslerrno = XSE_DATA_WRITE;
         return 0;
