@@ -14,10 +14,8 @@ double Percent(int32_t offset)
     return static_cast<double>(offset) + 100;
 }
 
-// A direct-colour or colormap picture whose corrections are all channel
-// tables (gamma and colour balance) goes to gray in one pass: the page set-up turns every
-// picture gray anyway, and the RGB planes of the stage-by-stage road would
-// take two more whole-picture buffers. The pixels come out the same.
+}  // namespace
+
 bool tables_only(const Settings* s, const XSImage* picture)
 {
     const XslPixelKind kind = XslKindOf(picture);
@@ -38,12 +36,9 @@ int one_pass_gray(const Settings* s, XSImage* picture)
     return XSLTablesToGray(picture, tables[0], tables[1], tables[2]);
 }
 
-}  // namespace
-
 int correct_picture(const Settings* s, XSImage* picture)
 {
     if (picture->type == 0) return 1;
-    if (tables_only(s, picture)) return one_pass_gray(s, picture);
     const int gray = XSLCheckGraymap(picture);
     if (!XSLConv24RGB(picture)) return 0;
     if (s->saturation != 0 || s->bright != 0) {

@@ -10,3 +10,11 @@
 // A bitmap is left as it is. Result 1, or 0 when a step failed (the picture
 // is then in an undefined state and must be freed).
 int correct_picture(const Settings* settings, XSImage* picture);
+
+// Whether the picture (direct colour or colormap) takes only channel-table
+// corrections (gamma, colour balance), and then the one pass that makes it
+// gray through those tables: the same pixels that correct_picture followed
+// by the page set-up's gray conversion give, without the whole-picture RGB
+// planes between them. 1, or 0 with xslerrno.
+bool tables_only(const Settings* s, const XSImage* picture);
+int one_pass_gray(const Settings* s, XSImage* picture);

@@ -10,8 +10,11 @@
 #include "halftone.h"
 #include "resample.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <new>
+#include <vector>
 
 namespace {
 
@@ -141,60 +144,186 @@ const unsigned char* start_line(Errors& errors, XSImage* picture, double x_scale
 
 }  // namespace
 
+namespace {
+
+// Dots of one line go into its bytes, MSB first.
+struct DotBits {
+    unsigned char* bits;
+    unsigned pending = 0;
+
+    void put(long i, int black)
+    {
+        pending = pending << 1 | black;
+        if ((i & 7) == 7)
+            bits[i >> 3] = static_cast<unsigned char>(pending);
+    }
+    void finish(long n)
+    {
+        if (n & 7)
+            bits[n >> 3] = static_cast<unsigned char>(pending << (8 - (n & 7)));
+    }
+};
+
+// One Floyd-Steinberg line being made: the errors it reads (the line above)
+// and writes, and what it carries from dot to dot.
+struct FloydLine {
+    const unsigned char* dark;
+    const int32_t* above;
+    int32_t* errors;
+    DotBits out;
+    long seven = 0;  // 7 x the error of the dot to the left (0 at the border)
+
+    void dot(long i)
+    {
+        static const FloydTable& table = floyd_table();
+        const Outcome& o = table.at(16 * dark[i] + above[i] + 5 * above[i + 1] + 3 * above[i + 2] + seven);
+        seven = o.seven;
+        errors[i + 1] = o.error;
+        out.put(i, o.black);
+    }
+};
+
+// One five-by-three line: the two lines above, the errors it writes, and the
+// errors of its last two dots.
+struct JarvisLine {
+    const unsigned char* dark;
+    const int32_t* back;
+    const int32_t* above;
+    int32_t* errors;
+    DotBits out;
+    long seven = 0, left2 = 0, left1 = 0;  // 7 x the error one dot left; the errors two and one dots left
+
+    void dot(long i)
+    {
+        static const JarvisTable& table = jarvis_table();
+        const int32_t* b = back + i;
+        const int32_t* p = above + i;
+        long s = b[0] + 3 * b[1] + 5 * b[2] + 3 * b[3] + b[4] + 3 * p[0] + 5 * p[1] + 7 * p[2]
+                 + 5 * p[3] + 3 * p[4] + 5 * left2 + seven;
+        const Outcome& o = table.at(48 * dark[i] + s + (s < 0 ? 47 : 0));
+        seven = o.seven;
+        left2 = left1;
+        left1 = o.error;
+        errors[i + 2] = o.error;
+        out.put(i, o.black);
+    }
+};
+
+// Lines go two at a time: each dot waits for the error of the dot before it,
+// and two such chains run side by side where one would leave the processor
+// idle. The second line follows `lag` dots behind the first, as far as its
+// dots reach into the line above, and writes its errors over the oldest row,
+// whose entries the first line has read by then. Its dots are held for the
+// next call.
+template <class Line>
+void two_lines(Line& first, Line& second, long n, long lag)
+{
+    long lead = n < lag ? n : lag;
+    for (long i = 0; i < lead; ++i)
+        first.dot(i);
+    for (long i = lag; i < n; ++i) {
+        first.dot(i);
+        second.dot(i - lag);
+    }
+    for (long i = n - lead; i < n; ++i)
+        second.dot(i);
+    first.out.finish(n);
+    second.out.finish(n);
+}
+
+// The second line of the last pair, and what it was made from.
+struct HeldLine {
+    const unsigned char* data = nullptr;
+    double x_scale = 0, y_scale = 0;
+    int row = -1;  // -1: none
+    long n = 0;
+    std::vector<unsigned char> dark;  // the first line's darkness, kept while the second's is made
+    std::vector<unsigned char> bits;
+
+    // Copies the held line when it is the one asked for; forgets it either way.
+    template <class Errors>
+    bool take(const Errors& errors, const XSImage* picture, double xs, double ys, int r, int first,
+              unsigned char* line)
+    {
+        bool hit = !first && row == r && data == picture->data && x_scale == xs && y_scale == ys &&
+                   errors.dots == n;
+        row = -1;
+        if (hit)
+            std::copy(bits.begin(), bits.end(), line);
+        return hit;
+    }
+
+    // Room for a pair of n dots; the darkness of the first line kept. Then
+    // the second line's darkness, or null.
+    const unsigned char* start(const XSImage* picture, double xs, double ys, int r,
+                               const unsigned char* first_dark, long n_dots)
+    {
+        try {
+            dark.assign(first_dark, first_dark + n_dots);
+            bits.assign((n_dots + 7) / 8, 0);
+        } catch (const std::bad_alloc&) {
+            errno = ENOMEM;
+            return nullptr;
+        }
+        long n_next;
+        const unsigned char* next = gray_darkness(picture, xs, ys, r + 1, 0, &n_next);
+        if (!next || n_next != n_dots)
+            return nullptr;
+        data = picture->data;
+        x_scale = xs;
+        y_scale = ys;
+        n = n_dots;
+        return next;
+    }
+};
+
+HeldLine floyd_held, jarvis_held;
+
+}  // namespace
+
 int floyd_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
                int row, int first)
 {
+    if (floyd_held.take(floyd_rows, picture, x_scale, y_scale, row, first, line))
+        return 1;
     long n;
-    const FloydTable& table = floyd_table();
     const unsigned char* dark = start_line(floyd_rows, picture, x_scale, y_scale, row, first, &n);
     if (!dark)
         return 0;
-    const int32_t* prev = floyd_rows.row[1];
-    int32_t* cur = floyd_rows.row[0];
-    long seven = 0;                      // 7 x the error of the dot to the left (0 at the border)
-    long above0 = prev[0], above1 = prev[1];  // the previous line at the columns left and same
-    pack_dots(line, n, [&](long i) {
-        long above2 = prev[i + 2];
-        const Outcome& o = table.at(16 * dark[i] + above0 + 5 * above1 + 3 * above2 + seven);
-        seven = o.seven;
-        cur[i + 1] = o.error;
-        above0 = above1;
-        above1 = above2;
-        return o.black;
-    });
-    floyd_rows.rotate();
+    const unsigned char* next = floyd_held.start(picture, x_scale, y_scale, row, dark, n);
+    if (!next)
+        return 0;
+    int32_t* above = floyd_rows.row[1];
+    int32_t* errors = floyd_rows.row[0];
+    FloydLine a{floyd_held.dark.data(), above, errors, {line}};
+    FloydLine b{next, errors, above, {floyd_held.bits.data()}};
+    two_lines(a, b, n, 2);
+    // The second line's errors lie in row[1], where the next pair reads them.
+    floyd_held.row = row + 1;
     return 1;
 }
 
 int error_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
                int row, int first)
 {
+    if (jarvis_held.take(jarvis_rows, picture, x_scale, y_scale, row, first, line))
+        return 1;
     long n;
-    const JarvisTable& table = jarvis_table();
     const unsigned char* dark = start_line(jarvis_rows, picture, x_scale, y_scale, row, first, &n);
     if (!dark)
         return 0;
-    const int32_t* back = jarvis_rows.row[2];
-    const int32_t* prev = jarvis_rows.row[1];
-    int32_t* cur = jarvis_rows.row[0];
-    long seven = 0, left2 = 0;  // 7 x the error one dot left, the error two dots left
-    long b0 = back[0], b1 = back[1], b2 = back[2], b3 = back[3];
-    long p0 = prev[0], p1 = prev[1], p2 = prev[2], p3 = prev[3];
-    long left1 = 0;
-    pack_dots(line, n, [&](long i) {
-        long b4 = back[i + 4], p4 = prev[i + 4];
-        long known = b0 + 3 * b1 + 5 * b2 + 3 * b3 + b4 + 3 * p0 + 5 * p1 + 7 * p2 + 5 * p3
-                     + 3 * p4 + 5 * left2;
-        long s = known + seven;
-        const Outcome& o = table.at(48 * dark[i] + s + (s < 0 ? 47 : 0));
-        seven = o.seven;
-        left2 = left1;
-        left1 = o.error;
-        cur[i + 2] = o.error;
-        b0 = b1, b1 = b2, b2 = b3, b3 = b4;
-        p0 = p1, p1 = p2, p2 = p3, p3 = p4;
-        return o.black;
-    });
+    const unsigned char* next = jarvis_held.start(picture, x_scale, y_scale, row, dark, n);
+    if (!next)
+        return 0;
+    int32_t* back = jarvis_rows.row[2];
+    int32_t* above = jarvis_rows.row[1];
+    int32_t* errors = jarvis_rows.row[0];
+    JarvisLine a{jarvis_held.dark.data(), back, above, errors, {line}};
+    JarvisLine b{next, above, errors, back, {jarvis_held.bits.data()}};
+    two_lines(a, b, n, 3);
+    // Two lines on: the first line is now two back, the second the previous one.
     jarvis_rows.rotate();
+    jarvis_rows.rotate();
+    jarvis_held.row = row + 1;
     return 1;
 }

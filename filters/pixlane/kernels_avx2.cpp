@@ -12,6 +12,7 @@ namespace avx2 {
 
 bool available()
 {
+    __builtin_cpu_init();  // asked during static initialisation, maybe before the library's own
     return __builtin_cpu_supports("avx2");
 }
 

@@ -42,7 +42,11 @@ XSImage* read_data(Settings* settings)
     if (picture->type == 0)
         return picture;  // a bitmap takes no colour corrections
 
-    if (!correct_picture(settings, picture)) {
+    // The page set-up turns every picture gray; when the corrections allow,
+    // that happens here in one pass.
+    bool corrected = tables_only(settings, picture) ? one_pass_gray(settings, picture)
+                                                    : correct_picture(settings, picture);
+    if (!corrected) {
         XSLFree(picture);
         return nullptr;
     }

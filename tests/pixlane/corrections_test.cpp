@@ -1,6 +1,7 @@
 // The read stage's correction chain: its order, its defaults and the bitmap exception.
 #include "corrections.h"
 #include "job.h"
+#include "xsconv.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -112,4 +113,34 @@ TEST(CorrectionChain, ReadStageRunsItInOrderAndPassesBitmaps)
     EXPECT_EQ(dots.image->type, 0);
     EXPECT_EQ(dots.image->data[0], 0xC3);
     EXPECT_EQ(dots.image->data[1], 0x80);
+}
+
+// The read stage's one pass to gray gives the pixels of the correction chain
+// followed by the page set-up's gray conversion, and is taken only when every
+// correction is a channel table.
+TEST(CorrectionChain, OnePassGrayMatchesTheChainThenGray)
+{
+    struct Case {
+        int gamma_percent, balance_red, mono;
+    };
+    for (Case c : {Case{150, 0, 0}, Case{100, -30, 1}, Case{70, 25, 0}}) {
+        Settings s = Defaults();
+        s.gamma_red = s.gamma_green = s.gamma_blue = c.gamma_percent / 100.0;
+        s.balance_red = c.balance_red;
+        s.mono = c.mono;
+        Picture chain{OneColour(10, 100, 200)}, one_pass{OneColour(10, 100, 200)};
+        ASSERT_TRUE(tables_only(&s, one_pass.image));
+        ASSERT_EQ(correct_picture(&s, chain.image), 1);
+        ASSERT_EQ(XSLConvGray(chain.image), 1);
+        ASSERT_EQ(one_pass_gray(&s, one_pass.image), 1);
+        EXPECT_EQ(one_pass.image->planes, 1);
+        EXPECT_EQ(one_pass.image->data[0], chain.image->data[0]) << c.gamma_percent;
+    }
+    Settings s = Defaults();
+    Picture p{OneColour(1, 2, 3)};
+    s.contrast = 10;
+    EXPECT_FALSE(tables_only(&s, p.image));
+    s.contrast = 0;
+    s.saturation = -5;
+    EXPECT_FALSE(tables_only(&s, p.image));
 }
