@@ -177,6 +177,12 @@ TEST(PutLine, BitmapTakesOnlyBlackOrWhite)
     XSLPutLine(image.get(), 3, 18, 1, 0, 0, 0);
     EXPECT_EQ(bytes(image->data, 6), (std::vector<int>{0, 0, 0, 0x1F, 0xFF, 0xC0}));
     XSLPutLine(image.get(), 5, 17, 1, 255, 255, 255);
+    // A field wider than 8 bits reads by its top 8 bits, as every converter does.
+    Image wide = directImage(1, 1, 32, 0x3FF00000, 0x000FFC00, 0x000003FF);
+    const uint32_t tenBits = 1022u << 20 | 514u << 10 | 3u;
+    memcpy(wide->data, &tenBits, 4);
+    EXPECT_EQ(get(wide.get(), 0, 0), (std::vector<int>{255, 128, 0}));
+
     EXPECT_EQ(bytes(image->data + 3, 3), (std::vector<int>{0x18, 0x00, 0x40}));
     xslerrno = 0;
     XSLPutLine(image.get(), 0, 19, 0, 255, 0, 0);

@@ -43,17 +43,21 @@ XslChannel XslChannelOf(uint32_t mask)
     return XslChannel{shift, mask >> shift};
 }
 
+XslChannel XslChannel8Of(uint32_t mask)
+{
+    XslChannel channel = XslChannelOf(mask);
+    while (channel.max > 255) {
+        channel.max >>= 1;
+        channel.shift++;
+    }
+    return channel;
+}
+
 void XslInitDirectReader(XslDirectReader* reader, const XSImage* image)
 {
     const uint32_t masks[3] = {image->red_mask, image->green_mask, image->blue_mask};
     for (int c = 0; c < 3; c++) {
-        XslChannel channel = XslChannelOf(masks[c]);
-        // Tables hold 256 entries: keep only the top 8 bits of a wider field.
-        while (channel.max > 255) {
-            channel.max >>= 1;
-            channel.shift++;
-        }
-        reader->channel[c] = channel;
+        reader->channel[c] = XslChannel8Of(masks[c]);
     }
     XSBuildRGBConvertTable(reader->table[0], reader->table[1], reader->table[2], int(reader->channel[0].max),
                            int(reader->channel[1].max), int(reader->channel[2].max));

@@ -56,6 +56,9 @@ struct XslChannel {
     uint32_t max;
 };
 XslChannel XslChannelOf(uint32_t mask);
+// The same field cut to its top 8 bits when it is wider: every path that reads
+// direct pixels as 8-bit channels uses it, so they all give the same colours.
+XslChannel XslChannel8Of(uint32_t mask);
 
 // A channel as 8 bits, ((pixel >> shift) & max) x 255 / max, in integer
 // arithmetic; 0 for an empty mask.

@@ -108,7 +108,7 @@ bool getPixel(const XSImage* image, int x, int y, ChannelCache& cache, int rgb[3
         for (int c = 0; c < 3; c++)
             if (cache.masks[c] != masks[c]) {
                 cache.masks[c] = masks[c];
-                cache.channel[c] = XslChannelOf(masks[c]);
+                cache.channel[c] = XslChannel8Of(masks[c]);
             }
         uint32_t value = 0;
         XslWithDirectPixel(image->bytes_per_pixel,

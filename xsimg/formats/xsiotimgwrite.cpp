@@ -70,7 +70,7 @@ int write_colormap(FILE* stream, const XSImage* image)
     XslTimgHeader h = header_for(image, kPixmap, 8, 8, uint32_t(image->width), kPseudoColor);
     h.xwd.bitmap_pad = 0;
     h.xwd.colormap_entries = h.xwd.ncolors = image->ncolors;
-    return write_header(stream, h, image) && XslWriteXwdColors(stream, image, false, kDoRedGreenBlue)
+    return write_header(stream, h, image) && XslWriteXwdColors(stream, image, kDoRedGreenBlue)
         && XslWriteChannel(stream, image->data, XSLDataSize(image));
 }
 

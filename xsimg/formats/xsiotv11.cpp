@@ -52,7 +52,7 @@ int write_colormap_image(FILE* stream, XSImage* image)
     h.bytes_per_line = uint32_t(XSLBytesPerLine(image));
     h.visual_class = 3;
     h.colormap_entries = h.ncolors = image->ncolors;
-    return XslWriteXwdHeader(stream, h, "") && XslWriteXwdColors(stream, image, false, 0) &&
+    return XslWriteXwdHeader(stream, h, "") && XslWriteXwdColors(stream, image, 0) &&
            XslWriteChannel(stream, image->data, XSLDataSize(image));
 }
 }  // namespace

@@ -88,8 +88,8 @@ bool XslAttachXwdColors(XSImage* image, const XslXwdColor* colours, long count);
 int XslRdBitLevelImage(FILE* stream, XSImage* bitmap, int bitmap_unit, long bytes_per_line, int byte_order,
                        int bit_order = 1);
 // Header, window name and colour entries as a dump stores them. Entry pixel
-// values are the entries' index fields or their positions. Codes 3 and 18.
+// values are the entries' positions, which the pixels hold. Codes 3 and 18.
 int XslWriteXwdHeader(FILE* stream, const XslXwdHeader& header, const char* name);
-int XslWriteXwdColors(FILE* stream, const XSImage* image, bool pixel_is_index, uint8_t flags);
+int XslWriteXwdColors(FILE* stream, const XSImage* image, uint8_t flags);
 // 1 when `needed` bytes remain in the stream (or it cannot tell); else code 2.
 bool XslXwdDataPresent(FILE* stream, long bytes_per_line, long rows);

@@ -22,12 +22,14 @@ int XslWriteXwdHeader(FILE* stream, const XslXwdHeader& header, const char* name
     return 1;
 }
 
-int XslWriteXwdColors(FILE* stream, const XSImage* image, bool pixel_is_index, uint8_t flags)
+int XslWriteXwdColors(FILE* stream, const XSImage* image, uint8_t flags)
 {
     for (int i = 0; i < image->ncolors; ++i) {
         const XSColor& c = image->colormap[i];
         unsigned char bytes[XSL_XWD_COLOR_BYTES];
-        XslPut32BE(bytes, pixel_is_index ? c.index : uint32_t(i));
+        // The pixel value is the entry's place, which is what the pixels hold; the
+        // index field may disagree (a native file keeps what it was given).
+        XslPut32BE(bytes, uint32_t(i));
         XslPut16BE(bytes + 4, uint32_t(c.red & 0xFF) * 257);
         XslPut16BE(bytes + 6, uint32_t(c.green & 0xFF) * 257);
         XslPut16BE(bytes + 8, uint32_t(c.blue & 0xFF) * 257);
@@ -158,7 +160,7 @@ int XWDWriter(FILE* stream, XSImage* image)
     h.bitmap_pad = 8;
     describe(image, kind, &h);
     if (!XslWriteXwdHeader(stream, h, name.c_str()) ||
-        (h.ncolors != 0 && !XslWriteXwdColors(stream, image, true, kDoRedGreenBlue)))
+        (h.ncolors != 0 && !XslWriteXwdColors(stream, image, kDoRedGreenBlue)))
         return 0;
     if (!image->data)
         return 1;

@@ -227,7 +227,7 @@ bool isRgb(const XSImage* image)
 
 RowReader rowReader(const XSImage* image)
 {
-    return {image, {XslChannelOf(image->red_mask), XslChannelOf(image->green_mask), XslChannelOf(image->blue_mask)}};
+    return {image, {XslChannel8Of(image->red_mask), XslChannel8Of(image->green_mask), XslChannel8Of(image->blue_mask)}};
 }
 
 // Calls visit(y, rgb) for every row, the row read into a scratch buffer.
