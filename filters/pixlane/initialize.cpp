@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "page_options.h"
 #include "paper.h"
 #include "printer_units.h"
 #include "resample.h"
@@ -17,8 +18,6 @@
 #include "xsrotate.h"
 
 namespace {
-
-constexpr double mm_per_inch = 25.4;
 
 // A placement 1 to 5 as the user sees the landscape page, moved to where it
 // lies on the portrait sheet once the picture has been turned clockwise.
@@ -40,19 +39,6 @@ void write_setup(FILE* out, int paper_unit)
     fputs("\x1b[2 I", out);
     fputs("\x1b[11h\x1b[?2h\x1b[?1l", out);
     fputs("\x1b[1;1 G", out);
-}
-
-// The sheet's size in inches.
-void paper_size(const Settings* settings, float* width, float* height)
-{
-    if (settings->paper_mode == 1) {
-        *width = static_cast<float>(settings->paper_width / mm_per_inch);
-        *height = static_cast<float>(settings->paper_height / mm_per_inch);
-        return;
-    }
-    const paper_entry* entry = paper_lookup(settings->paper_name);
-    *width = static_cast<float>(entry->width);
-    *height = static_cast<float>(entry->height);
 }
 
 // Selects the paper of the given size in inches.
@@ -116,8 +102,8 @@ void compute_position(const Settings* s, float paper_width, float ow, float oh, 
     const bool landscape = s->orientation != 0;
     if (s->layout & (LAYOUT_X_GIVEN | LAYOUT_Y_GIVEN)) {
         // An origin is measured on the page as the user sees it, margins not added.
-        *x = s->x_origin / mm_per_inch;
-        *y = s->y_origin / mm_per_inch;
+        *x = s->x_origin / kMillimetresPerInch;
+        *y = s->y_origin / kMillimetresPerInch;
         if (landscape) {
             const float t = static_cast<float>(*y);
             *y = *x;
@@ -145,20 +131,10 @@ void compute_position(const Settings* s, float paper_width, float ow, float oh, 
 void plan_page(Settings* s, const XSImage* picture, float* paper_width, float* paper_height,
                float* sx, float* sy)
 {
-    if (s->orientation != 0) {
-        // The margins turn the other way round from the picture: the margin
-        // given as top becomes the sheet's left margin.
-        const float t = static_cast<float>(s->margin_top);
-        s->margin_top = s->margin_right;
-        s->margin_right = s->margin_bottom;
-        s->margin_bottom = s->margin_left;
-        s->margin_left = t;
-    }
-    paper_size(s, paper_width, paper_height);
-    s->margin_top = s->margin_top / mm_per_inch;
-    s->margin_left = s->margin_left / mm_per_inch;
-    s->margin_bottom = *paper_height - s->margin_bottom / mm_per_inch;
-    s->margin_right = *paper_width - s->margin_right / mm_per_inch;
+    if (s->orientation != 0)
+        turn_margins(s);   // the other way round from the picture: top becomes left
+    sheet_size(s, paper_width, paper_height);
+    margins_to_frame(s, *paper_width, *paper_height);
     compute_scale(s, picture, sx, sy);
 }
 

@@ -1,10 +1,10 @@
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "page_options.h"
 #include "printer_units.h"
 #include "settings.h"
 #include "tevrak.h"
@@ -94,29 +94,10 @@ void apply(int number, char** args, Settings* s, const char* program_name)
         if (const char* y = after(arg, 'x'))
             s->resolution_y = truncated(y);
         break;
-    case OPT_PS:
-        if (std::isdigit(static_cast<unsigned char>(arg[0]))) {
-            s->paper_mode = 1;
-            s->paper_width = std::atof(arg);
-            if (const char* h = after(arg, 'x'))
-                s->paper_height = std::atof(h);
-        } else {
-            s->paper_mode = 0;
-            s->paper_name = arg;
-        }
-        break;
+    case OPT_PS: take_paper_option(s, arg); break;
     case OPT_PO: s->orientation = truncated(arg); break;
-    case OPT_PU:
-        s->paper_unit = truncated(arg);
-        if (const char* extra = after(arg, '='))
-            s->paper_unit_extra = truncated(extra);
-        break;
-    case OPT_PM:
-        s->margin_top = std::atof(args[0]);
-        s->margin_bottom = std::atof(args[1]);
-        s->margin_left = std::atof(args[2]);
-        s->margin_right = std::atof(args[3]);
-        break;
+    case OPT_PU: take_paper_unit_option(s, arg); break;
+    case OPT_PM: take_margin_option(s, args); break;
     case OPT_MO: s->mono = std::atoi(arg); break;
     case OPT_DI:
         s->dither = truncated(arg);

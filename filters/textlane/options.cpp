@@ -1,5 +1,6 @@
 #include "text_settings.h"
 
+#include "page_options.h"
 #include "printer_units.h"
 #include "tevrak.h"
 
@@ -97,29 +98,16 @@ void apply_option(TextSettings* s, int number, char* const* args)
         s->resolution_x = s->resolution_y = truncated(arg);
         break;
     case OPT_PAPERSIZE:
-        if (arg[0] >= '0' && arg[0] <= '9') {
-            s->paper_mode = 1;
-            s->paper_width = std::atof(arg);
-            if (const char* x = std::strchr(arg, 'x'))
-                s->paper_height = std::atof(x + 1);
-        } else {
-            s->paper_mode = 0;
-            s->paper_name = arg;
-        }
+        take_paper_option(s, arg);
         break;
     case OPT_PAPERORI:
         s->orientation = std::atoi(arg);
         break;
     case OPT_PAPERUNIT:
-        s->paper_unit = truncated(arg);
-        if (const char* eq = std::strchr(arg, '='))
-            s->paper_unit_extra = truncated(eq + 1);
+        take_paper_unit_option(s, arg);
         break;
     case OPT_MARGIN:
-        s->margin_top = std::atof(args[0]);
-        s->margin_bottom = std::atof(args[1]);
-        s->margin_left = std::atof(args[2]);
-        s->margin_right = std::atof(args[3]);
+        take_margin_option(s, args);
         break;
     case OPT_FONTKANJI:
         s->kanji_font = arg;

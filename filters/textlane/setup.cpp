@@ -1,11 +1,9 @@
 #include "page.h"
 
-#include "paper.h"
+#include "page_options.h"
 #include "printer_units.h"
 
 namespace {
-
-constexpr double MM_PER_INCH = 25.4;
 
 // Printer positions are single-precision products truncated toward zero.
 int32_t units(float inches)
@@ -17,15 +15,7 @@ int32_t units(float inches)
 
 int getpapersize(TextSettings* settings, float* width, float* height)
 {
-    if (settings->paper_mode == 1) {
-        *width = static_cast<float>(settings->paper_width / MM_PER_INCH);
-        *height = static_cast<float>(settings->paper_height / MM_PER_INCH);
-        return -1;
-    }
-    const paper_entry* p = paper_lookup(settings->paper_name);
-    *width = static_cast<float>(p->width);
-    *height = static_cast<float>(p->height);
-    return p->code;
+    return sheet_size(settings, width, height);
 }
 
 int initialize(TextSettings* s)
@@ -52,28 +42,20 @@ int initialize(TextSettings* s)
 
     if (s->orientation != 0) {
         // Landscape: the margins turn a quarter and the paper's sides swap.
-        float top = static_cast<float>(s->margin_top);
-        s->margin_top = s->margin_right;
-        s->margin_right = s->margin_bottom;
-        s->margin_bottom = s->margin_left;
-        s->margin_left = top;
+        turn_margins(s);
         float w = width;
         width = height;
         height = w;
     }
-
-    s->margin_top = s->margin_top / MM_PER_INCH;
-    s->margin_left = s->margin_left / MM_PER_INCH;
-    s->margin_bottom = height - s->margin_bottom / MM_PER_INCH;
-    s->margin_right = width - s->margin_right / MM_PER_INCH;
+    margins_to_frame(s, width, height);
 
     std::fputs("\033[0;0;0x\033[150k", out);
 
     // The 5 mm correction applies to bottom, left and right, not to the top.
     float y0 = static_cast<float>(s->margin_top);
-    float y1 = static_cast<float>(s->margin_bottom - 5.0 / MM_PER_INCH);
-    float x0 = static_cast<float>(s->margin_left - 5.0 / MM_PER_INCH);
-    float x1 = static_cast<float>(s->margin_right - 5.0 / MM_PER_INCH);
+    float y1 = static_cast<float>(s->margin_bottom - 5.0 / kMillimetresPerInch);
+    float x0 = static_cast<float>(s->margin_left - 5.0 / kMillimetresPerInch);
+    float x1 = static_cast<float>(s->margin_right - 5.0 / kMillimetresPerInch);
     std::fprintf(out, "\033[%de\033[%da\033[0t\033[2t", units(y0), units(x0));
     std::fputs("\033[1;5;0x", out);
     std::fprintf(out, "\033[%de\033[%da\033[1t\033[3t", units(y1 - y0), units(x1 - x0));
