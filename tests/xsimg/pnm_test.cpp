@@ -191,7 +191,7 @@ TEST(PnmWrite, FailuresLeaveTheirCode)
     EXPECT_EQ(XSWritePBM(f.get(), bitmap.get()), 0);
     EXPECT_EQ(xslerrno, XSE_READ_ERROR);
 
-    // One byte per pixel without colormap is no pixel kind: nothing written, code 18.
+    // One byte per pixel without colormap is no pixel kind: nothing written, code XSE_KIND.
     auto out = empty_stream();
     Image plain(XSLCrNewZmap2(2, 2, 8));
     xslerrno = 0;

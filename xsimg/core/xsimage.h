@@ -144,8 +144,8 @@ inline int XslFastGray(int red, int green, int blue)
 // A new malloc'd identity gray ramp (256 entries, entry i = {i, i, i, i}), or null.
 XSColor* XslNewGrayRamp();
 // Appends {ncolors, red, green, blue} (low 8 bits) to the colormap, growing it by
-// exactly one entry; its index, or -1 with code 18 when the colormap is full
-// (256 entries) or code 7 when it cannot grow (the colormap stays valid).
+// exactly one entry; its index, or -1 with code XSE_KIND when the colormap is full
+// (256 entries) or code XSE_NO_MEMORY when it cannot grow (the colormap stays valid).
 int XslAppendColor(XSImage* image, int red, int green, int blue);
 int XSLSearchCmapIndex(const XSColor* colormap, int count, int red, int green, int blue);
 int XSLFindColor(int count, const XSColor* colormap, int red, int green, int blue);

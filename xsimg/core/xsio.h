@@ -83,11 +83,11 @@ XSImage* XSReadMagic(FILE* stream);
 // of the last reader whose magic matched ("IMG" for the native family once a
 // row of it recognised the file), or null when none did; and the code that
 // reader left (0 when it delivered the image). So a caller can say
-// "JPEG: damaged image data" although XSReadMagic itself leaves code 25.
+// "JPEG: damaged image data" although XSReadMagic itself leaves code XSE_UNKNOWN_FORMAT.
 const char* XSLLastReaderName();
 int XSLLastReaderCode();
 
-// The native-family dispatch: null with code 1 (no 8-byte header), 6 (no
+// The native-family dispatch: null with code XSE_HEADER_READ (no 8-byte header), XSE_NO_NATIVE_READER (no
 // recogniser accepts) or the reader's code.
 XSImage* XSLRead(FILE* stream);
 // Like XSLRead, but fills `info` through the chosen row's information function.
@@ -95,7 +95,7 @@ int XSLCheckUp(FILE* stream, XSInfo* info);
 // Chooses the first native row whose mask shares a bit with mode; returns
 // mode & mask, or 0 when no row qualifies.
 int XSLWriteMode(int mode);
-// Writes through the chosen native row; 0 with code 6 when none is chosen.
+// Writes through the chosen native row; 0 with code XSE_NO_NATIVE_READER when none is chosen.
 int XSLWrite(FILE* stream, XSImage* image);
 
 // Reads size * count bytes, repeating short reads; 1, or 0 at end of file or on error.
@@ -107,6 +107,6 @@ int XSReadDataBlock(unsigned char* buffer, FILE* stream);
 // Private block: records of a 4-byte tag, a 4-byte text length (both most
 // significant byte first) and "key=value" items separated by ';' (or ':').
 // AnalizePrivate returns a malloc'd copy of the value (null when absent);
-// AppendPrivate adds key=value under tag, 1 or 0 with code 7.
+// AppendPrivate adds key=value under tag, 1 or 0 with code XSE_NO_MEMORY.
 char* AnalizePrivate(const XSImage* image, uint32_t tag, const char* key);
 int AppendPrivate(XSImage* image, uint32_t tag, const char* key, const char* value);

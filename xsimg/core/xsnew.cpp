@@ -9,7 +9,7 @@
 
 namespace {
 
-// A zeroed record of the given size, or null with code 7 when the size is refused.
+// A zeroed record of the given size, or null with code XSE_NO_MEMORY when the size is refused.
 XSImage* newRecord(int width, int height, int type, long bytes_per_pixel)
 {
     if (!XSLSizeOK(width, height, bytes_per_pixel)) {

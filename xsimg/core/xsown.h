@@ -21,7 +21,7 @@ struct XslMallocFree {
 template <class T>
 using XslBuffer = std::unique_ptr<T[], XslMallocFree>;
 
-// count elements of T, zero-filled, or null (with code 7) when count is not
+// count elements of T, zero-filled, or null (with code XSE_NO_MEMORY) when count is not
 // positive-or-zero, the byte size overflows, or memory runs out. A count of 0
 // gives one element, so a valid buffer is never null.
 template <class T>

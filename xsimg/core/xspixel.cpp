@@ -21,7 +21,7 @@ unsigned char* bitmapByte(const XSImage* image, int x, int y)
 }
 
 // The colormap index of a colour, appending it when it is new and there is room;
-// -1 with code 18 (full) or 7 (no memory) otherwise.
+// -1 with code XSE_KIND (full) or XSE_NO_MEMORY (no memory) otherwise.
 int indexFor(XSImage* image, int red, int green, int blue)
 {
     const int found = XSLSearchCmapIndex(image->colormap, image->ncolors, red, green, blue);

@@ -31,7 +31,7 @@ XslImagePtr XslNewDirectImage(int width, int height, int bytes_per_pixel,
 // Three separate 8-bit planes, red, green and blue.
 XslImagePtr XslNewRgbImage(int width, int height);
 
-// ---- Colormaps (1, or 0 with code 7; the old colormap is replaced)
+// ---- Colormaps (1, or 0 with code XSE_NO_MEMORY; the old colormap is replaced)
 
 // `levels` (2 to 256) entries {i, g, g, g} with g = i x 255 / (levels - 1),
 // or 255 - that when min_is_white.
@@ -102,7 +102,7 @@ bool XslWrite32LE(FILE* stream, uint32_t value);
 
 // The first `size` (at least 8) header bytes of a native-family file: the two
 // words the family dispatch already read put back in front, the rest read
-// from the stream. false with code 1 on a short read.
+// from the stream. false with code XSE_HEADER_READ on a short read.
 bool XslReadNativeHeader(FILE* stream, uint32_t word0, uint32_t word1, unsigned char* bytes, size_t size);
 
 // Bytes left between the stream's position and its end, or -1 when the stream

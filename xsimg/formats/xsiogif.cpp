@@ -30,7 +30,7 @@ const ColourTable kDefaultPalette = {
     16,
 };
 
-// A table of 2^bits entries; false with code 17 when the file ends first.
+// A table of 2^bits entries; false with code XSE_CMAP_READ when the file ends first.
 bool readColourTable(FILE* stream, int bits, ColourTable& table)
 {
     table.count = 1 << bits;
@@ -128,7 +128,7 @@ struct PixelSink {
 };
 
 // Decodes one image's data into the sink; pixels that short data does not
-// reach keep index 0. False with code 2 when the file ends inside the data
+// reach keep index 0. False with code XSE_DATA_READ when the file ends inside the data
 // or the minimum code size is beyond 12-bit codes.
 bool decodeImage(FILE* stream, PixelSink& sink)
 {

@@ -32,7 +32,7 @@ int dimension(uint32_t value)
 }
 
 // Stored lines of the header's length hold `row` bytes of pixels each, and the
-// file holds `rows` of them; else code 2, before anything is allocated.
+// file holds `rows` of them; else code XSE_DATA_READ, before anything is allocated.
 bool lines_fit(FILE* stream, const XslTimgHeader& h, long row, long rows)
 {
     if (h.xwd.bytes_per_line > uint32_t(LONG_MAX) || long(h.xwd.bytes_per_line) < row) {

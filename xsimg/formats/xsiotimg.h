@@ -25,14 +25,14 @@ struct XslTimgHeader {
 
 // Recognises version 8 in the second word.
 int TCoIndent(uint32_t word0, uint32_t word1);
-// Width, height and resolution from the rest of the header; 0 with code 1.
+// Width, height and resolution from the rest of the header; 0 with code XSE_HEADER_READ.
 int TCoInformation(FILE* stream, uint32_t word0, uint32_t word1, XSInfo* info);
-// Reads the file after its first 8 bytes. Null with code 1 (short header or a
+// Reads the file after its first 8 bytes. Null with code XSE_HEADER_READ (short header or a
 // header size below 128), 23 (private block), 8 (colour entries), 2 (pixel
 // rows, or lines shorter than a row), 5 (an embedded JPEG of another size),
 // 9 (pixmap format or pixel size), 16 (bitmap unit) or 7.
 XSImage* TCoReader(FILE* stream, uint32_t word0, uint32_t word1);
-// Writes any pixel kind with the image's private block; 1, or 0 with code 3
+// Writes any pixel kind with the image's private block; 1, or 0 with code XSE_READ_ERROR
 // (header), 24 (private block), 18 (colour entries, or a kind it cannot
 // write), 4 (pixels) or 7.
 int TCoWriter(FILE* stream, XSImage* image);
@@ -40,7 +40,7 @@ int XSInfoIMG();
 
 // The pixel-data readers TCoReader calls, each filling the image it made
 // (of the header's size) and returning 1 or 0 with xslerrno set.
-// A JPEG stream of exactly the header's size (else code 5; code 2 when damaged).
+// A JPEG stream of exactly the header's size (else code XSE_BAD_MAGIC; code XSE_DATA_READ when damaged).
 int ReadJPEGToRGBImage(FILE* stream, XSImage* image);
 // One byte per pixel and a colormap from the colour entries (a gray ramp when
 // there are none).

@@ -69,7 +69,7 @@ bool skip(FILE* stream, uint32_t n)
     return true;
 }
 
-// The colormap of ncolors entries, or null with code 17 (beyond the file),
+// The colormap of ncolors entries, or null with code XSE_CMAP_READ (beyond the file),
 // 5 (more than a colormap holds, or a channel beyond 255) or 7.
 XslBuffer<XSColor> read_colormap(FILE* stream, uint32_t ncolors)
 {
@@ -102,7 +102,7 @@ XslBuffer<XSColor> read_colormap(FILE* stream, uint32_t ncolors)
     return map;
 }
 
-// The empty image the header describes; null with code 7 (size refused),
+// The empty image the header describes; null with code XSE_NO_MEMORY (size refused),
 // 5 (depth), 18 (planes) or 2 (the planes cannot be in the file).
 XslImagePtr make_image(const XSImgHeader& h, FILE* stream)
 {
@@ -143,7 +143,7 @@ XslImagePtr make_image(const XSImgHeader& h, FILE* stream)
     return image;
 }
 
-// The planes a record holds by its own account, in file order; 0 with code 18
+// The planes a record holds by its own account, in file order; 0 with code XSE_KIND
 // when one is missing or the record could not be read back.
 int planes_of(const XSImage* image, unsigned char* const* planes[3])
 {

@@ -54,7 +54,7 @@ XSImage* XwdReader(FILE* stream);
 // Pixel rows of a Z-pixmap whose header and colour entries are already read.
 XSImage* XWDReadColor(FILE* stream, const XslXwdHeader* header, const XslXwdColor* colours, long count);
 // Puts a direct-colour image's pixel values through the dump's colour entries
-// (nothing changes when they are all gray); 0 with code 16 for pixels that are
+// (nothing changes when they are all gray); 0 with code XSE_VARIANT for pixels that are
 // not 2, 3 or 4 bytes. The image ends without colormap.
 int ModifyDirectMapToColor(XSImage* image, const XslXwdColor* colours, long count);
 // Bitmaps as XY-bitmaps, colormap images as PseudoColor, direct colour and
@@ -79,17 +79,17 @@ XslImagePtr XslReadXwdBody(FILE* stream, const XslXwdHeader& header, const XslXw
 XslBuffer<XslXwdColor> XslReadXwdColors(FILE* stream, uint32_t count, int short_code);
 // A colormap of one entry per colour entry (at most 256), placed by pixel
 // value, channels / 257; entries naming a pixel beyond it are passed over.
-// false with code 7.
+// false with code XSE_NO_MEMORY.
 bool XslAttachXwdColors(XSImage* image, const XslXwdColor* colours, long count);
 // Rows of a bitmap stored in units of 8, 16 or 32 bits with `bytes_per_line`
 // bytes per stored line; units whose byte order differs from `bit_order` are
 // first brought into it (the bits themselves are left for the caller).
-// 1, or 0 with code 2 (short data or lines shorter than a row), 7 or 16 (unit).
+// 1, or 0 with code XSE_DATA_READ (short data or lines shorter than a row), XSE_NO_MEMORY or XSE_VARIANT (unit).
 int XslRdBitLevelImage(FILE* stream, XSImage* bitmap, int bitmap_unit, long bytes_per_line, int byte_order,
                        int bit_order = 1);
 // Header, window name and colour entries as a dump stores them. Entry pixel
 // values are the entries' positions, which the pixels hold. Codes 3 and 18.
 int XslWriteXwdHeader(FILE* stream, const XslXwdHeader& header, const char* name);
 int XslWriteXwdColors(FILE* stream, const XSImage* image, uint8_t flags);
-// 1 when `needed` bytes remain in the stream (or it cannot tell); else code 2.
+// 1 when `needed` bytes remain in the stream (or it cannot tell); else code XSE_DATA_READ.
 bool XslXwdDataPresent(FILE* stream, long bytes_per_line, long rows);

@@ -60,5 +60,5 @@ struct XslFieldTables {
     uint32_t out[3][256];
 };
 
-// Applies field tables to a 2-, 3- or 4-byte image (code 15 for any other size).
+// Applies field tables to a 2-, 3- or 4-byte image (code XSE_PROCESS_KIND for any other size).
 int XslApplyFieldTables(XSImage* image, const XslFieldTables& tables);

@@ -20,7 +20,7 @@ int XSLOctreeQuantize(XSImage* image, int colors)
     XslBuffer<unsigned char> pixels = XslAllocBuffer<unsigned char>(count);
     if (!records || !colormap || !pixels)
         return 0;
-    // A direct-colour channel without bits is refused here (code 18).
+    // A direct-colour channel without bits is refused here (code XSE_KIND).
     if (!(kind == XSK_RGB ? XSLQuantizeSubRGBColor : XSLQuantizeSubDirectColor)(image, records.get(), count))
         return 0;
     const int entries = alcols(records.get(), count, colormap.get(), room);

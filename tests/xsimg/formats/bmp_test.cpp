@@ -53,7 +53,7 @@ TEST(BmpRead, RunLengthEscapes)
         const char* name;
         int bits, width, height;
         std::string data;
-        Rows rows;  // top row first; empty when the file must fail with code 2
+        Rows rows;  // top row first; empty when the file must fail with code XSE_DATA_READ
     };
     const Case cases[] = {
         {"run, end of line, end of bitmap", 8, 3, 2, bytes("\x03\x41\x00\x00\x00\x01"), {{0, 0, 0}, {0x41, 0x41, 0x41}}},

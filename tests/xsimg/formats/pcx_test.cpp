@@ -53,7 +53,7 @@ TEST(PcxRead, RunsAndLines)
         const char* name;
         int bits, width, height, bytes_per_line;
         std::string data;
-        Rows rows;  // empty when the file must fail with code 2
+        Rows rows;  // empty when the file must fail with code XSE_DATA_READ
     };
     const Case cases[] = {
         {"a count byte repeats the next", 8, 3, 1, 4, bytes("\xc3\x55\x01"), {{0x55, 0x55, 0x55}}},
