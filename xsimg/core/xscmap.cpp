@@ -36,9 +36,7 @@ void grayLevels(const XSImage* image, unsigned char levels[256])
 
 void mapPixels(XSImage* image, const unsigned char levels[256])
 {
-    unsigned char* pixel = image->data;
-    for (long n = XSLDataSize(image); n > 0; n--, pixel++)
-        *pixel = levels[*pixel];
+    XslMapBytes(image->data, XSLDataSize(image), levels);
 }
 
 int byLuminance(const void* left, const void* right)
@@ -64,6 +62,17 @@ int XSLSearchCmapIndex(const XSColor* colormap, int count, int red, int green, i
 int XSLFindColor(int count, const XSColor* colormap, int red, int green, int blue)
 {
     return firstMatch(colormap, count, red & 0xFFFF, green & 0xFFFF, blue & 0xFFFF);
+}
+
+void XslMapBytes(unsigned char* bytes, long n, const unsigned char table[256])
+{
+    int v = 0;
+    while (v < 256 && table[v] == v)
+        v++;
+    if (v == 256)
+        return;
+    for (long i = 0; i < n; i++)
+        bytes[i] = table[bytes[i]];
 }
 
 XSColor* XslNewGrayRamp()

@@ -141,6 +141,9 @@ inline int XslFastGray(int red, int green, int blue)
 {
     return (77 * red + 150 * green + 29 * blue) >> 8;
 }
+// Replaces each of the n bytes by its table entry; a table that maps every byte
+// to itself leaves the bytes untouched without a pass over them.
+void XslMapBytes(unsigned char* bytes, long n, const unsigned char table[256]);
 // A new malloc'd identity gray ramp (256 entries, entry i = {i, i, i, i}), or null.
 XSColor* XslNewGrayRamp();
 // Appends {ncolors, red, green, blue} (low 8 bits) to the colormap, growing it by

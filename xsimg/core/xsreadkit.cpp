@@ -3,6 +3,7 @@
 #include "xsreadkit.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 XslImagePtr XslNewBitmap(int width, int height)
@@ -10,12 +11,27 @@ XslImagePtr XslNewBitmap(int width, int height)
     return XslImagePtr(XSLCrNewBit(width, height));
 }
 
+namespace {
+// One zero-filled plane. calloc hands a large plane over as fresh pages
+// without writing them, so the reader filling it touches each page once.
+XslImagePtr newZeroedPlane(int width, int height, int depth)
+{
+    XslImagePtr image(XSLCrNewZmapHeader(width, height, depth));
+    if (!image)
+        return nullptr;
+    image->planes = 1;
+    image->data = static_cast<unsigned char*>(calloc(static_cast<size_t>(XSLDataSize(image.get())), 1));
+    if (!image->data) {
+        xslerrno = XSE_NO_MEMORY;
+        return nullptr;
+    }
+    return image;
+}
+}  // namespace
+
 XslImagePtr XslNewColormapImage(int width, int height)
 {
-    XslImagePtr image(XSLCrNewZmap2(width, height, 8));
-    if (image)
-        memset(image->data, 0, static_cast<size_t>(XSLDataSize(image.get())));
-    return image;
+    return newZeroedPlane(width, height, 8);
 }
 
 XslImagePtr XslNewGrayImage(int width, int height, int levels, bool min_is_white)
@@ -33,10 +49,9 @@ XslImagePtr XslNewDirectImage(int width, int height, int bytes_per_pixel,
         xslerrno = XSE_KIND;
         return nullptr;
     }
-    XslImagePtr image(XSLCrNewZmap2(width, height, 8 * bytes_per_pixel));
+    XslImagePtr image = newZeroedPlane(width, height, 8 * bytes_per_pixel);
     if (!image)
         return nullptr;
-    memset(image->data, 0, static_cast<size_t>(XSLDataSize(image.get())));
     image->red_mask = red_mask;
     image->green_mask = green_mask;
     image->blue_mask = blue_mask;

@@ -184,9 +184,7 @@ int ColorMap(XSImage* image, int fast)
             lut[i] = static_cast<unsigned char>(weights.gray(e.red & 0xFF, e.green & 0xFF, e.blue & 0xFF));
         }
     });
-    unsigned char* p = image->data;
-    for (long n = pixelCount(image); n > 0; n--, p++)
-        *p = lut[*p];
+    XslMapBytes(image->data, pixelCount(image), lut);
     return 1;
 }
 

@@ -78,8 +78,7 @@ int XSLTablesToGray(XSImage* image, const unsigned char* table_red, const unsign
         for (int i = 0; i < 256; ++i)
             gray[i] = static_cast<unsigned char>(
                 XslFastGray(tables[0][rgb[i][0]], tables[1][rgb[i][1]], tables[2][rgb[i][2]]));
-        for (long i = 0; i < pixels; ++i)
-            image->data[i] = gray[image->data[i]];
+        XslMapBytes(image->data, pixels, gray);
     } else {
         XslDirectReader reader;
         XslInitDirectReader(&reader, image);
