@@ -43,7 +43,9 @@ XslChannel XslChannelOf(uint32_t mask)
     return XslChannel{shift, mask >> shift};
 }
 
-XslChannel XslChannel8Of(uint32_t mask)
+namespace {
+// A field cut to its top 8 bits when it is wider: the tables hold 256 entries.
+XslChannel channel8Of(uint32_t mask)
 {
     XslChannel channel = XslChannelOf(mask);
     while (channel.max > 255) {
@@ -52,12 +54,13 @@ XslChannel XslChannel8Of(uint32_t mask)
     }
     return channel;
 }
+}  // namespace
 
 void XslInitDirectReader(XslDirectReader* reader, const XSImage* image)
 {
     const uint32_t masks[3] = {image->red_mask, image->green_mask, image->blue_mask};
     for (int c = 0; c < 3; c++) {
-        reader->channel[c] = XslChannel8Of(masks[c]);
+        reader->channel[c] = channel8Of(masks[c]);
     }
     XSBuildRGBConvertTable(reader->table[0], reader->table[1], reader->table[2], int(reader->channel[0].max),
                            int(reader->channel[1].max), int(reader->channel[2].max));

@@ -56,9 +56,6 @@ struct XslChannel {
     uint32_t max;
 };
 XslChannel XslChannelOf(uint32_t mask);
-// The same field cut to its top 8 bits when it is wider: every path that reads
-// direct pixels as 8-bit channels uses it, so they all give the same colours.
-XslChannel XslChannel8Of(uint32_t mask);
 
 // A channel as 8 bits, ((pixel >> shift) & max) x 255 / max, in integer
 // arithmetic; 0 for an empty mask.
@@ -71,6 +68,8 @@ inline int XslChannelValue(const XslChannel& channel, uint32_t pixel)
 
 // Reads direct pixels as 8-bit red, green and blue through the channel-to-8-bit
 // tables of the image's masks. A field wider than 8 bits is read by its top 8 bits.
+// Every path that reads an image's direct pixels as colours (single pixels,
+// conversions, writers, the quantiser) reads them through it, so all agree.
 struct XslDirectReader {
     XslChannel channel[3];
     unsigned char table[3][256];

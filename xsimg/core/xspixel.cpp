@@ -70,10 +70,12 @@ void putPixel(XSImage* image, int x, int y, int red, int green, int blue, XslDir
     }
 }
 
-// Channels and the masks they were taken from; zero-filled it is valid for empty masks.
+// The channel tables of the masks they were built for, rebuilt when the masks
+// change: single pixels read exactly as every conversion reads them.
 struct ChannelCache {
+    bool built;
     uint32_t masks[3];
-    XslChannel channel[3];
+    XslDirectReader reader;
 };
 
 bool getPixel(const XSImage* image, int x, int y, ChannelCache& cache, int rgb[3])
@@ -104,17 +106,21 @@ bool getPixel(const XSImage* image, int x, int y, ChannelCache& cache, int rgb[3
         return true;
     }
     case XSK_DIRECT: {
-        const uint32_t masks[3] = {image->red_mask, image->green_mask, image->blue_mask};
-        for (int c = 0; c < 3; c++)
-            if (cache.masks[c] != masks[c]) {
-                cache.masks[c] = masks[c];
-                cache.channel[c] = XslChannel8Of(masks[c]);
-            }
+        if (!cache.built || cache.masks[0] != image->red_mask || cache.masks[1] != image->green_mask
+            || cache.masks[2] != image->blue_mask) {
+            cache.masks[0] = image->red_mask;
+            cache.masks[1] = image->green_mask;
+            cache.masks[2] = image->blue_mask;
+            XslInitDirectReader(&cache.reader, image);
+            cache.built = true;
+        }
         uint32_t value = 0;
         XslWithDirectPixel(image->bytes_per_pixel,
                            [&](auto pixel) { value = pixel.fetch(image->data + at * pixel.size); });
+        unsigned char bytes[3];
+        cache.reader.read(value, bytes);
         for (int c = 0; c < 3; c++)
-            rgb[c] = XslChannelValue(cache.channel[c], value);
+            rgb[c] = bytes[c];
         return true;
     }
     default:

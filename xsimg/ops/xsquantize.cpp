@@ -184,7 +184,7 @@ struct Pixel8 {
 
 struct RowReader {
     const XSImage* image;
-    XslChannel channel[3];
+    XslDirectReader direct;
 
     void read(long y, unsigned char* rgb) const
     {
@@ -201,11 +201,8 @@ struct RowReader {
         auto decode = [&](auto pixel) {
             using Pixel = decltype(pixel);
             const unsigned char* p = image->data + at * Pixel::size;
-            for (long x = 0; x < width; ++x, p += Pixel::size, rgb += 3) {
-                const uint32_t value = Pixel::fetch(p);
-                for (int c = 0; c < 3; ++c)
-                    rgb[c] = static_cast<unsigned char>(XslChannelValue(channel[c], value));
-            }
+            for (long x = 0; x < width; ++x, p += Pixel::size, rgb += 3)
+                direct.read(Pixel::fetch(p), rgb);
         };
         if (image->bytes_per_pixel == 1)
             decode(Pixel8{});
@@ -227,7 +224,9 @@ bool isRgb(const XSImage* image)
 
 RowReader rowReader(const XSImage* image)
 {
-    return {image, {XslChannel8Of(image->red_mask), XslChannel8Of(image->green_mask), XslChannel8Of(image->blue_mask)}};
+    RowReader reader{image, {}};
+    XslInitDirectReader(&reader.direct, image);
+    return reader;
 }
 
 // Calls visit(y, rgb) for every row, the row read into a scratch buffer.
