@@ -101,6 +101,10 @@ bool gray_colormap(const XSImage* p)
 bool pixels_expected(const WriterCase& w, const XSImage* p)
 {
     const XslPixelKind kind = XslKindOf(p);
+    // A bitmap carrying a palette of its own goes out in the palette's grays
+    // wherever a writer turns bits into levels.
+    if (kind == XSK_BITMAP && p->ncolors > 0 && w.keeps != Keeps::pixels && w.keeps != Keeps::whole_byte_pixels)
+        return false;
     switch (w.keeps) {
     case Keeps::pixels:
     case Keeps::whole_byte_pixels: return true;

@@ -211,15 +211,19 @@ struct RowReader {
     }
 };
 
+// Direct colour as the quantiser reads it: one plane of 2 to 4 bytes a pixel,
+// or of one byte taken through its masks, with all three masks set.
 bool isDirect(const XSImage* image)
 {
-    return image->type == 1 && image->planes == 1 && image->data && image->bytes_per_pixel >= 1
-           && image->bytes_per_pixel <= 4 && image->red_mask && image->green_mask && image->blue_mask;
+    const XslPixelKind kind = XslKindOf(image);
+    const bool one_byte = image->bytes_per_pixel == 1 && (kind == XSK_PLAIN8 || kind == XSK_COLORMAP);
+    const bool one_plane = kind == XSK_DIRECT || one_byte;
+    return one_plane && image->red_mask && image->green_mask && image->blue_mask;
 }
 
 bool isRgb(const XSImage* image)
 {
-    return image->type == 1 && image->planes == 3 && image->data && image->data_g && image->data_b;
+    return XslKindOf(image) == XSK_RGB;
 }
 
 RowReader rowReader(const XSImage* image)
