@@ -197,9 +197,11 @@ void round_trip(const WriterCase& w, XSImage* picture)
     std::rewind(file);
     XslImagePtr back(XSReadMagic(file));
     std::fclose(file);
-    // A window dump of a tiny bitmap can be shorter than the 8 bytes by
-    // which the library's own family is recognised.
-    if (!back && w.write == TV10Writer && size < 8)
+    // The library's own family is recognised by its first 8 bytes; a window
+    // dump of the oldest kind only within 2000 dots each way.
+    const bool recognisable = w.write != TV10Writer ||
+                              (size >= 8 && (picture->width + 7) / 8 * 8 < 2000 && picture->height < 2000);
+    if (!back && !recognisable)
         return;
     if (!back)
         fail(w, "what the writer wrote does not read back");
