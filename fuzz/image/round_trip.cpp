@@ -201,8 +201,11 @@ void round_trip(const WriterCase& w, XSImage* picture)
     // dump of the oldest kind only within 2000 dots each way.
     const bool recognisable = w.write != TV10Writer ||
                               (size >= 8 && (picture->width + 7) / 8 * 8 < 2000 && picture->height < 2000);
-    if (!back && !recognisable)
+    if (!recognisable) {
+        if (back)   // whatever reader took it must still give a sound picture
+            check_picture(back.get());
         return;
+    }
     if (!back)
         fail(w, "what the writer wrote does not read back");
     check_picture(back.get());
