@@ -14,5 +14,8 @@
 XSImage* XSReadPCX(FILE* stream);
 // Colormap images as they are (1 bit in 1 to 4 planes up to 16 colours, else
 // 8 bits); bitmaps as gray, other pictures reduced to 256 colours first.
+// 1, or 0 with code XSE_VARIANT when a side or a stored line is too long
+// for the header's 16-bit fields (nothing written), XSE_READ_ERROR (header),
+// XSE_DATA_WRITE, XSE_NO_MEMORY or XSE_KIND.
 int XSWritePCX(FILE* stream, XSImage* image);
 int XSInfoPCX();

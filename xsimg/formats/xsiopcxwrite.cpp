@@ -124,7 +124,11 @@ int write_colormap_image(FILE* stream, const XSImage* image)
 {
     const int used = entries_used(image);
     const PcxForm form = form_of(image, used);
-    if (!fits(image, form) || !write_header(stream, image, form, used)) {
+    if (!fits(image, form)) {
+        xslerrno = XSE_VARIANT;   // a side too long for the format, nothing written
+        return 0;
+    }
+    if (!write_header(stream, image, form, used)) {
         xslerrno = XSE_READ_ERROR;
         return 0;
     }

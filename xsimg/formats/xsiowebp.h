@@ -13,6 +13,7 @@
 // one picture), 7 (a picture beyond XS_MAX_PIXELS, or memory).
 XSImage* XSReadWebP(FILE* stream);
 // Writes the picture losslessly as 8-bit RGB (every pixel kind is converted).
-// 1, or 0 with xslerrno 4 (a write failed, or the encoder refused), 7 or 18.
+// 1, or 0 with xslerrno XSE_VARIANT (a side beyond 16383), XSE_DATA_WRITE (a write
+// failed, or the encoder refused), XSE_NO_MEMORY or XSE_KIND.
 int XSWriteWebP(FILE* stream, XSImage* image);
 int XSInfoWebP();

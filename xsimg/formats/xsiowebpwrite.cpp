@@ -13,6 +13,10 @@ int XSWriteWebP(FILE* stream, XSImage* image)
         xslerrno = XSE_KIND;
         return 0;
     }
+    if (image->width > WEBP_MAX_DIMENSION || image->height > WEBP_MAX_DIMENSION) {
+        xslerrno = XSE_VARIANT;   // a side too long for the format
+        return 0;
+    }
     if (!XslInitRowSource(&source, image))
         return 0;
     const long line = long(image->width) * 3;
