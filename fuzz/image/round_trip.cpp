@@ -126,19 +126,28 @@ void colour_at(XSImage* p, int x, int y, int* r, int* g, int* b)
 }
 
 // A colormap picture written with two entries that came back as a bitmap (a
-// two-colour GIF does): the darker entry is black, the other white; a pixel
-// beyond the colormap was written as a black entry.
+// two-colour GIF or PCX does): with two colours the darker entry is black;
+// with one, the second entry is the writer's filler, so only the same index
+// must give the same bit throughout.
 bool same_as_two_colour_bitmap(XSImage* picture, XSImage* bitmap)
 {
-    XSColor two[2] = {};
-    for (int i = 0; i < 2 && i < picture->ncolors; ++i)
-        two[i] = picture->colormap[i];
-    const int darker = XslDarkerEntry(two);
+    int bit_of[256];
+    for (int& b : bit_of)
+        b = -1;
+    if (picture->ncolors >= 2) {
+        const int darker = XslDarkerEntry(picture->colormap);
+        bit_of[darker] = 1;
+        bit_of[1 - darker] = 0;
+    }
     for (int y = 0; y < picture->height; ++y)
         for (int x = 0; x < picture->width; ++x) {
             int r, g, b;
             XSLGetPixel(bitmap, x, y, &r, &g, &b);
-            if ((picture->data[long(y) * picture->width + x] == darker) != (r == 0))
+            const int black = r == 0;
+            int& expected = bit_of[picture->data[long(y) * picture->width + x]];
+            if (expected < 0)
+                expected = black;
+            if (expected != black)
                 return false;
         }
     return true;
