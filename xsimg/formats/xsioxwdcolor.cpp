@@ -133,6 +133,13 @@ XslImagePtr read_direct(FILE* stream, const XslXwdHeader& h, const XslXwdColor* 
                                           h.green_mask, h.blue_mask);
     if (!image || !read_rows(stream, h, image.get(), bits))
         return nullptr;
+    // Mask bits beyond the pixel's bytes select nothing it holds; kept, they
+    // would pick up the filler byte of a 24-bit pixel written as 32.
+    const int held_bits = 8 * image->bytes_per_pixel;
+    const uint32_t held = held_bits >= 32 ? 0xFFFFFFFFu : (1u << held_bits) - 1;
+    image->red_mask &= held;
+    image->green_mask &= held;
+    image->blue_mask &= held;
     if (count > 0 && !ModifyDirectMapToColor(image.get(), colours, count))
         return nullptr;
     return image;
