@@ -3,7 +3,6 @@
 // ask, so the printer gets the bytes pixlane would send.
 #include <cstdio>
 
-#include "cancel.h"
 #include "picture_job.h"
 #include "picture_scaling.h"
 #include "spooler_filter.h"
@@ -26,17 +25,10 @@ void scan_words(command_line& line, FILE* in, const char* title)
 
 int main(int argc, char** argv)
 {
-    filter_job job;
-    if (!read_filter_arguments(argc, argv, &job))
-        return 1;
-    cancel_on_sigterm();
     program = "imagetolane";
-    const job_request request = read_spooler_request(filter_kind::picture, job);
-    if (!request.error.empty()) {
-        spooler_message(request.error);
-        return 1;
-    }
-    FILE* in = open_job_input(job);
+    filter_job job;
+    job_request request;
+    FILE* in = start_spooler_job(argc, argv, filter_kind::picture, &job, &request);
     if (in == nullptr)
         return 1;
 

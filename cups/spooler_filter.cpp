@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cancel.h"
 #include "temp_copy.h"
 
 namespace {
@@ -122,6 +123,19 @@ FILE* open_job_input(const filter_job& job)
     }
     std::ungetc(c, in);
     return in;
+}
+
+FILE* start_spooler_job(int argc, char** argv, filter_kind kind, filter_job* job, job_request* request)
+{
+    if (!read_filter_arguments(argc, argv, job))
+        return nullptr;
+    cancel_on_sigterm();
+    *request = read_spooler_request(kind, *job);
+    if (!request->error.empty()) {
+        spooler_message(request->error);
+        return nullptr;
+    }
+    return open_job_input(*job);
 }
 
 command_line::command_line(const char* program, const std::vector<std::string>& args) : words(args)

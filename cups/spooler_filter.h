@@ -36,6 +36,11 @@ job_report spooler_report();
 // Null after an "ERROR:" line when it cannot be opened or copied, or is empty.
 FILE* open_job_input(const filter_job& job);
 
+// The start both filters share: the arguments, a SIGTERM that cancels, the
+// request and the input. Null when the job cannot start (the usage or an
+// "ERROR:" line has been written).
+FILE* start_spooler_job(int argc, char** argv, filter_kind kind, filter_job* job, job_request* request);
+
 // A command line as a filter's option scan reads it: the program name, then
 // the words; the texts live as long as the command line.
 struct command_line {

@@ -4,24 +4,16 @@
 #include <cstdio>
 #include <string>
 
-#include "cancel.h"
 #include "spooler_filter.h"
 #include "text_encoding.h"
 #include "text_job.h"
 
 int main(int argc, char** argv)
 {
-    filter_job job;
-    if (!read_filter_arguments(argc, argv, &job))
-        return 1;
-    cancel_on_sigterm();
     program = "texttolane";
-    job_request request = read_spooler_request(filter_kind::text, job);
-    if (!request.error.empty()) {
-        spooler_message(request.error);
-        return 1;
-    }
-    FILE* in = open_job_input(job);
+    filter_job job;
+    job_request request;
+    FILE* in = start_spooler_job(argc, argv, filter_kind::text, &job, &request);
     if (in == nullptr)
         return 1;
     if (request.input_code < 0) {
