@@ -106,12 +106,16 @@ inline bool XslIsModelKind(XslPixelKind kind)
 // XSE_KIND (18) for the rest.
 int XslRefuseKind(XslPixelKind kind);
 
-// Construction and release: null with xslerrno 7 when the size is refused
-// (XSLSizeOK) or memory runs out. Depth must be 1 to 32.
+// Construction and release: null with xslerrno XSE_NO_MEMORY when the size is
+// refused (XSLSizeOK) or memory runs out. Depth must be 1 to 32.
 XSImage* XSLCrNewBit(int width, int height);
 XSImage* XSLCrNewZmapHeader(int width, int height, int depth);
 XSImage* XSLCrNewZmap(int width, int height, int depth);
 XSImage* XSLCrNewZmap2(int width, int height, int depth);
+// A pixel plane of bytes bytes from malloc (calloc when zeroed), to be
+// released with free. Large planes ask the system for 2 MB pages, so that
+// filling one takes a page fault per 2 MB rather than per 4 KB.
+unsigned char* XslAllocPlane(long bytes, bool zeroed);
 void XSLFree(XSImage* image);
 void XSLFreeData(XSImage* image);
 XSImage* XSLAllocAndCopy(const XSImage* image);

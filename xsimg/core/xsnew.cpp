@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <memory>
 
+#include <sys/mman.h>
+
 namespace {
 
 // A zeroed record of the given size, or null with code XSE_NO_MEMORY when the size is refused.
@@ -58,7 +60,31 @@ bool copyBlock(T** to, const T* from, long bytes)
     return true;
 }
 
+// Asks for 2 MB pages over the 2 MB-aligned inside of a block; only a hint.
+void adviseLargePages(void* block, size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr uintptr_t kLarge = uintptr_t(2) << 20;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(block);
+    const uintptr_t begin = (start + kLarge - 1) & ~(kLarge - 1);
+    const uintptr_t end = (start + bytes) & ~(kLarge - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)bytes;
+#endif
+}
+
 } // namespace
+
+unsigned char* XslAllocPlane(long bytes, bool zeroed)
+{
+    void* plane = zeroed ? calloc(size_t(bytes), 1) : malloc(size_t(bytes));
+    if (plane)
+        adviseLargePages(plane, size_t(bytes));
+    return static_cast<unsigned char*>(plane);
+}
 
 XSImage* XSLCrNewBit(int width, int height)
 {
@@ -67,7 +93,7 @@ XSImage* XSLCrNewBit(int width, int height)
         return nullptr;
     image->depth = 1;
     image->planes = 1;
-    image->data = static_cast<unsigned char*>(calloc(XSLDataSize(image.get()), 1));
+    image->data = XslAllocPlane(XSLDataSize(image.get()), true);
     if (!image->data) {
         xslerrno = XSE_NO_MEMORY;
         return nullptr;
@@ -88,7 +114,7 @@ XSImage* XSLCrNewZmap(int width, int height, int depth)
     image->planes = 3;
     const long size = XSLDataSize(image.get());
     for (unsigned char** plane : {&image->data, &image->data_g, &image->data_b}) {
-        *plane = static_cast<unsigned char*>(malloc(size));
+        *plane = XslAllocPlane(size, false);
         if (!*plane) {
             xslerrno = XSE_NO_MEMORY;
             return nullptr;
@@ -103,7 +129,7 @@ XSImage* XSLCrNewZmap2(int width, int height, int depth)
     if (!image)
         return nullptr;
     image->planes = 1;
-    image->data = static_cast<unsigned char*>(malloc(XSLDataSize(image.get())));
+    image->data = XslAllocPlane(XSLDataSize(image.get()), false);
     if (!image->data) {
         xslerrno = XSE_NO_MEMORY;
         return nullptr;

@@ -20,7 +20,7 @@ XslImagePtr newZeroedPlane(int width, int height, int depth)
     if (!image)
         return nullptr;
     image->planes = 1;
-    image->data = static_cast<unsigned char*>(calloc(static_cast<size_t>(XSLDataSize(image.get())), 1));
+    image->data = XslAllocPlane(XSLDataSize(image.get()), true);
     if (!image->data) {
         xslerrno = XSE_NO_MEMORY;
         return nullptr;

@@ -20,7 +20,7 @@ using Bytes = XslBuffer<unsigned char>;
 
 Bytes newBytes(long size)
 {
-    Bytes bytes(static_cast<unsigned char*>(malloc(size)));
+    Bytes bytes(XslAllocPlane(size, false));
     if (!bytes)
         xslerrno = XSE_NO_MEMORY;
     return bytes;

@@ -13,7 +13,7 @@ using Buffer = XslBuffer<unsigned char>;
 
 Buffer newBuffer(long size)
 {
-    return Buffer(static_cast<unsigned char*>(malloc(size)));
+    return Buffer(XslAllocPlane(size, false));
 }
 
 long pixelCount(const XSImage* image)
@@ -315,7 +315,7 @@ int XSLBitmapToGray(XSImage* image)
 {
     if (!isBitmap(image))
         return 0;
-    Buffer gray(static_cast<unsigned char*>(calloc(pixelCount(image), 1)));
+    Buffer gray(XslAllocPlane(pixelCount(image), true));
     XslBuffer<XSColor> ramp(XslNewGrayRamp());
     if (!gray || !ramp) {
         xslerrno = XSE_NO_MEMORY;

@@ -48,7 +48,7 @@ int turn_pixmap(XSImage* image)
         return 0;
     }
     const size_t w = image->width, h = image->height, size = w * h * N;
-    XslBuffer<unsigned char> scratch(static_cast<unsigned char*>(malloc(size)));
+    XslBuffer<unsigned char> scratch(XslAllocPlane(long(size), false));
     if (!scratch) {
         xslerrno = XSE_NO_MEMORY;
         return 0;
@@ -76,7 +76,7 @@ int turn_bitmap(XSImage* image)
     }
     const size_t w = image->width, h = image->height;
     const size_t src_stride = (w + 7) / 8, dst_stride = (h + 7) / 8;
-    auto* turned = static_cast<unsigned char*>(calloc(w * dst_stride, 1));
+    auto* turned = XslAllocPlane(long(w * dst_stride), true);
     if (turned == nullptr) {
         xslerrno = XSE_NO_MEMORY;
         return 0;
