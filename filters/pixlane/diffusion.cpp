@@ -8,6 +8,7 @@
 // its error and its share for the next dot, in place of shift, clamp,
 // compare and multiply.
 #include "halftone.h"
+#include "kernels.h"
 #include "resample.h"
 
 #include <algorithm>
@@ -146,89 +147,93 @@ const unsigned char* start_line(Errors& errors, XSImage* picture, double x_scale
 
 namespace {
 
-// Dots of one line go into its bytes, MSB first.
-struct DotBits {
-    unsigned char* bits;
-    unsigned pending = 0;
-
-    void put(long i, int black)
-    {
-        pending = pending << 1 | black;
-        if ((i & 7) == 7)
-            bits[i >> 3] = static_cast<unsigned char>(pending);
-    }
-    void finish(long n)
-    {
-        if (n & 7)
-            bits[n >> 3] = static_cast<unsigned char>(pending << (8 - (n & 7)));
-    }
-};
-
-// One Floyd-Steinberg line being made: the errors it reads (the line above)
-// and writes, and what it carries from dot to dot.
+// One Floyd-Steinberg line being made: what the line above gives each dot
+// (see floyd_sums), the errors it writes, the dots it prints (one byte each,
+// packed at the end), and 7 x the error of the dot to the left (0 at the border).
 struct FloydLine {
     const unsigned char* dark;
     const int32_t* above;
     int32_t* errors;
-    DotBits out;
-    long seven = 0;  // 7 x the error of the dot to the left (0 at the border)
+    int32_t* sums;
+    unsigned char* black;
+    const FloydTable* table = &floyd_table();
+    long seven = 0;
 
+    void sum(long from, long to) { floyd_sums(dark, above, from, to, sums); }
     void dot(long i)
     {
-        static const FloydTable& table = floyd_table();
-        const Outcome& o = table.at(16 * dark[i] + above[i] + 5 * above[i + 1] + 3 * above[i + 2] + seven);
+        const Outcome& o = table->at(sums[i] + seven);
         seven = o.seven;
         errors[i + 1] = o.error;
-        out.put(i, o.black);
+        black[i] = o.black;
     }
 };
 
-// One five-by-three line: the two lines above, the errors it writes, and the
-// errors of its last two dots.
+// One five-by-three line: what the two lines above give each dot (see
+// jarvis_sums), the errors it writes, the dots it prints, and the errors of
+// its last two dots.
 struct JarvisLine {
     const unsigned char* dark;
     const int32_t* back;
     const int32_t* above;
     int32_t* errors;
-    DotBits out;
+    int32_t* sums;
+    unsigned char* black;
+    const JarvisTable* table = &jarvis_table();
     long seven = 0, left2 = 0, left1 = 0;  // 7 x the error one dot left; the errors two and one dots left
 
+    void sum(long from, long to) { jarvis_sums(back, above, from, to, sums); }
     void dot(long i)
     {
-        static const JarvisTable& table = jarvis_table();
-        const int32_t* b = back + i;
-        const int32_t* p = above + i;
-        long s = b[0] + 3 * b[1] + 5 * b[2] + 3 * b[3] + b[4] + 3 * p[0] + 5 * p[1] + 7 * p[2]
-                 + 5 * p[3] + 3 * p[4] + 5 * left2 + seven;
-        const Outcome& o = table.at(48 * dark[i] + s + (s < 0 ? 47 : 0));
+        long s = sums[i] + 5 * left2 + seven;
+        const Outcome& o = table->at(48 * dark[i] + s + (s < 0 ? 47 : 0));
         seven = o.seven;
         left2 = left1;
         left1 = o.error;
         errors[i + 2] = o.error;
-        out.put(i, o.black);
+        black[i] = o.black;
     }
 };
 
 // Lines go two at a time: each dot waits for the error of the dot before it,
 // and two such chains run side by side where one would leave the processor
-// idle. The second line follows `lag` dots behind the first, as far as its
-// dots reach into the line above, and writes its errors over the oldest row,
-// whose entries the first line has read by then. Its dots are held for the
-// next call.
+// idle. What the lines above give a dot is summed for a block of dots at a
+// time, off the chains: the first line's for the whole line at once, the
+// second line's block by block, each block once the first line has passed
+// the columns it reads, `reach` dots to the right of the block's last dot.
+// The second line writes its errors over the oldest row, which the first
+// line's sums have already read. Dots are packed into bytes at the end;
+// the second line's are held for the next call.
+// The lines are taken by value: copies whose address is never taken stay in
+// registers, where the dots' byte stores cannot be thought to change them.
 template <class Line>
-void two_lines(Line& first, Line& second, long n, long lag)
+void two_lines(Line first, Line second, unsigned char* first_bits, unsigned char* second_bits, long n,
+               long reach)
 {
-    long lead = n < lag ? n : lag;
-    for (long i = 0; i < lead; ++i)
+    constexpr long kBlock = 64;
+    first.sum(0, n);
+    long done = std::min(kBlock + reach, n);  // the first line keeps this far ahead
+    for (long i = 0; i < done; ++i)
         first.dot(i);
-    for (long i = lag; i < n; ++i) {
-        first.dot(i);
-        second.dot(i - lag);
+    for (long k = 0; k < n;) {
+        const long k_end = std::min(k + kBlock, n);
+        second.sum(k, k_end);
+        const long done_end = std::min(done + (k_end - k), n);
+        const long both = std::min(done_end - done, k_end - k);
+        for (long t = 0; t < both; ++t) {
+            first.dot(done + t);
+            second.dot(k + t);
+        }
+        for (long i = done + both; i < done_end; ++i)
+            first.dot(i);
+        for (long i = k + both; i < k_end; ++i)
+            second.dot(i);
+        done = done_end;
+        k = k_end;
     }
-    for (long i = n - lead; i < n; ++i)
-        second.dot(i);
-    first.out.finish(n);
-    second.out.finish(n);
+    static const int32_t printed[8] = {1, 1, 1, 1, 1, 1, 1, 1};
+    pack_at_least(first_bits, first.black, n, printed);
+    pack_at_least(second_bits, second.black, n, printed);
 }
 
 // The second line of the last pair, and what it was made from.
@@ -239,6 +244,9 @@ struct HeldLine {
     long n = 0;
     std::vector<unsigned char> dark;  // the first line's darkness, kept while the second's is made
     std::vector<unsigned char> bits;
+    // Scratch of the pair: what the lines above give each dot, and each dot printed.
+    std::vector<int32_t> sums[2];
+    std::vector<unsigned char> black[2];
 
     // Copies the held line when it is the one asked for; forgets it either way.
     template <class Errors>
@@ -261,6 +269,10 @@ struct HeldLine {
         try {
             dark.assign(first_dark, first_dark + n_dots);
             bits.assign((n_dots + 7) / 8, 0);
+            for (int k = 0; k < 2; ++k) {
+                sums[k].resize(n_dots);
+                black[k].resize(n_dots);
+            }
         } catch (const std::bad_alloc&) {
             errno = ENOMEM;
             return nullptr;
@@ -295,9 +307,10 @@ int floyd_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale,
         return 0;
     int32_t* above = floyd_rows.row[1];
     int32_t* errors = floyd_rows.row[0];
-    FloydLine a{floyd_held.dark.data(), above, errors, {line}};
-    FloydLine b{next, errors, above, {floyd_held.bits.data()}};
-    two_lines(a, b, n, 2);
+    HeldLine& h = floyd_held;
+    FloydLine a{h.dark.data(), above, errors, h.sums[0].data(), h.black[0].data()};
+    FloydLine b{next, errors, above, h.sums[1].data(), h.black[1].data()};
+    two_lines(a, b, line, h.bits.data(), n, 1);
     // The second line's errors lie in row[1], where the next pair reads them.
     floyd_held.row = row + 1;
     return 1;
@@ -318,9 +331,10 @@ int error_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale,
     int32_t* back = jarvis_rows.row[2];
     int32_t* above = jarvis_rows.row[1];
     int32_t* errors = jarvis_rows.row[0];
-    JarvisLine a{jarvis_held.dark.data(), back, above, errors, {line}};
-    JarvisLine b{next, above, errors, back, {jarvis_held.bits.data()}};
-    two_lines(a, b, n, 3);
+    HeldLine& h = jarvis_held;
+    JarvisLine a{h.dark.data(), back, above, errors, h.sums[0].data(), h.black[0].data()};
+    JarvisLine b{next, above, errors, back, h.sums[1].data(), h.black[1].data()};
+    two_lines(a, b, line, h.bits.data(), n, 2);
     // Two lines on: the first line is now two back, the second the previous one.
     jarvis_rows.rotate();
     jarvis_rows.rotate();

@@ -50,3 +50,22 @@ void pack_at_least(unsigned char* line, const unsigned char* dark, long n, const
     // done is a multiple of 8, so dot i of the rest keeps its level i mod 8.
     pack_dots(line + done / 8, n - done, [&](long i) { return dark[done + i] >= levels[i & 7]; });
 }
+
+void floyd_sums(const unsigned char* dark, const int32_t* above, long from, long to, int32_t* sums)
+{
+    if (chosen == VectorPath::avx2)
+        from = avx2::floyd_sums(dark, above, from, to, sums);
+    for (long i = from; i < to; ++i)
+        sums[i] = 16 * dark[i] + above[i] + 5 * above[i + 1] + 3 * above[i + 2];
+}
+
+void jarvis_sums(const int32_t* back, const int32_t* above, long from, long to, int32_t* sums)
+{
+    if (chosen == VectorPath::avx2)
+        from = avx2::jarvis_sums(back, above, from, to, sums);
+    for (long i = from; i < to; ++i) {
+        const int32_t* b = back + i;
+        const int32_t* p = above + i;
+        sums[i] = b[0] + 3 * b[1] + 5 * b[2] + 3 * b[3] + b[4] + 3 * p[0] + 5 * p[1] + 7 * p[2] + 5 * p[3] + 3 * p[4];
+    }
+}

@@ -20,6 +20,15 @@ void combine_rows(const double* upper, const double* lower, double gy, double fy
 // darkness reaches levels[i mod 8], each level 0 (always) .. 256 (never).
 void pack_at_least(unsigned char* line, const unsigned char* dark, long n, const int32_t levels[8]);
 
+// What the lines above give each dot of an error-diffusion line, for dots
+// from .. to - 1 (row entry k + border is column k):
+// Floyd-Steinberg, with the dot's own darkness:
+//   sums[i] = 16 dark[i] + above[i] + 5 above[i + 1] + 3 above[i + 2];
+// five by three, the two lines above weighted 1 3 5 3 1 and 3 5 7 5 3:
+//   sums[i] = back[i] + 3 back[i + 1] + ... + 3 above[i + 4].
+void floyd_sums(const unsigned char* dark, const int32_t* above, long from, long to, int32_t* sums);
+void jarvis_sums(const int32_t* back, const int32_t* above, long from, long to, int32_t* sums);
+
 enum class VectorPath { plain, avx2 };
 
 // The path in use: AVX2 where the processor has it.
@@ -35,4 +44,6 @@ void blend_row(const ResampleColumns& columns, const unsigned char* pixels, doub
 void combine_rows(const double* upper, const double* lower, double gy, double fy, long n,
                   unsigned char* dark);
 long pack_at_least(unsigned char* line, const unsigned char* dark, long n, const int32_t levels[8]);
+long floyd_sums(const unsigned char* dark, const int32_t* above, long from, long to, int32_t* sums);
+long jarvis_sums(const int32_t* back, const int32_t* above, long from, long to, int32_t* sums);
 }  // namespace avx2

@@ -102,6 +102,49 @@ long pack_at_least(unsigned char* line, const unsigned char* dark, long n, const
     return i;
 }
 
+// Eight dots per step, in exact integer arithmetic; returns where the plain
+// loop takes over.
+inline __m256i load8(const int32_t* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+inline __m256i times(__m256i v, int k)
+{
+    return _mm256_mullo_epi32(v, _mm256_set1_epi32(k));
+}
+
+long floyd_sums(const unsigned char* dark, const int32_t* above, long from, long to, int32_t* sums)
+{
+    long i = from;
+    for (; i + 8 <= to; i += 8) {
+        __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(dark + i));
+        __m256i s = _mm256_slli_epi32(_mm256_cvtepu8_epi32(bytes), 4);
+        s = _mm256_add_epi32(s, load8(above + i));
+        s = _mm256_add_epi32(s, times(load8(above + i + 1), 5));
+        s = _mm256_add_epi32(s, times(load8(above + i + 2), 3));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + i), s);
+    }
+    return i;
+}
+
+long jarvis_sums(const int32_t* back, const int32_t* above, long from, long to, int32_t* sums)
+{
+    long i = from;
+    for (; i + 8 <= to; i += 8) {
+        const int32_t* b = back + i;
+        const int32_t* p = above + i;
+        __m256i ones = _mm256_add_epi32(load8(b), load8(b + 4));
+        __m256i threes = _mm256_add_epi32(_mm256_add_epi32(load8(b + 1), load8(b + 3)),
+                                          _mm256_add_epi32(load8(p), load8(p + 4)));
+        __m256i fives = _mm256_add_epi32(_mm256_add_epi32(load8(b + 2), load8(p + 1)), load8(p + 3));
+        __m256i s = _mm256_add_epi32(_mm256_add_epi32(ones, times(threes, 3)),
+                                     _mm256_add_epi32(times(fives, 5), times(load8(p + 2), 7)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + i), s);
+    }
+    return i;
+}
+
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
@@ -117,6 +160,8 @@ bool available() { return false; }
 void blend_row(const ResampleColumns&, const unsigned char*, double*) {}
 void combine_rows(const double*, const double*, double, double, long, unsigned char*) {}
 long pack_at_least(unsigned char*, const unsigned char*, long, const int32_t*) { return 0; }
+long floyd_sums(const unsigned char*, const int32_t*, long from, long, int32_t*) { return from; }
+long jarvis_sums(const int32_t*, const int32_t*, long from, long, int32_t*) { return from; }
 }  // namespace avx2
 
 #endif
