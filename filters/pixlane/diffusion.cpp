@@ -195,149 +195,198 @@ struct JarvisLine {
     }
 };
 
-// Lines go two at a time: each dot waits for the error of the dot before it,
-// and two such chains run side by side where one would leave the processor
-// idle. What the lines above give a dot is summed for a block of dots at a
-// time, off the chains: the first line's for the whole line at once, the
-// second line's block by block, each block once the first line has passed
-// the columns it reads, `reach` dots to the right of the block's last dot.
-// The second line writes its errors over the oldest row, which the first
-// line's sums have already read. Dots are packed into bytes at the end;
-// the second line's are held for the next call.
+// Lines go three at a time: each dot waits for the error of the dot before
+// it, and three such chains run side by side where one would leave the
+// processor idle. A line is made in blocks of kBlock dots, each line two
+// blocks behind the one above it, so that the columns a block reads in the
+// line above (at most two dots beyond its last one) are done. What the
+// lines above give each dot of a block is summed before the block, off the
+// chains. A line writes its errors over the oldest row, whose columns the
+// lines still running have summed by then. Dots are packed into bytes at
+// the end.
+constexpr int kLines = 3;
+constexpr long kBlock = 64;
+
 // The lines are taken by value: copies whose address is never taken stay in
 // registers, where the dots' byte stores cannot be thought to change them.
 template <class Line>
-void two_lines(Line first, Line second, unsigned char* first_bits, unsigned char* second_bits, long n,
-               long reach)
+void run_lines(Line a, Line b, Line c, unsigned char* const bits[kLines], long n)
 {
-    constexpr long kBlock = 64;
-    first.sum(0, n);
-    long done = std::min(kBlock + reach, n);  // the first line keeps this far ahead
-    for (long i = 0; i < done; ++i)
-        first.dot(i);
-    for (long k = 0; k < n;) {
-        const long k_end = std::min(k + kBlock, n);
-        second.sum(k, k_end);
-        const long done_end = std::min(done + (k_end - k), n);
-        const long both = std::min(done_end - done, k_end - k);
-        for (long t = 0; t < both; ++t) {
-            first.dot(done + t);
-            second.dot(k + t);
+    Line* lines[kLines] = {&a, &b, &c};
+    const long blocks = (n + kBlock - 1) / kBlock;
+    for (long step = 0; step < blocks + 2 * (kLines - 1); ++step) {
+        long from[kLines], to[kLines];
+        bool whole = true;  // every line has a full block this step
+        for (int k = 0; k < kLines; ++k) {
+            const long block = step - 2 * k;
+            from[k] = block < 0 || block >= blocks ? 0 : block * kBlock;
+            to[k] = block < 0 || block >= blocks ? 0 : std::min(from[k] + kBlock, n);
+            whole = whole && to[k] - from[k] == kBlock;
+            lines[k]->sum(from[k], to[k]);
         }
-        for (long i = done + both; i < done_end; ++i)
-            first.dot(i);
-        for (long i = k + both; i < k_end; ++i)
-            second.dot(i);
-        done = done_end;
-        k = k_end;
+        if (whole) {
+            for (long t = 0; t < kBlock; ++t) {
+                a.dot(from[0] + t);
+                b.dot(from[1] + t);
+                c.dot(from[2] + t);
+            }
+            continue;
+        }
+        for (int k = 0; k < kLines; ++k)
+            for (long i = from[k]; i < to[k]; ++i)
+                lines[k]->dot(i);
     }
     static const int32_t printed[8] = {1, 1, 1, 1, 1, 1, 1, 1};
-    pack_at_least(first_bits, first.black, n, printed);
-    pack_at_least(second_bits, second.black, n, printed);
+    for (int k = 0; k < kLines; ++k)
+        pack_at_least(bits[k], lines[k]->black, n, printed);
 }
 
-// The second line of the last pair, and what it was made from.
-struct HeldLine {
+// The lines of the last group after the one printed, held for the next
+// calls, and what they were made from.
+struct HeldLines {
     const unsigned char* data = nullptr;
     double x_scale = 0, y_scale = 0;
-    int row = -1;  // -1: none
+    int row = -1;    // the next held line; -1: none
+    int count = 0;   // lines held from row on
     long n = 0;
-    std::vector<unsigned char> dark;  // the first line's darkness, kept while the second's is made
-    std::vector<unsigned char> bits;
-    // Scratch of the pair: what the lines above give each dot, and each dot printed.
-    std::vector<int32_t> sums[2];
-    std::vector<unsigned char> black[2];
+    std::vector<unsigned char> dark[kLines - 1];  // darkness kept while the next line's is made
+    std::vector<unsigned char> bits[kLines - 1];
+    // Scratch of the group: what the lines above give each dot, and each dot printed.
+    std::vector<int32_t> sums[kLines];
+    std::vector<unsigned char> black[kLines];
 
-    // Copies the held line when it is the one asked for; forgets it either way.
+    // Copies the held line when it is the one asked for; forgets them all otherwise.
     template <class Errors>
     bool take(const Errors& errors, const XSImage* picture, double xs, double ys, int r, int first,
               unsigned char* line)
     {
-        bool hit = !first && row == r && data == picture->data && x_scale == xs && y_scale == ys &&
-                   errors.dots == n;
-        row = -1;
-        if (hit)
-            std::copy(bits.begin(), bits.end(), line);
-        return hit;
+        bool hit = !first && count > 0 && row == r && data == picture->data && x_scale == xs &&
+                   y_scale == ys && errors.dots == n;
+        if (!hit) {
+            row = -1;
+            count = 0;
+            return false;
+        }
+        const auto& held = bits[kLines - 1 - count];
+        std::copy(held.begin(), held.end(), line);
+        ++row;
+        --count;
+        return true;
     }
 
-    // Room for a pair of n dots; the darkness of the first line kept. Then
-    // the second line's darkness, or null.
+    // Room for a group of n dots. Fills dark[] with the darkness of its lines,
+    // the first given, the last left in the resampler's buffer and returned
+    // (null when it cannot be made).
     const unsigned char* start(const XSImage* picture, double xs, double ys, int r,
                                const unsigned char* first_dark, long n_dots)
     {
+        row = -1;
+        count = 0;
         try {
-            dark.assign(first_dark, first_dark + n_dots);
-            bits.assign((n_dots + 7) / 8, 0);
-            for (int k = 0; k < 2; ++k) {
+            for (auto& b : bits)
+                b.assign((n_dots + 7) / 8, 0);
+            for (int k = 0; k < kLines; ++k) {
                 sums[k].resize(n_dots);
                 black[k].resize(n_dots);
             }
+            dark[0].assign(first_dark, first_dark + n_dots);
         } catch (const std::bad_alloc&) {
             errno = ENOMEM;
             return nullptr;
         }
-        long n_next;
-        const unsigned char* next = gray_darkness(picture, xs, ys, r + 1, 0, &n_next);
-        if (!next || n_next != n_dots)
-            return nullptr;
+        const unsigned char* next = nullptr;
+        for (int k = 1; k < kLines; ++k) {
+            long n_next;
+            next = gray_darkness(picture, xs, ys, r + k, 0, &n_next);
+            if (!next || n_next != n_dots)
+                return nullptr;
+            if (k < kLines - 1) {
+                try {
+                    dark[k].assign(next, next + n_dots);
+                } catch (const std::bad_alloc&) {
+                    errno = ENOMEM;
+                    return nullptr;
+                }
+            }
+        }
         data = picture->data;
         x_scale = xs;
         y_scale = ys;
         n = n_dots;
         return next;
     }
+
+    // Lines r + 1 .. r + kLines - 1 are made and held.
+    void hold(int r)
+    {
+        row = r + 1;
+        count = kLines - 1;
+    }
+
+    const unsigned char* line_dark(int k, const unsigned char* last) const
+    {
+        return k < kLines - 1 ? dark[k].data() : last;
+    }
+    unsigned char* const* group_bits(unsigned char* line, unsigned char* (&out)[kLines])
+    {
+        out[0] = line;
+        for (int k = 1; k < kLines; ++k)
+            out[k] = bits[k - 1].data();
+        return out;
+    }
 };
 
-HeldLine floyd_held, jarvis_held;
+HeldLines floyd_held, jarvis_held;
 
 }  // namespace
 
 int floyd_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
                int row, int first)
 {
-    if (floyd_held.take(floyd_rows, picture, x_scale, y_scale, row, first, line))
+    HeldLines& h = floyd_held;
+    if (h.take(floyd_rows, picture, x_scale, y_scale, row, first, line))
         return 1;
     long n;
     const unsigned char* dark = start_line(floyd_rows, picture, x_scale, y_scale, row, first, &n);
     if (!dark)
         return 0;
-    const unsigned char* next = floyd_held.start(picture, x_scale, y_scale, row, dark, n);
-    if (!next)
+    const unsigned char* last = h.start(picture, x_scale, y_scale, row, dark, n);
+    if (!last)
         return 0;
-    int32_t* above = floyd_rows.row[1];
-    int32_t* errors = floyd_rows.row[0];
-    HeldLine& h = floyd_held;
-    FloydLine a{h.dark.data(), above, errors, h.sums[0].data(), h.black[0].data()};
-    FloydLine b{next, errors, above, h.sums[1].data(), h.black[1].data()};
-    two_lines(a, b, line, h.bits.data(), n, 1);
-    // The second line's errors lie in row[1], where the next pair reads them.
-    floyd_held.row = row + 1;
+    // Each line writes row[0] over what row[1], the line above, read from row[0] before.
+    FloydLine lines[kLines];
+    for (int k = 0; k < kLines; ++k) {
+        lines[k] = FloydLine{h.line_dark(k, last), floyd_rows.row[1], floyd_rows.row[0], h.sums[k].data(),
+                             h.black[k].data()};
+        floyd_rows.rotate();
+    }
+    unsigned char* bits[kLines];
+    run_lines(lines[0], lines[1], lines[2], h.group_bits(line, bits), n);
+    h.hold(row);
     return 1;
 }
 
 int error_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
                int row, int first)
 {
-    if (jarvis_held.take(jarvis_rows, picture, x_scale, y_scale, row, first, line))
+    HeldLines& h = jarvis_held;
+    if (h.take(jarvis_rows, picture, x_scale, y_scale, row, first, line))
         return 1;
     long n;
     const unsigned char* dark = start_line(jarvis_rows, picture, x_scale, y_scale, row, first, &n);
     if (!dark)
         return 0;
-    const unsigned char* next = jarvis_held.start(picture, x_scale, y_scale, row, dark, n);
-    if (!next)
+    const unsigned char* last = h.start(picture, x_scale, y_scale, row, dark, n);
+    if (!last)
         return 0;
-    int32_t* back = jarvis_rows.row[2];
-    int32_t* above = jarvis_rows.row[1];
-    int32_t* errors = jarvis_rows.row[0];
-    HeldLine& h = jarvis_held;
-    JarvisLine a{h.dark.data(), back, above, errors, h.sums[0].data(), h.black[0].data()};
-    JarvisLine b{next, above, errors, back, h.sums[1].data(), h.black[1].data()};
-    two_lines(a, b, line, h.bits.data(), n, 2);
-    // Two lines on: the first line is now two back, the second the previous one.
-    jarvis_rows.rotate();
-    jarvis_rows.rotate();
-    jarvis_held.row = row + 1;
+    JarvisLine lines[kLines];
+    for (int k = 0; k < kLines; ++k) {
+        lines[k] = JarvisLine{h.line_dark(k, last), jarvis_rows.row[2], jarvis_rows.row[1], jarvis_rows.row[0],
+                              h.sums[k].data(), h.black[k].data()};
+        jarvis_rows.rotate();
+    }
+    unsigned char* bits[kLines];
+    run_lines(lines[0], lines[1], lines[2], h.group_bits(line, bits), n);
+    h.hold(row);
     return 1;
 }
