@@ -76,7 +76,7 @@ extern const XSImageType XSImageTypes[];
 extern int imagefunc;
 
 // Recognises the picture at the stream's position by content and reads it;
-// sets the image's format. Null with xslerrno 25 when no format accepts it.
+// sets the image's format. Null with xslerrno XSE_UNKNOWN_FORMAT when no format accepts it.
 XSImage* XSReadMagic(FILE* stream);
 
 // What the last XSReadMagic learnt from the readers it tried: the format name

@@ -15,7 +15,7 @@ constexpr uint32_t XS_RED_MASK = 0xFF0000;
 constexpr uint32_t XS_GREEN_MASK = 0x00FF00;
 constexpr uint32_t XS_BLUE_MASK = 0x0000FF;
 
-// ---- Making images (null with xslerrno 7 when the size is refused or memory runs out)
+// ---- Making images (null with xslerrno XSE_NO_MEMORY when the size is refused or memory runs out)
 
 // One-bit bitmap, zero-filled (white).
 XslImagePtr XslNewBitmap(int width, int height);

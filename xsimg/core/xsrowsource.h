@@ -13,8 +13,8 @@ struct XslRowSource {
     XslDirectReader channels;
 };
 
-// Chooses the converter for the image's pixel kind: 1, or 0 with xslerrno 18
-// (no pixel kind) or 15 (a direct size that cannot be read).
+// Chooses the converter for the image's pixel kind: 1, or 0 with xslerrno
+// XSE_KIND (no pixel kind) or XSE_PROCESS_KIND (a direct size that cannot be read).
 int XslInitRowSource(XslRowSource* source, const XSImage* image);
 
 // Fills `out` (width x components bytes) with the samples of row `row`.

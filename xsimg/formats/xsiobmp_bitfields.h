@@ -32,7 +32,7 @@ inline bool XslBmpIsBitfields(uint32_t bits, uint32_t compression)
 // and blue masks follow the 40-byte info header (inside the longer ones), and
 // an info header of 56 bytes or more adds an alpha mask: alpha is then put over
 // white paper, unless every pixel's alpha is 0 (writers that fill the mask but
-// not the channel). Null with xslerrno 1 (masks missing), 16 (a mask empty,
-// broken in two, overlapping another or wider than the pixel), 2 (rows
-// missing) or 7.
+// not the channel). Null with xslerrno XSE_HEADER_READ (masks missing),
+// XSE_VARIANT (a mask empty, broken in two, overlapping another or wider than
+// the pixel), XSE_DATA_READ (rows missing) or XSE_NO_MEMORY.
 XSImage* XslReadBmpBitfields(FILE* stream, const XslBmpLayout& layout);

@@ -16,7 +16,7 @@ XSImage* XSReadJpeg(FILE* stream);
 // data, 5 when the stream holds a picture of another size, 9 for colour spaces
 // other than gray and RGB, 7.
 XSImage* XslReadEmbeddedJpeg(FILE* stream, int width, int height);
-// 1, or 0 with xslerrno 7, 15 or 18 (0 without a code when the library fails).
+// 1, or 0 with xslerrno XSE_NO_MEMORY, XSE_PROCESS_KIND or XSE_KIND (0 without a code when the library fails).
 int XSWriteJpeg(FILE* stream, XSImage* image);
 int XSInfoJPEG();
 

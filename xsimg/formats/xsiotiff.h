@@ -11,7 +11,7 @@ XSImage* XSReadTiff(FILE* stream);
 int XSWriteTiff(FILE* stream, XSImage* image, const char* name);
 int XSInfoTIFF();
 
-// Number of pages of the TIFF at the stream's position; -1 with xslerrno 2.
+// Number of pages of the TIFF at the stream's position; -1 with xslerrno XSE_DATA_READ.
 int XSCheckMultiPageTiff(FILE* stream);
 int XSTiffSetPage(int page);
 int XSTiffCompress(int scheme, int option);

@@ -6,11 +6,12 @@
 #include "xsimage.h"
 
 // Lossy and lossless still pictures become 24-bit direct colour (R, G, B
-// bytes), alpha put over white paper; `resolution` 100. Null with xslerrno 5
-// (not a RIFF WebP file, or a damaged header), 1 (the file ends in its header),
-// 2 (the file is shorter than its RIFF size says, or the picture data is
-// damaged), 16 (animations and other features libwebp does not decode into
-// one picture), 7 (a picture beyond XS_MAX_PIXELS, or memory).
+// bytes), alpha put over white paper; `resolution` 100. Null with xslerrno
+// XSE_BAD_MAGIC (not a RIFF WebP file, or a damaged header), XSE_HEADER_READ
+// (the file ends in its header), XSE_DATA_READ (the file is shorter than its
+// RIFF size says, or the picture data is damaged), XSE_VARIANT (animations and
+// other features libwebp does not decode into one picture), XSE_NO_MEMORY (a
+// picture beyond XS_MAX_PIXELS, or memory).
 XSImage* XSReadWebP(FILE* stream);
 // Writes the picture losslessly as 8-bit RGB (every pixel kind is converted).
 // 1, or 0 with xslerrno XSE_VARIANT (a side beyond 16383), XSE_DATA_WRITE (a write

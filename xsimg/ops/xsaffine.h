@@ -5,8 +5,8 @@
 
 // Rotates by degrees (clockwise on the page), then scales by sx and sy. The image
 // becomes the bounding box of the result; uncovered pixels take the background.
-// 1 on success; 0 with xslerrno 7 (out of memory, or a result larger than
-// XS_MAX_PIXELS or empty), 15 or 18 (pixel kind), the image then unchanged.
+// 1 on success; 0 with xslerrno XSE_NO_MEMORY (out of memory, or a result
+// larger than XS_MAX_PIXELS or empty), XSE_PROCESS_KIND or XSE_KIND (pixel kind), the image then unchanged.
 int XSAffine2(XSImage* image, double degrees, double sx, double sy, XSColor background);
 // XSAffine2 on a white background.
 int XSAffine(XSImage* image, double degrees, double sx, double sy);
