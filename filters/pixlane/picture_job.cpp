@@ -46,7 +46,7 @@ XSImage* read_job_picture(Settings* settings, const job_report& report, int* sta
     if (picture != nullptr)
         return picture;
     // A picture no reader delivered: say what the bytes looked like and why
-    // the reader gave up (the library's own code stays 25).
+    // the reader gave up (the library's own code stays XSE_UNKNOWN_FORMAT).
     if (errno == 0 && xslerrno == XSE_UNKNOWN_FORMAT) {
         report_failure(report, 0, unread_picture_reason().c_str());
         *status = 1;

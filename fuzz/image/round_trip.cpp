@@ -43,8 +43,8 @@ struct WriterCase {
     const char* name;
     XSWriter write;
     Keeps keeps;
-    // Codes this writer documents for pictures it cannot write, besides 7
-    // (memory) and 16 (a side too long for the format); -1 ends the list.
+    // Codes this writer documents for pictures it cannot write, besides XSE_NO_MEMORY
+    // (memory) and XSE_VARIANT (a side too long for the format); -1 ends the list.
     int refusals[3];
 };
 

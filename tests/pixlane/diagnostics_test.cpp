@@ -1,5 +1,5 @@
 // A picture that cannot be read is reported with the format its bytes looked
-// like and why the reader gave up; the status stays 1, the library's code 25.
+// like and why the reader gave up; the status stays 1, the library's code XSE_UNKNOWN_FORMAT.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -9,14 +9,16 @@
 // image with the colours of its local table, or of the global table (the
 // 16-colour default palette when the file has none); extensions are skipped,
 // interlaced rows put in order. A file whose screen holds two colours gives a
-// bitmap in which the darker colour is black. Resolution 100. Null with code XSE_HEADER_READ
-// or 5 (signature), 3 (screen descriptor), 17 (colour table cut short), 2 (no
-// image, or its descriptor or data cut short or unreadable), 7 (memory).
+// bitmap in which the darker colour is black. Resolution 100. Null with code
+// XSE_HEADER_READ or XSE_BAD_MAGIC (signature), XSE_READ_ERROR (screen descriptor),
+// XSE_CMAP_READ (colour table cut short), XSE_DATA_READ (no image, or its descriptor or
+// data cut short or unreadable), XSE_NO_MEMORY (memory).
 XSImage* XSReadGif(FILE* stream);
 // GIF87a with one global colour table and one image. A colormap image of 1 to
 // 256 entries goes out as it is; other pictures are written from a copy:
 // colour ones reduced to 256 colours by XSLQuantize, bitmaps as two-level gray.
-// 1, or 0 with code XSE_READ_ERROR (header), XSE_CMAP_READ (colour table), XSE_DATA_WRITE (image data), XSE_NO_MEMORY, XSE_KIND, or
-// 16 for a picture wider or taller than 65535 pixels.
+// 1, or 0 with code XSE_READ_ERROR (header), XSE_CMAP_READ (colour table), XSE_DATA_WRITE
+// (image data), XSE_NO_MEMORY, XSE_KIND, or XSE_VARIANT for a picture wider or taller
+// than 65535 pixels.
 int XSWriteGif(FILE* stream, XSImage* image);
 int XSInfoGIF();

@@ -12,11 +12,12 @@
 XSImage* XSReadJpeg(FILE* stream);
 // A JPEG stream embedded in another file whose header says the picture is
 // width x height, decoded from the stream's position like XSReadJpeg but
-// without the JFIF density (resolution 100). Null with a code: 2 for damaged
-// data, 5 when the stream holds a picture of another size, 9 for colour spaces
-// other than gray and RGB, 7.
+// without the JFIF density (resolution 100). Null with a code: XSE_DATA_READ for damaged
+// data, XSE_BAD_MAGIC when the stream holds a picture of another size, XSE_LAYOUT for
+// colour spaces other than gray and RGB, XSE_NO_MEMORY.
 XSImage* XslReadEmbeddedJpeg(FILE* stream, int width, int height);
-// 1, or 0 with xslerrno XSE_NO_MEMORY, XSE_PROCESS_KIND or XSE_KIND (0 without a code when the library fails).
+// 1, or 0 with xslerrno XSE_NO_MEMORY, XSE_PROCESS_KIND or XSE_KIND (0 without a code
+// when the library fails).
 int XSWriteJpeg(FILE* stream, XSImage* image);
 int XSInfoJPEG();
 

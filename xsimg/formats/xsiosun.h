@@ -14,7 +14,7 @@ constexpr uint32_t XS_SUN_MAGIC = 0x59A66A95;
 // identity gray ramp when the file has none); depth 24 direct colour of 3
 // bytes, depth 32 of 4 bytes (masks as stored). Resolution 100. Null with
 // code XSE_HEADER_READ (short header), XSE_BAD_MAGIC (bad magic), XSE_VARIANT (type or depth not handled),
-// 2 (colormap or pixel data short), 7 (memory or size refused).
+// XSE_DATA_READ (colormap or pixel data short), XSE_NO_MEMORY (memory or size refused).
 XSImage* RsReader(FILE* stream);
 // Bitmaps as depth 1, colormap images as depth 8 with their colormap, every
 // other kind as depth 24; 1, or 0 with code XSE_READ_ERROR, XSE_DATA_WRITE, XSE_NO_MEMORY or XSE_KIND.

@@ -28,13 +28,14 @@ int TCoIndent(uint32_t word0, uint32_t word1);
 // Width, height and resolution from the rest of the header; 0 with code XSE_HEADER_READ.
 int TCoInformation(FILE* stream, uint32_t word0, uint32_t word1, XSInfo* info);
 // Reads the file after its first 8 bytes. Null with code XSE_HEADER_READ (short header or a
-// header size below 128), 23 (private block), 8 (colour entries), 2 (pixel
-// rows, or lines shorter than a row), 5 (an embedded JPEG of another size),
-// 9 (pixmap format or pixel size), 16 (bitmap unit) or 7.
+// header size below 128), XSE_PRIVATE_READ (private block), XSE_PALETTE_READ (colour
+// entries), XSE_DATA_READ (pixel rows, or lines shorter than a row), XSE_BAD_MAGIC (an
+// embedded JPEG of another size), XSE_LAYOUT (pixmap format or pixel size), XSE_VARIANT
+// (bitmap unit) or XSE_NO_MEMORY.
 XSImage* TCoReader(FILE* stream, uint32_t word0, uint32_t word1);
 // Writes any pixel kind with the image's private block; 1, or 0 with code XSE_READ_ERROR
-// (header), 24 (private block), 18 (colour entries, or a kind it cannot
-// write), 4 (pixels) or 7.
+// (header), XSE_PRIVATE_WRITE (private block), XSE_KIND (colour entries, or a kind it
+// cannot write), XSE_DATA_WRITE (pixels) or XSE_NO_MEMORY.
 int TCoWriter(FILE* stream, XSImage* image);
 int XSInfoIMG();
 

@@ -70,7 +70,7 @@ bool skip(FILE* stream, uint32_t n)
 }
 
 // The colormap of ncolors entries, or null with code XSE_CMAP_READ (beyond the file),
-// 5 (more than a colormap holds, or a channel beyond 255) or 7.
+// XSE_BAD_MAGIC (more than a colormap holds, or a channel beyond 255) or XSE_NO_MEMORY.
 XslBuffer<XSColor> read_colormap(FILE* stream, uint32_t ncolors)
 {
     if (!may_hold(stream, static_cast<unsigned long long>(ncolors) * kColorBytes)) {
@@ -103,7 +103,7 @@ XslBuffer<XSColor> read_colormap(FILE* stream, uint32_t ncolors)
 }
 
 // The empty image the header describes; null with code XSE_NO_MEMORY (size refused),
-// 5 (depth), 18 (planes) or 2 (the planes cannot be in the file).
+// XSE_BAD_MAGIC (depth), XSE_KIND (planes) or XSE_DATA_READ (the planes cannot be in the file).
 XslImagePtr make_image(const XSImgHeader& h, FILE* stream)
 {
     const int width = h.width > INT_MAX ? -1 : int(h.width);

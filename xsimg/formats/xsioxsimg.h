@@ -35,17 +35,18 @@ struct XSImgHeader {
 XSImage* XSLReadXSImg(FILE* stream);
 // The family reader: the magic and header length are already read.
 XSImage* XSLReadXSImg2(FILE* stream, uint32_t word0, uint32_t word1);
-// The first 60 header bytes with the magic check: 1, or 0 with code XSE_HEADER_READ (short)
-// or 5 (wrong magic).
+// The first 60 header bytes with the magic check: 1, or 0 with code XSE_HEADER_READ
+// (short) or XSE_BAD_MAGIC (wrong magic).
 int XSLReadXSImgHeader(XSImgHeader* header, FILE* stream);
 // Everything after the first 60 bytes: the rest of the header, the colormap
 // and the planes. Null with code XSE_HEADER_READ (header length below 60 or beyond the file),
-// 5 (impossible sizes, colour count or colour values), 17 (short colormap),
-// 18 (planes not 1 or 3, or fields that make no pixel kind), 2 (short planes) or 7.
+// XSE_BAD_MAGIC (impossible sizes, colour count or colour values), XSE_CMAP_READ (short
+// colormap), XSE_KIND (planes not 1 or 3, or fields that make no pixel kind),
+// XSE_DATA_READ (short planes) or XSE_NO_MEMORY.
 XSImage* XSLReadXSImgData(const XSImgHeader* header, FILE* stream);
 
 // 1, or 0 with code XSE_READ_ERROR (header), XSE_KIND (colormap not written, or a record whose
-// planes are missing), 4 (planes). The image is not changed.
+// planes are missing), XSE_DATA_WRITE (planes). The image is not changed.
 int XSLWriteXSImg(FILE* stream, XSImage* image);
 int XSLWriteXSImgHeader(FILE* stream, const XSImage* image);
 int XSLWriteXSImgData(FILE* stream, const XSImage* image);

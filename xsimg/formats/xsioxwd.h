@@ -75,7 +75,7 @@ struct XslXwdRules {
 // pixels. Null with xslerrno set.
 XslImagePtr XslReadXwdBody(FILE* stream, const XslXwdHeader& header, const XslXwdRules& rules);
 // `count` colour entries from the stream, or null with `short_code` when they
-// are cut short, 17 when the count is beyond the file, or 7.
+// are cut short, XSE_CMAP_READ when the count is beyond the file, or XSE_NO_MEMORY.
 XslBuffer<XslXwdColor> XslReadXwdColors(FILE* stream, uint32_t count, int short_code);
 // A colormap of one entry per colour entry (at most 256), placed by pixel
 // value, channels / 257; entries naming a pixel beyond it are passed over.
@@ -84,7 +84,8 @@ bool XslAttachXwdColors(XSImage* image, const XslXwdColor* colours, long count);
 // Rows of a bitmap stored in units of 8, 16 or 32 bits with `bytes_per_line`
 // bytes per stored line; units whose byte order differs from `bit_order` are
 // first brought into it (the bits themselves are left for the caller).
-// 1, or 0 with code XSE_DATA_READ (short data or lines shorter than a row), XSE_NO_MEMORY or XSE_VARIANT (unit).
+// 1, or 0 with code XSE_DATA_READ (short data or lines shorter than a row), XSE_NO_MEMORY
+// or XSE_VARIANT (unit).
 int XslRdBitLevelImage(FILE* stream, XSImage* bitmap, int bitmap_unit, long bytes_per_line, int byte_order,
                        int bit_order = 1);
 // Header, window name and colour entries as a dump stores them. Entry pixel

@@ -5,7 +5,7 @@
 #include "xsown.h"
 
 // A copy of `image` passed through `convert` (an in-place conversion such as
-// XSLConv24RGB), or null with the copy's or the conversion's code; 18 when
-// the conversion refuses the kind without leaving a code of its own. A code
-// that was set before a successful call is kept.
+// XSLConv24RGB), or null with the copy's or the conversion's code; XSE_KIND when the
+// conversion refuses the kind without leaving a code of its own. A code that was set
+// before a successful call is kept.
 XslImagePtr XslConvertedCopy(const XSImage* image, int (*convert)(XSImage*));
