@@ -143,9 +143,6 @@ const unsigned char* start_line(Errors& errors, XSImage* picture, double x_scale
     return errors.ready(*n) ? dark : nullptr;
 }
 
-}  // namespace
-
-namespace {
 
 // One Floyd-Steinberg line being made: what the line above gives each dot
 // (see floyd_sums), the errors it writes, the dots it prints (one byte each,
@@ -158,6 +155,12 @@ struct FloydLine {
     unsigned char* black;
     const FloydTable* table = &floyd_table();
     long seven = 0;
+
+    // Reads row[1], the line above, and writes row[0].
+    static FloydLine over(const unsigned char* dark, int32_t* const* row, int32_t* sums, unsigned char* black)
+    {
+        return {dark, row[1], row[0], sums, black};
+    }
 
     void sum(long from, long to) { floyd_sums(dark, above, from, to, sums); }
     void dot(long i)
@@ -182,6 +185,12 @@ struct JarvisLine {
     const JarvisTable* table = &jarvis_table();
     long seven = 0, left2 = 0, left1 = 0;  // 7 x the error one dot left; the errors two and one dots left
 
+    // Reads row[2] and row[1], the two lines above, and writes row[0].
+    static JarvisLine over(const unsigned char* dark, int32_t* const* row, int32_t* sums, unsigned char* black)
+    {
+        return {dark, row[2], row[1], row[0], sums, black};
+    }
+
     void sum(long from, long to) { jarvis_sums(back, above, from, to, sums); }
     void dot(long i)
     {
@@ -204,7 +213,7 @@ struct JarvisLine {
 // chains. A line writes its errors over the oldest row, whose columns the
 // lines still running have summed by then. Dots are packed into bytes at
 // the end.
-constexpr int kLines = 3;
+constexpr int kLines = 3;  // run_lines takes them as a, b and c
 constexpr long kBlock = 64;
 
 // The lines are taken by value: copies whose address is never taken stay in
@@ -249,11 +258,11 @@ struct HeldLines {
     int row = -1;    // the next held line; -1: none
     int count = 0;   // lines held from row on
     long n = 0;
-    std::vector<unsigned char> dark[kLines - 1];  // darkness kept while the next line's is made
-    std::vector<unsigned char> bits[kLines - 1];
-    // Scratch of the group: what the lines above give each dot, and each dot printed.
+    // Scratch of the group: each line's darkness, what the lines above give
+    // each dot, each dot printed, and the packed dots (bits[0] is unused: the
+    // first line goes straight to the caller).
+    std::vector<unsigned char> dark[kLines], black[kLines], bits[kLines];
     std::vector<int32_t> sums[kLines];
-    std::vector<unsigned char> black[kLines];
 
     // Copies the held line when it is the one asked for; forgets them all otherwise.
     template <class Errors>
@@ -267,53 +276,40 @@ struct HeldLines {
             count = 0;
             return false;
         }
-        const auto& held = bits[kLines - 1 - count];
+        const auto& held = bits[kLines - count];
         std::copy(held.begin(), held.end(), line);
         ++row;
         --count;
         return true;
     }
 
-    // Room for a group of n dots. Fills dark[] with the darkness of its lines,
-    // the first given, the last left in the resampler's buffer and returned
-    // (null when it cannot be made).
-    const unsigned char* start(const XSImage* picture, double xs, double ys, int r,
-                               const unsigned char* first_dark, long n_dots)
+    // Room for a group of n dots starting at line r, whose darkness is given;
+    // the darkness of the other lines is fetched. False when it cannot be made.
+    bool start(const XSImage* picture, double xs, double ys, int r, const unsigned char* first_dark,
+               long n_dots)
     {
-        row = -1;
-        count = 0;
         try {
-            for (auto& b : bits)
-                b.assign((n_dots + 7) / 8, 0);
             for (int k = 0; k < kLines; ++k) {
                 sums[k].resize(n_dots);
                 black[k].resize(n_dots);
+                bits[k].assign((n_dots + 7) / 8, 0);
+                const unsigned char* d = first_dark;
+                long n_line = n_dots;
+                if (k > 0 && !(d = gray_darkness(picture, xs, ys, r + k, 0, &n_line)))
+                    return false;
+                if (n_line != n_dots)
+                    return false;
+                dark[k].assign(d, d + n_dots);
             }
-            dark[0].assign(first_dark, first_dark + n_dots);
         } catch (const std::bad_alloc&) {
             errno = ENOMEM;
-            return nullptr;
-        }
-        const unsigned char* next = nullptr;
-        for (int k = 1; k < kLines; ++k) {
-            long n_next;
-            next = gray_darkness(picture, xs, ys, r + k, 0, &n_next);
-            if (!next || n_next != n_dots)
-                return nullptr;
-            if (k < kLines - 1) {
-                try {
-                    dark[k].assign(next, next + n_dots);
-                } catch (const std::bad_alloc&) {
-                    errno = ENOMEM;
-                    return nullptr;
-                }
-            }
+            return false;
         }
         data = picture->data;
         x_scale = xs;
         y_scale = ys;
         n = n_dots;
-        return next;
+        return true;
     }
 
     // Lines r + 1 .. r + kLines - 1 are made and held.
@@ -322,71 +318,47 @@ struct HeldLines {
         row = r + 1;
         count = kLines - 1;
     }
-
-    const unsigned char* line_dark(int k, const unsigned char* last) const
-    {
-        return k < kLines - 1 ? dark[k].data() : last;
-    }
-    unsigned char* const* group_bits(unsigned char* line, unsigned char* (&out)[kLines])
-    {
-        out[0] = line;
-        for (int k = 1; k < kLines; ++k)
-            out[k] = bits[k - 1].data();
-        return out;
-    }
 };
 
 HeldLines floyd_held, jarvis_held;
+
+// One call of a diffusion method: the held line when it is the one asked
+// for, else a new group of lines from row on, the first into line.
+template <class Line, class Errors>
+int diffuse(Errors& rows, HeldLines& h, XSImage* picture, unsigned char* line, double x_scale,
+            double y_scale, int row, int first)
+{
+    if (h.take(rows, picture, x_scale, y_scale, row, first, line))
+        return 1;
+    long n;
+    const unsigned char* dark = start_line(rows, picture, x_scale, y_scale, row, first, &n);
+    if (!dark || !h.start(picture, x_scale, y_scale, row, dark, n))
+        return 0;
+    // Each line writes the oldest row; turning the rows makes it the newest
+    // for the line below.
+    Line lines[kLines];
+    unsigned char* bits[kLines] = {line};
+    for (int k = 0; k < kLines; ++k) {
+        lines[k] = Line::over(h.dark[k].data(), rows.row, h.sums[k].data(), h.black[k].data());
+        rows.rotate();
+        if (k > 0)
+            bits[k] = h.bits[k].data();
+    }
+    run_lines(lines[0], lines[1], lines[2], bits, n);
+    h.hold(row);
+    return 1;
+}
 
 }  // namespace
 
 int floyd_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
                int row, int first)
 {
-    HeldLines& h = floyd_held;
-    if (h.take(floyd_rows, picture, x_scale, y_scale, row, first, line))
-        return 1;
-    long n;
-    const unsigned char* dark = start_line(floyd_rows, picture, x_scale, y_scale, row, first, &n);
-    if (!dark)
-        return 0;
-    const unsigned char* last = h.start(picture, x_scale, y_scale, row, dark, n);
-    if (!last)
-        return 0;
-    // Each line writes row[0] over what row[1], the line above, read from row[0] before.
-    FloydLine lines[kLines];
-    for (int k = 0; k < kLines; ++k) {
-        lines[k] = FloydLine{h.line_dark(k, last), floyd_rows.row[1], floyd_rows.row[0], h.sums[k].data(),
-                             h.black[k].data()};
-        floyd_rows.rotate();
-    }
-    unsigned char* bits[kLines];
-    run_lines(lines[0], lines[1], lines[2], h.group_bits(line, bits), n);
-    h.hold(row);
-    return 1;
+    return diffuse<FloydLine>(floyd_rows, floyd_held, picture, line, x_scale, y_scale, row, first);
 }
 
 int error_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
                int row, int first)
 {
-    HeldLines& h = jarvis_held;
-    if (h.take(jarvis_rows, picture, x_scale, y_scale, row, first, line))
-        return 1;
-    long n;
-    const unsigned char* dark = start_line(jarvis_rows, picture, x_scale, y_scale, row, first, &n);
-    if (!dark)
-        return 0;
-    const unsigned char* last = h.start(picture, x_scale, y_scale, row, dark, n);
-    if (!last)
-        return 0;
-    JarvisLine lines[kLines];
-    for (int k = 0; k < kLines; ++k) {
-        lines[k] = JarvisLine{h.line_dark(k, last), jarvis_rows.row[2], jarvis_rows.row[1], jarvis_rows.row[0],
-                              h.sums[k].data(), h.black[k].data()};
-        jarvis_rows.rotate();
-    }
-    unsigned char* bits[kLines];
-    run_lines(lines[0], lines[1], lines[2], h.group_bits(line, bits), n);
-    h.hold(row);
-    return 1;
+    return diffuse<JarvisLine>(jarvis_rows, jarvis_held, picture, line, x_scale, y_scale, row, first);
 }

@@ -1,7 +1,8 @@
-// The inner loops of the gray resampling and of the threshold halftoners, in
-// a plain version and an AVX2 version picked at run time. Both give the same
-// bytes: the vector code does the same double operations in the same order
-// (no fused multiply-add), only four dots at a time.
+// The inner loops of the gray resampling, of the threshold halftoners and of
+// error diffusion's sums, in a plain version and an AVX2 version picked at run
+// time. Both give the same bytes: the vector code does the same double
+// operations in the same order (no fused multiply-add), only four dots at a
+// time, and the sums are exact integers.
 #pragma once
 
 #include "resample.h"

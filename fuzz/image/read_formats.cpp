@@ -1,7 +1,7 @@
 // One fuzz target per reader, "read_<format>": the input goes to XSReadMagic
 // with the format's magic bytes written over it, so that each reader is
 // reached directly while the dispatch around it stays the real one.
-// A new format is one READER line below.
+// A new format is one READER (or SHAPED, or SIZED) line below.
 #include <algorithm>
 #include <cstring>
 #include <iterator>
