@@ -10,8 +10,8 @@ struct BmpRecipe {
     int height = 1;        // negative: rows stored top row first
     int bits = 8;
     int compression = 0;   // 0 none, 1 RLE8, 2 RLE4
-    std::vector<uint32_t> palette;  // 0xRRGGBB entries
-    std::string data;      // pixel data as stored
+    std::vector<uint32_t> palette{};  // 0xRRGGBB entries
+    std::string data{};    // pixel data as stored
     uint32_t info_size = 40;
     int32_t pels_per_metre = 3900;  // 100 dots per inch
 };

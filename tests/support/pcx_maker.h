@@ -15,9 +15,9 @@ struct PcxRecipe {
     int version = 5;
     int encoding = 1;
     int bytes_per_line = 0;             // 0: the width's need, rounded up to even
-    std::vector<uint32_t> palette;      // header palette, up to 16 0xRRGGBB entries
-    std::string data;                   // run-length encoded data as stored
-    std::vector<uint32_t> end_palette;  // when given: 0x0C and these entries after the data
+    std::vector<uint32_t> palette{};    // header palette, up to 16 0xRRGGBB entries
+    std::string data{};                 // run-length encoded data as stored
+    std::vector<uint32_t> end_palette{};  // when given: 0x0C and these entries after the data
 };
 
 inline int pcxBytesPerLine(int width, int bits)

@@ -38,12 +38,14 @@ TEST(BmpRead, EveryDepthWidthAndRowOrder)
                 EXPECT_EQ(rows_of(image.get()), rows);
                 EXPECT_EQ(image->resolution, 100);
                 EXPECT_EQ(image->ncolors, bits == 24 ? 0 : 1 << bits);
-                if (bits == 4 || bits == 8)
+                if (bits == 4 || bits == 8) {
                     EXPECT_EQ(rgb_of(image->colormap[3]), test_palette(4)[3]);
+                }
                 int r, g, b;
                 XSLGetPixel(image.get(), 0, 0, &r, &g, &b);
-                if (bits == 24)
+                if (bits == 24) {
                     EXPECT_EQ(uint32_t(r << 16 | g << 8 | b), rows[0][0]) << "masks of blue, green, red bytes";
+                }
             }
 }
 

@@ -42,8 +42,9 @@ TEST(PcxRead, EveryFormAndWidth)
             EXPECT_EQ(image->resolution, 100);
             EXPECT_EQ(image->type, count == 2 ? 0 : 1);
             ASSERT_EQ(image->ncolors, count == 2 ? 0 : count);
-            if (count > 2)
+            if (count > 2) {
                 EXPECT_EQ(rgb_of(image->colormap[count - 1]), test_palette(count)[count - 1]);
+            }
         }
 }
 

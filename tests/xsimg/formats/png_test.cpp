@@ -79,8 +79,9 @@ TEST(PngRead, EveryColourTypeAndDepthInTheLibrarysOwnKinds)
         EXPECT_EQ(image->format, XSF_PNG);
         EXPECT_EQ(image->resolution, 100);
         EXPECT_EQ(XslKindOf(image.get()), kind_for(v.recipe));
-        if (kind_for(v.recipe) == XSK_DIRECT)
+        if (kind_for(v.recipe) == XSK_DIRECT) {
             EXPECT_EQ(image->bytes_per_pixel, 3);
+        }
         const bool gray = v.recipe.color_type != PNG_COLOR_TYPE_PALETTE && kind_for(v.recipe) == XSK_COLORMAP;
         if (gray) {  // the identity ramp
             ASSERT_EQ(image->ncolors, 256);

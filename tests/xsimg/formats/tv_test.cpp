@@ -168,8 +168,9 @@ TEST(Tv10Read, UnitsHoldTheirLeftmostPixelInTheLowBit)
         f = stream_of(tv10_file(row, 1, std::string(size_t(row), '\0')));
         XSInfo info = {};
         EXPECT_EQ(XSLCheckUp(f.get(), &info), row == 249) << row;
-        if (row == 249)
+        if (row == 249) {
             EXPECT_EQ(info.width, 1992);
+        }
     }
 }
 
