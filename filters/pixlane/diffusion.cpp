@@ -143,7 +143,6 @@ const unsigned char* start_line(Errors& errors, XSImage* picture, double x_scale
     return errors.ready(*n) ? dark : nullptr;
 }
 
-
 // One Floyd-Steinberg line being made: what the line above gives each dot
 // (see floyd_sums), the errors it writes, the dots it prints (one byte each,
 // packed at the end), and 7 x the error of the dot to the left (0 at the border).
