@@ -6,6 +6,7 @@
 #include <string>
 
 #include "job_request.h"
+#include "lane_version.h"
 #include "paper_names.h"
 
 namespace {
@@ -72,9 +73,10 @@ void write_ppd(FILE* out)
     std::fputs("*PPD-Adobe: \"4.3\"\n"
                "*% The page printer of pixlane and textlane. Made by make_ppd from the\n"
                "*% printer's paper table: change the table, not this file.\n"
-               "*FormatVersion: \"4.3\"\n"
-               "*FileVersion: \"1.0\"\n"
-               "*LanguageVersion: English\n"
+               "*FormatVersion: \"4.3\"\n",
+               out);
+    std::fprintf(out, "*FileVersion: \"%s\"\n", lane_version);
+    std::fputs("*LanguageVersion: English\n"
                "*LanguageEncoding: ISOLatin1\n"
                "*PCFileName: \"LANE.PPD\"\n"
                "*Manufacturer: \"Generic\"\n"

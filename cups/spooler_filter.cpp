@@ -6,6 +6,7 @@
 
 #include "cancel.h"
 #include "temp_copy.h"
+#include "version_option.h"
 
 namespace {
 
@@ -60,6 +61,10 @@ FILE* input_failure(const char* what, const filter_job& job, FILE* opened)
 
 bool read_filter_arguments(int argc, char** argv, filter_job* job)
 {
+    if (argc == 2 && argv[0] != nullptr) {
+        const char* slash = std::strrchr(argv[0], '/');
+        exit_if_version_word(slash != nullptr ? slash + 1 : argv[0], argv[1]);
+    }
     if (argc < 6 || argc > 7) {
         std::fprintf(stderr, "Usage: %s job-id user title copies options [file]\n",
                      argc > 0 && argv[0] != nullptr ? argv[0] : "filter");

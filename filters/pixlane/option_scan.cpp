@@ -8,6 +8,7 @@
 #include "printer_units.h"
 #include "settings.h"
 #include "tevrak.h"
+#include "version_option.h"
 
 namespace {
 
@@ -189,6 +190,8 @@ void option_scan(const char* program_name, int argc, char** argv, Settings* sett
     while ((number = getoption(argc, argv, opl)) != -3) {
         if (number >= 0)
             apply(number, tvoptarg, settings, program_name);
+        else if (number == -1)
+            exit_if_version_word(program_name, tvoptarg[0]);
     }
     complete_origin(settings);
 }

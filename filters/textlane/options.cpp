@@ -3,6 +3,7 @@
 #include "page_options.h"
 #include "printer_units.h"
 #include "tevrak.h"
+#include "version_option.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -161,6 +162,8 @@ void option_scan(const char* program_name, int argc, char** argv, TextSettings* 
     int number;
     // Unknown options, bare words and options cut short are skipped silently.
     while ((number = getoption(argc, argv, opl)) != -3) {
+        if (number == -1)
+            exit_if_version_word(program_name, tvoptarg[0]);
         if (number < 0)
             continue;
         if (number == OPT_HELP) {

@@ -98,6 +98,9 @@ TEST(Optsrch, ExactNamesAndFirstLetterFlags)
     EXPECT_EQ(optsrch(kTable, "q"), 5);
     EXPECT_EQ(optsrch(kTable, "d"), 6);       // only the later row has "d"
     EXPECT_EQ(optsrch(kTable, ""), -1);       // a lone dash
+    // "--version" reaches the table as "-version": no flag begins with a dash,
+    // so the programs see it as unknown and can answer it themselves.
+    EXPECT_EQ(optsrch(kTable, "-version"), -1);
 }
 
 TEST(Getoption, EmptyCommandLineEndsAtOnce)

@@ -12,6 +12,7 @@
 #include "stream_listing.h"
 #include "stream_report.h"
 #include "stream_walk.h"
+#include "version_option.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ const char* const usage_text =
     "               frame in light gray, the dots in black\n"
     "  --pbm DIR    each picture page as DIR/page-N.pbm: the dots alone\n"
     "  --scale N    pictures reduced N times (default 1: one pixel per printer dot)\n"
+    "  --version    prints laneview's version number\n"
     "A page printed in several copies is written once, as page-N-copies-C.\n";
 
 struct Options {
@@ -50,6 +52,7 @@ Options parse_options(int argc, char** argv)
     Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
+        exit_if_version_word(program, argv[i]);
         if (word == "--help" || word == "-h") {
             fputs(usage_text, stdout);
             exit(0);
