@@ -5,11 +5,11 @@
 #include <cstring>
 
 namespace {
-int optnext = 1;  // next word of the argument vector to examine; only moves forward
+thread_local int optnext = 1;  // next word of the argument vector to examine; only moves forward
 }
 
-int tvoptind = 1;
-char* tvoptarg[TV_MAX_ARGS];
+thread_local int tvoptind = 1;
+thread_local char* tvoptarg[TV_MAX_ARGS];
 
 int optsrch(const option_entry* table, const char* keyword)
 {

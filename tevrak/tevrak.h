@@ -29,8 +29,9 @@ struct parse_entry {
 
 enum { TV_MAX_ARGS = 50 };
 
-extern int tvoptind;
-extern char* tvoptarg[TV_MAX_ARGS];
+// Per thread, so jobs on several threads can each parse their own words.
+extern thread_local int tvoptind;
+extern thread_local char* tvoptarg[TV_MAX_ARGS];
 
 int getoption(int argc, char** argv, const option_entry* table);
 // Starts the walk of a new command line: the next getoption examines word 1

@@ -57,7 +57,8 @@ enum {
     XSE_UNKNOWN_FORMAT = 25,
 };
 
-extern int32_t xslerrno;
+// Per thread: each thread sees the code its own last failing call left.
+extern thread_local int32_t xslerrno;
 
 // A short reason for an error code, like strerror: null for 0, a general
 // "image library failure" for codes the library never sets.
@@ -78,7 +79,7 @@ extern const unsigned char XslLsbMask[8];
 extern const unsigned char XSByteFlipTable[256];
 
 const char* XSLVersion();
-extern const char* XSLImageLibVersion;
+extern const char* const XSLImageLibVersion;
 
 // Pixel kinds, derived from type, planes, bytes_per_pixel, the colormap and
 // which planes are present. Every operation and writer asks XslKindOf and

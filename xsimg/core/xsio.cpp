@@ -98,7 +98,7 @@ const XSImageType XSImageTypes[] = {
     {nullptr, nullptr, nullptr, nullptr, 0},
 };
 
-int imagefunc = -1;
+thread_local int imagefunc = -1;
 
 XSImage* XSReadMagic(FILE* stream)
 {

@@ -72,8 +72,9 @@ struct XSImageType {
 extern const XSImageType XSImageTypes[];
 
 // Row of XSImageTypes chosen last by XSLRead, XSLCheckUp or XSLWriteMode;
-// -1 while no row is chosen (or the last choice failed).
-extern int imagefunc;
+// -1 while no row is chosen (or the last choice failed). Per thread, like
+// the choice it remembers.
+extern thread_local int imagefunc;
 
 // Recognises the picture at the stream's position by content and reads it;
 // sets the image's format. Null with xslerrno XSE_UNKNOWN_FORMAT when no format accepts it.

@@ -6,9 +6,10 @@
 namespace {
 constexpr int kPeekBytes = 16;
 
-// The last reader XslReadMagicWith handed the file to, and its code.
-const char* last_reader_name = nullptr;
-int last_reader_code = 0;
+// The last reader XslReadMagicWith handed the file to, and its code, for the
+// thread that called it.
+thread_local const char* last_reader_name = nullptr;
+thread_local int last_reader_code = 0;
 
 void note_reader(const char* name, const XSImage* image)
 {

@@ -160,10 +160,11 @@ uint32_t runValue(const XSImage* image, int red, int green, int blue)
     return value;
 }
 
-XslDirectWriter putCache;
-XslDirectWriter putCache2;
-ChannelCache getCache;
-ChannelCache getCache2;
+// Each thread keeps its own caches, so two threads drawing never share one.
+thread_local XslDirectWriter putCache;
+thread_local XslDirectWriter putCache2;
+thread_local ChannelCache getCache;
+thread_local ChannelCache getCache2;
 
 } // namespace
 

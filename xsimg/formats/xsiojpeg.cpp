@@ -17,11 +17,12 @@
 
 namespace {
 
-int quality = 75;
-int progressive = 0;
-int baseline = 0;
-int dct_algorithm = 1;
-int smooth = 0;
+// The writer's settings, per thread: a job sets what its own writes use.
+thread_local int quality = 75;
+thread_local int progressive = 0;
+thread_local int baseline = 0;
+thread_local int dct_algorithm = 1;
+constexpr int smooth = 0;
 
 // Real progressive files have a dozen scans; a file with thousands would keep the
 // decoder busy for a very long time.

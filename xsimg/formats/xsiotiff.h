@@ -22,4 +22,5 @@ int XSIsTiffColor();
 int XSTiffEndian(int little);
 
 // Name handed to libtiff for its messages while reading; "None" when null.
-extern const char* XSReadFileName;
+// Per thread, like the read it names.
+extern thread_local const char* XSReadFileName;

@@ -12,7 +12,7 @@
 
 using namespace xstiff;
 
-const char* XSReadFileName = nullptr;
+thread_local const char* XSReadFileName = nullptr;
 
 namespace {
 

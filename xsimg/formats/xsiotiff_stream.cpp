@@ -7,11 +7,11 @@
 
 namespace xstiff {
 
-CompressSetting Compress = {COMPRESSION_LZW, 0};
-int WriteCMYK = 0;
-int bLittleEndian = 0;
-int iRequestPage = 1;
-bool library_failed = false;
+thread_local CompressSetting Compress = {COMPRESSION_LZW, 0};
+thread_local int WriteCMYK = 0;
+thread_local int bLittleEndian = 0;
+thread_local int iRequestPage = 1;
+thread_local bool library_failed = false;
 
 namespace {
 
@@ -136,8 +136,14 @@ TIFF* open_client(StreamClient* client, FILE* stream, const char* name, const ch
 
 void install_handlers()
 {
-    TIFFSetErrorHandler(unixErrorHandler);
-    TIFFSetWarningHandler(unixWarningHandler);
+    // The handlers are libtiff's process-wide state: set once, never while
+    // another thread may be reading them.
+    static const bool installed = [] {
+        TIFFSetErrorHandler(unixErrorHandler);
+        TIFFSetWarningHandler(unixWarningHandler);
+        return true;
+    }();
+    (void)installed;
     library_failed = false;
 }
 }  // namespace xstiff

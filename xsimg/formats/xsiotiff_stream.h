@@ -17,13 +17,15 @@ struct CompressSetting {
     uint16_t option;
 };
 
-extern CompressSetting Compress;  // what the writer compresses with
-extern int WriteCMYK;             // cleared by every read, set by a read of CMYK; the writer's ink choice
-extern int bLittleEndian;         // byte order of written files
-extern int iRequestPage;          // page the reader reads, from 1
+// The settings are per thread: a job sets what its own reads and writes use.
+extern thread_local CompressSetting Compress;  // what the writer compresses with
+extern thread_local int WriteCMYK;             // cleared by every read, set by a read of CMYK; the writer's ink choice
+extern thread_local int bLittleEndian;         // byte order of written files
+extern thread_local int iRequestPage;          // page the reader reads, from 1
 
-// Set by the error handler; any library error ends the read or write.
-extern bool library_failed;
+// Set by the error handler on the thread whose call failed; any library error
+// ends the read or write.
+extern thread_local bool library_failed;
 
 struct comp_entry {
     const char* name;
