@@ -5,6 +5,7 @@
 #include "job.h"
 #include "temp_copy.h"
 #include "xsio.h"
+#include "xsregistry.h"
 #include "xsiotiff.h"
 
 XSImage* read_data(Settings* settings)

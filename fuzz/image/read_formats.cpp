@@ -12,6 +12,7 @@
 #include "fuzz_target.h"
 #include "picture_check.h"
 #include "xsio.h"
+#include "xsregistry.h"
 #include "xsown.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "fuzz_target.h"
 #include "picture_check.h"
 #include "xsio.h"
+#include "xsregistry.h"
 #include "xsiobmp.h"
 #include "xsiogif.h"
 #include "xsioiris.h"

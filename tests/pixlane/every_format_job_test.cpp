@@ -11,6 +11,7 @@
 #include "temp_dir.h"
 #include "xsiopbm.h"
 #include "xsiotv.h"
+#include "xsregistry.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "xsio.h"
+#include "xsregistry.h"
 #include "xsreadkit.h"
 
 // A colour gradient of width x height pixels at 100 dpi, written by the

@@ -8,6 +8,7 @@
 
 #include "memfile.h"
 #include "xsio.h"
+#include "xsregistry.h"
 #include "xsiowalk.h"
 
 namespace {

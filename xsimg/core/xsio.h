@@ -44,9 +44,6 @@ struct XSMagicRow {
     const char* name;
 };
 
-// Rows in the order they are tried; ends with a row whose magic is null.
-extern const XSMagicRow magic_table[];
-
 // Width, height and dots per inch, filled by the native family's information functions.
 struct XSInfo {
     int32_t width;
@@ -68,17 +65,10 @@ struct XSImageType {
     int32_t mode_mask;
 };
 
-// Rows in the order they are tried; ends with an all-zero row.
-extern const XSImageType XSImageTypes[];
-
-// Row of XSImageTypes chosen last by XSLRead, XSLCheckUp or XSLWriteMode;
+// Row of the native-family table chosen last by XSLRead, XSLCheckUp or XSLWriteMode;
 // -1 while no row is chosen (or the last choice failed). Per thread, like
 // the choice it remembers.
 extern thread_local int imagefunc;
-
-// Recognises the picture at the stream's position by content and reads it;
-// sets the image's format. Null with xslerrno XSE_UNKNOWN_FORMAT when no format accepts it.
-XSImage* XSReadMagic(FILE* stream);
 
 // What the last XSReadMagic learnt from the readers it tried: the format name
 // of the last reader whose magic matched ("IMG" for the native family once a
@@ -87,17 +77,6 @@ XSImage* XSReadMagic(FILE* stream);
 // "JPEG: damaged image data" although XSReadMagic itself leaves code XSE_UNKNOWN_FORMAT.
 const char* XSLLastReaderName();
 int XSLLastReaderCode();
-
-// The native-family dispatch: null with code XSE_HEADER_READ (no 8-byte header), XSE_NO_NATIVE_READER (no
-// recogniser accepts) or the reader's code.
-XSImage* XSLRead(FILE* stream);
-// Like XSLRead, but fills `info` through the chosen row's information function.
-int XSLCheckUp(FILE* stream, XSInfo* info);
-// Chooses the first native row whose mask shares a bit with mode; returns
-// mode & mask, or 0 when no row qualifies.
-int XSLWriteMode(int mode);
-// Writes through the chosen native row; 0 with code XSE_NO_NATIVE_READER when none is chosen.
-int XSLWrite(FILE* stream, XSImage* image);
 
 // Reads size * count bytes, repeating short reads; 1, or 0 at end of file or on error.
 int XSReadData(void* buffer, size_t size, size_t count, FILE* stream);

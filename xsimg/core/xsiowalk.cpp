@@ -48,6 +48,8 @@ const XSImageType* choose_native(FILE* stream, const XSImageType* natives,
 }
 }  // namespace
 
+thread_local int imagefunc = -1;
+
 XSImage* XslReadMagicWith(FILE* stream, const XSMagicRow* table, const XSImageType* natives)
 {
     last_reader_name = nullptr;

@@ -1,4 +1,4 @@
-// The dispatch walks over explicit tables. The public entries of xsio.h run
+// The dispatch walks over explicit tables. The public entries of xsregistry.h run
 // them over the library's own tables; tests run them over tables of their own.
 #pragma once
 

@@ -214,3 +214,12 @@ long XslBytesLeft(FILE* stream)
     fseek(stream, here, SEEK_SET);
     return end < here ? 0 : end - here;
 }
+
+bool XslDataPresent(FILE* stream, long bytes_per_line, long rows)
+{
+    const long left = XslBytesLeft(stream);
+    if (left < 0 || (rows == 0 || bytes_per_line <= left / rows))
+        return true;
+    xslerrno = XSE_DATA_READ;
+    return false;
+}

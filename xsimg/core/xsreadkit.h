@@ -109,3 +109,6 @@ bool XslReadNativeHeader(FILE* stream, uint32_t word0, uint32_t word1, unsigned 
 // cannot tell. Readers compare counts read from a header with it before
 // allocating for them.
 long XslBytesLeft(FILE* stream);
+// True when `rows` rows of `bytes_per_line` bytes remain in the stream (or it
+// cannot tell); else false with code XSE_DATA_READ.
+bool XslDataPresent(FILE* stream, long bytes_per_line, long rows);

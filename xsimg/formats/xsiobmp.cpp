@@ -95,8 +95,7 @@ bool rows_present(FILE* stream, const BmpHeader& h)
     if (h.compression != BMP_RGB)
         return true;
     const long file_row = XslRowBytes(h.width, h.bits, 4);
-    const long left = XslBytesLeft(stream);
-    if (file_row < 0 || (left >= 0 && left / file_row < h.height))
+    if (file_row < 0 || !XslDataPresent(stream, file_row, h.height))
         return fail(XSE_DATA_READ);
     return true;
 }

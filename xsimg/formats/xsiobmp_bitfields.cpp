@@ -72,8 +72,7 @@ XSImage* XslReadBmpBitfields(FILE* stream, const XslBmpLayout& l)
     const long file_row = XslRowBytes(l.width, l.bits, 4);
     if (file_row < 0 || std::fseek(stream, l.base + long(l.data_offset), SEEK_SET) != 0)
         return refuse(XSE_DATA_READ);
-    const long left = XslBytesLeft(stream);
-    if (left >= 0 && left / file_row < l.height)
+    if (!XslDataPresent(stream, file_row, l.height))
         return refuse(XSE_DATA_READ);
     XslImagePtr image = XslNewDirectImage(l.width, l.height, 3);
     XslBuffer<unsigned char> row = XslAllocBuffer<unsigned char>(file_row);

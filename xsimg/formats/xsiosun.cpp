@@ -138,12 +138,9 @@ XSImage* RsReader(FILE* stream)
     }
 
     // The colormap must be there in full before anything is sized by it.
-    long left = XslBytesLeft(stream);
     const long maplength = h.maplength;
-    if (left >= 0 && maplength > left) {
-        xslerrno = XSE_DATA_READ;
+    if (!XslDataPresent(stream, maplength, 1))
         return nullptr;
-    }
     XslBuffer<unsigned char> map = XslAllocBuffer<unsigned char>(maplength);
     if (!map)
         return nullptr;
@@ -155,7 +152,7 @@ XSImage* RsReader(FILE* stream)
     const long row_bytes = h.depth == 1 ? (long(h.width) + 7) / 8 : long(h.width) * bytes_per_pixel;
     const long stored_row = row_bytes + (row_bytes & 1);  // rows are padded to an even byte count
     RowSource rows{stream, h.type == kEncoded};
-    left = XslBytesLeft(stream);
+    const long left = XslBytesLeft(stream);
     if (left >= 0 && stored_row * long(h.height) > most_decoded(left, rows.encoded)) {
         xslerrno = XSE_DATA_READ;
         return nullptr;

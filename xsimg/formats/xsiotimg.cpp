@@ -39,7 +39,7 @@ bool lines_fit(FILE* stream, const XslTimgHeader& h, long row, long rows)
         xslerrno = XSE_DATA_READ;
         return false;
     }
-    return XslXwdDataPresent(stream, long(h.xwd.bytes_per_line), rows);
+    return XslDataPresent(stream, long(h.xwd.bytes_per_line), rows);
 }
 
 // The private block between the header and the colour entries.
@@ -252,7 +252,7 @@ XSImage* TCoReader(FILE* stream, uint32_t word0, uint32_t word1)
     XslBuffer<XslXwdColor> colours;
     if (h.xwd.ncolors != 0) {
         // Entries the file cannot hold are short entries, found before allocating.
-        if (!XslXwdDataPresent(stream, XSL_XWD_COLOR_BYTES, long(h.xwd.ncolors))) {
+        if (!XslDataPresent(stream, XSL_XWD_COLOR_BYTES, long(h.xwd.ncolors))) {
             xslerrno = XSE_PALETTE_READ;
             return nullptr;
         }

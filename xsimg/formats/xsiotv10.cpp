@@ -37,7 +37,7 @@ XSImage* TV10Reader(FILE* stream, uint32_t word0, uint32_t word1)
     const long height = long(word0 & 0xFFFF);
     // The first two data bytes came with the header words.
     const long given = std::min(row * height, 2L);
-    if (!XslXwdDataPresent(stream, row * height - given, 1))
+    if (!XslDataPresent(stream, row * height - given, 1))
         return nullptr;
     XslImagePtr bitmap = XslNewBitmap(int(row * 8), int(height));
     if (!bitmap)

@@ -18,15 +18,6 @@ void XslXwdHeaderFromBytes(const unsigned char* bytes, XslXwdHeader* header)
     memcpy(header, words, sizeof words);
 }
 
-bool XslXwdDataPresent(FILE* stream, long bytes_per_line, long rows)
-{
-    const long left = XslBytesLeft(stream);
-    if (left < 0 || (rows == 0 || bytes_per_line <= left / rows))
-        return true;
-    xslerrno = XSE_DATA_READ;
-    return false;
-}
-
 namespace {
 // The window name is skipped unread; a name running past the end is a short header.
 bool skip_window_name(FILE* stream, uint32_t header_size)
@@ -115,7 +106,7 @@ XslImagePtr read_bitmap(FILE* stream, const XslXwdHeader& h, const XslXwdColor* 
         xslerrno = XSE_VARIANT;
         return nullptr;
     }
-    if (h.bytes_per_line > uint32_t(LONG_MAX) || !XslXwdDataPresent(stream, long(h.bytes_per_line), h.pixmap_height))
+    if (h.bytes_per_line > uint32_t(LONG_MAX) || !XslDataPresent(stream, long(h.bytes_per_line), h.pixmap_height))
         return nullptr;
     XslImagePtr bitmap = XslNewBitmap(dimension(h.pixmap_width), dimension(h.pixmap_height));
     if (!bitmap ||

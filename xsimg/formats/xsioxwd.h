@@ -92,5 +92,3 @@ int XslRdBitLevelImage(FILE* stream, XSImage* bitmap, int bitmap_unit, long byte
 // values are the entries' positions, which the pixels hold. Codes 3 and 18.
 int XslWriteXwdHeader(FILE* stream, const XslXwdHeader& header, const char* name);
 int XslWriteXwdColors(FILE* stream, const XSImage* image, uint8_t flags);
-// 1 when `needed` bytes remain in the stream (or it cannot tell); else code XSE_DATA_READ.
-bool XslXwdDataPresent(FILE* stream, long bytes_per_line, long rows);

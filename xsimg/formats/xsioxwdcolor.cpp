@@ -176,7 +176,7 @@ XSImage* XWDReadColor(FILE* stream, const XslXwdHeader* header, const XslXwdColo
         return nullptr;
     }
     // Nothing is allocated for rows the file does not hold.
-    if (h.bytes_per_line > uint32_t(LONG_MAX) || !XslXwdDataPresent(stream, long(h.bytes_per_line), h.pixmap_height))
+    if (h.bytes_per_line > uint32_t(LONG_MAX) || !XslDataPresent(stream, long(h.bytes_per_line), h.pixmap_height))
         return nullptr;
     if (visual == kGrayScale || visual == kPseudoColor)
         return read_colormap(stream, h, colours, count).release();

@@ -7,11 +7,6 @@ bool XslRefuseBitmap(XSImage* image)
     return true;
 }
 
-void XslMapBytes(unsigned char* bytes, size_t count, const unsigned char* table)
-{
-    for (size_t i = 0; i < count; ++i) bytes[i] = table[bytes[i]];
-}
-
 void XslMapRgbPlanes(XSImage* image, const unsigned char* table_r, const unsigned char* table_g,
                      const unsigned char* table_b)
 {

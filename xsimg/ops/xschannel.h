@@ -25,8 +25,6 @@ inline unsigned char XslClipTruncate(double value)
     return static_cast<unsigned char>(value);
 }
 
-void XslMapBytes(unsigned char* bytes, size_t count, const unsigned char* table);
-
 // Red, green and blue planes through their own tables.
 void XslMapRgbPlanes(XSImage* image, const unsigned char* table_r, const unsigned char* table_g,
                      const unsigned char* table_b);

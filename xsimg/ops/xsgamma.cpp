@@ -1,9 +1,6 @@
 #include "xsgamma.h"
 
 #include "xschannel.h"
-#include "xsgraytables.h"
-
-#include <cmath>
 
 namespace {
 
@@ -64,17 +61,6 @@ int XslApplyChannelTables(XSImage* image, const unsigned char* table_red,
         return Direct(image, table_red, table_green, table_blue);
     default:
         return XslRefuseKind(kind);
-    }
-}
-
-void XSBuildGamma(unsigned char* table, double gamma)
-{
-    const double e = 1.0 / gamma;
-    for (int i = 0; i < 256; ++i) {
-        const double p = std::pow(i / 255.0, e);
-        // Scaled and offset in extended precision, then rounded to double.
-        const double v = static_cast<double>(255.0L * p + 0.5L);
-        table[i] = XslClipTruncate(v);
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "xsimage.h"
+#include "xstonetables.h"
 
 #include <cstdint>
 
@@ -19,13 +20,11 @@ int XslApplyChannelTables(XSImage* image, const unsigned char* table_red,
                           const unsigned char* table_green, const unsigned char* table_blue);
 
 // Gamma
-void XSBuildGamma(unsigned char* table, double gamma);
 int XSLGamma(XSImage* image, double gamma_red, double gamma_green, double gamma_blue);
 int XSLUserGamma(XSImage* image, const unsigned char* table_red, const unsigned char* table_green,
                  const unsigned char* table_blue);
 
 // Colour balance: percentages per channel, 100 = unchanged.
-void buildvalance(unsigned char* table, double factor);
 int XSLValance(XSImage* image, double red_percent, double green_percent, double blue_percent);
 int XSLUserValance(XSImage* image, const unsigned char* table_red, const unsigned char* table_green,
                    const unsigned char* table_blue);

@@ -3,13 +3,6 @@
 
 #include "xsimage.h"
 
-// The tables XSLGamma and XSLValance would run over the channels, and whether
-// they change anything at all (0: every table is the identity, none made).
-int XslGammaTables(unsigned char tables[3][256], double gamma_red, double gamma_green,
-                   double gamma_blue);
-int XslBalanceTables(unsigned char tables[3][256], double red_percent, double green_percent,
-                     double blue_percent);
-
 // Makes a direct-colour or colormap picture 8-bit gray with the identity gray
 // ramp, each pixel the fast gray of its 8-bit red, green and blue put through
 // the three tables: the pixels XSLConv24RGB, the tables over the planes and

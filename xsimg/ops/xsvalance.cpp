@@ -1,16 +1,6 @@
 #include "xsgamma.h"
 
 #include "xschannel.h"
-#include "xsgraytables.h"
-
-void buildvalance(unsigned char* table, double factor)
-{
-    for (int i = 0; i < 256; ++i) {
-        // Formed in extended precision, then rounded to double.
-        const double v = static_cast<double>(i * static_cast<long double>(factor) + 0.5L);
-        table[i] = XslClipTruncate(v);
-    }
-}
 
 int XSLValance(XSImage* image, double red_percent, double green_percent, double blue_percent)
 {

@@ -8,6 +8,7 @@
 #include "bmp_maker.h"
 #include "pixel_rows.h"
 #include "xsiobmp.h"
+#include "xsregistry.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "xsiotimg.h"
 #include "xsiotv.h"
 #include "xsioxsimg.h"
+#include "xsregistry.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "../conformance/conformance.h"
 #include "format_bytes.h"
 #include "xsioiris.h"
+#include "xsregistry.h"
 
 namespace {
 enum Layout { kVerbatim, kRowMajor, kChannelMajor };

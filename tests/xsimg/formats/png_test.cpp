@@ -11,6 +11,7 @@
 #include "format_bytes.h"
 #include "png_maker.h"
 #include "xsiopng.h"
+#include "xsregistry.h"
 #include "xsreadkit.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include "../conformance/conformance.h"
 #include "format_bytes.h"
 #include "xsiosun.h"
+#include "xsregistry.h"
 
 namespace {
 std::string be32(uint32_t v)

@@ -7,6 +7,7 @@
 #include "picture_kinds.h"
 #include "xsiojpeg.h"
 #include "xsiotimg.h"
+#include "xsregistry.h"
 #include "xwd_maker.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "../memfile.h"
 #include "native_read.h"
 #include "xsio.h"
+#include "xsregistry.h"
 #include "xsiotv.h"
 #include "xwd_maker.h"
 

@@ -12,6 +12,7 @@
 #include "../memfile.h"
 #include "webp_maker.h"
 #include "xsiowebp.h"
+#include "xsregistry.h"
 #include "xsreadkit.h"
 
 namespace {

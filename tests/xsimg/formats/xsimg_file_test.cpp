@@ -5,6 +5,7 @@
 #include "../conformance/conformance.h"
 #include "picture_kinds.h"
 #include "xsioxsimg.h"
+#include "xsregistry.h"
 #include "xsreadkit.h"
 
 namespace {

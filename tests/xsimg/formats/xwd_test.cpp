@@ -9,6 +9,7 @@
 #include "../memfile.h"
 #include "native_read.h"
 #include "xsio.h"
+#include "xsregistry.h"
 #include "xsiotv.h"
 #include "xsioxwd.h"
 #include "xsown.h"

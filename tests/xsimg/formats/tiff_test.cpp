@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "conformance/conformance.h"
+#include "../conformance/conformance.h"
 #include "xsconv.h"
 #include "xsimage.h"
 #include "xsio.h"

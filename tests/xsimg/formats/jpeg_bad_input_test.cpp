@@ -2,8 +2,8 @@
 // crash, a leak or a message.
 #include "xsiojpeg.h"
 #include "jpeg_maker.h"
-#include "test_images.h"
-#include "conformance/conformance.h"
+#include "../test_images.h"
+#include "../conformance/conformance.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Writing every pixel kind as JPEG and reading it back; the writer's settings.
 #include "xsiojpeg.h"
 #include "jpeg_maker.h"
-#include "test_images.h"
+#include "../test_images.h"
 
 #include <gtest/gtest.h>
 

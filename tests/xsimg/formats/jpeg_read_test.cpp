@@ -1,9 +1,10 @@
 // Reading JPEG files made through libjpeg: pixel kinds, refused colour spaces and
 // the JFIF density rules.
 #include "xsio.h"
+#include "xsregistry.h"
 #include "xsiojpeg.h"
 #include "jpeg_maker.h"
-#include "test_images.h"
+#include "../test_images.h"
 
 #include <gtest/gtest.h>
 

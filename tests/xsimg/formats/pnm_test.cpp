@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "conformance/conformance.h"
-#include "memfile.h"
+#include "../conformance/conformance.h"
+#include "../memfile.h"
 #include "xsio.h"
+#include "xsregistry.h"
 #include "xsiopbm.h"
 #include "xsown.h"
 

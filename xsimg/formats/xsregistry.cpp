@@ -1,5 +1,6 @@
-// The two dispatch tables and the public entries that walk them.
-#include "xsio.h"
+// The library's formats: the magic table, the native-family table and the
+// public entries that walk them. The walk itself is core's (xsiowalk).
+#include "xsregistry.h"
 
 #include "xsiobmp.h"
 #include "xsiogif.h"
@@ -97,8 +98,6 @@ const XSImageType XSImageTypes[] = {
     {TV10Indent, TV10Information, TV10Reader, TV11Writer, 0x01},
     {nullptr, nullptr, nullptr, nullptr, 0},
 };
-
-thread_local int imagefunc = -1;
 
 XSImage* XSReadMagic(FILE* stream)
 {
