@@ -40,8 +40,8 @@ std::string gifOf(XSImage* image)
     return bytes;
 }
 
-// The anymap of the same picture: P4 when it has two colours and the darker
-// is `black`, P5 for gray entries, P6 otherwise.
+// The anymap of the same picture: P4 when it is black and white and `black`
+// is the black entry, P5 for gray entries, P6 otherwise.
 std::string anymapOf(const XSImage* image, int black)
 {
     const int w = image->width, h = image->height;
@@ -83,8 +83,10 @@ TEST(GifJob, GifPrintsLikeTheSameAnymapFromAFileAndFromStandardInput)
                            [](int x, int y) { return (x / 3 + y / 4) % 4; }), -1},
         {"black on white", indexed(19, 6, {{255, 255, 255}, {0, 0, 0}}, [](int x, int y) { return x < 2 * y; }), 1},
         {"white on black", indexed(19, 6, {{0, 0, 0}, {255, 255, 255}}, [](int x, int y) { return x < 2 * y; }), 0},
-        {"dark gray on white", indexed(19, 6, {{255, 255, 255}, {64, 64, 64}}, [](int x, int y) { return x > y; }), 1},
-        {"navy and gold", indexed(19, 6, {{255, 215, 0}, {0, 0, 128}}, [](int x, int y) { return x % 3 == 0; }), 1},
+        // Two colours other than black and white print in their own tones.
+        {"dark gray on white", indexed(19, 6, {{255, 255, 255}, {64, 64, 64}}, [](int x, int y) { return x > y; }), -1},
+        {"navy and gold", indexed(19, 6, {{255, 215, 0}, {0, 0, 128}}, [](int x, int y) { return x % 3 == 0; }), -1},
+        {"uniform gray padded with black", indexed(19, 6, {{128, 128, 128}, {0, 0, 0}}, [](int, int) { return 0; }), -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

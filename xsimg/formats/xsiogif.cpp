@@ -248,8 +248,8 @@ XslImagePtr readImage(FILE* stream, const ColourTable& global, ColourTable& loca
     return image;
 }
 
-// A two-colour picture as a bitmap, the darker colour black. When memory
-// runs short it stays a colormap image.
+// A black-and-white picture as a bitmap, set bits black. When memory runs
+// short it stays a colormap image.
 void makeBitmap(XSImage* image)
 {
     XslImagePtr bitmap = XslNewBitmap(image->width, image->height);
@@ -314,7 +314,7 @@ XSImage* XSReadGif(FILE* stream)
     image->planes = 1;
     image->bits_per_sample = 8;
     image->resolution = 100;
-    if (screen_bits == 1 && table->count == 2)
+    if (screen_bits == 1 && table->count == 2 && XslBlackAndWhite(image->colormap))
         makeBitmap(image.get());
     return image.release();
 }

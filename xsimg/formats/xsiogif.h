@@ -8,8 +8,9 @@
 // GIF87a and GIF89a: the last image of the file becomes an 8-bit colormap
 // image with the colours of its local table, or of the global table (the
 // 16-colour default palette when the file has none); extensions are skipped,
-// interlaced rows put in order. A file whose screen holds two colours gives a
-// bitmap in which the darker colour is black. Resolution 100. Null with code
+// interlaced rows put in order. A file whose screen holds two colours, black
+// and white, gives a bitmap in which the black pixels are set; any other two
+// colours stay a colormap image. Resolution 100. Null with code
 // XSE_HEADER_READ or XSE_BAD_MAGIC (signature), XSE_READ_ERROR (screen descriptor),
 // XSE_CMAP_READ (colour table cut short), XSE_DATA_READ (no image, or its descriptor or
 // data cut short or unreadable), XSE_NO_MEMORY (memory).

@@ -276,19 +276,30 @@ TEST(GifRead, TheLastImageWinsWithItsOwnColours)
 
 TEST(GifRead, TwoColourScreensBecomeBitmapsWithTheDarkerColourBlack)
 {
+    // Only black and white make a bitmap; other pairs stay colours.
     const struct {
         Palette palette;
-        int black;
+        int black;  // -1: a colormap image
     } cases[] = {{{{0, 0, 0}, {255, 255, 255}}, 0},
                  {{{255, 255, 255}, {0, 0, 0}}, 1},
-                 {{{255, 255, 255}, {64, 64, 64}}, 1},   // dark gray on white
-                 {{{128, 0, 0}, {255, 255, 255}}, 0},    // dark red on white
-                 {{{0, 0, 128}, {255, 215, 0}}, 0},      // navy and gold
-                 {{{9, 9, 9}, {9, 9, 9}}, 0}};
+                 {{{255, 255, 255}, {64, 64, 64}}, -1},   // dark gray on white
+                 {{{128, 0, 0}, {255, 255, 255}}, -1},    // dark red on white
+                 {{{0, 0, 128}, {255, 215, 0}}, -1},      // navy and gold
+                 {{{128, 128, 128}, {0, 0, 0}}, -1},      // uniform gray padded with black
+                 {{{9, 9, 9}, {9, 9, 9}}, -1}};
     const Frame f = pattern(9, 3, 2);
     for (const auto& c : cases) {
         Image image = readGif(gifFile(c.palette, {f}));
         ASSERT_TRUE(image) << "code " << xslerrno;
+        if (c.black < 0) {
+            EXPECT_EQ(XslKindOf(image.get()), XSK_COLORMAP);
+            ASSERT_EQ(image->ncolors, 2);
+            for (int i = 0; i < 2; ++i)
+                EXPECT_EQ((std::vector<int>{image->colormap[i].red, image->colormap[i].green, image->colormap[i].blue}),
+                          c.palette[i]);
+            EXPECT_EQ(std::vector<unsigned char>(image->data, image->data + 27), f.pixels);
+            continue;
+        }
         EXPECT_EQ(image->type, 0);
         EXPECT_EQ(image->depth, 1u);
         EXPECT_EQ(image->ncolors, 0);
