@@ -12,7 +12,7 @@ struct BmpRecipe {
     int compression = 0;   // 0 none, 1 RLE8, 2 RLE4
     std::vector<uint32_t> palette{};  // 0xRRGGBB entries
     std::string data{};    // pixel data as stored
-    uint32_t info_size = 40;
+    uint32_t info_size = 40;       // 12: the older core header with 3-byte palette entries
     int32_t pels_per_metre = 3900;  // 100 dots per inch
 };
 
@@ -24,22 +24,30 @@ inline void bmpPut(std::string& s, uint32_t value, int bytes)
 
 inline std::string makeBmp(const BmpRecipe& r)
 {
+    const bool core = r.info_size == 12;
     std::string info;
     bmpPut(info, r.info_size, 4);
-    bmpPut(info, uint32_t(r.width), 4);
-    bmpPut(info, uint32_t(r.height), 4);
-    bmpPut(info, 1, 2);
-    bmpPut(info, uint32_t(r.bits), 2);
-    bmpPut(info, uint32_t(r.compression), 4);
-    bmpPut(info, uint32_t(r.data.size()), 4);
-    bmpPut(info, uint32_t(r.pels_per_metre), 4);
-    bmpPut(info, uint32_t(r.pels_per_metre), 4);
-    bmpPut(info, uint32_t(r.palette.size()), 4);
-    bmpPut(info, 0, 4);
-    info.resize(r.info_size < 16 ? 16 : r.info_size, '\0');
+    if (core) {
+        bmpPut(info, uint32_t(r.width), 2);
+        bmpPut(info, uint32_t(r.height), 2);
+        bmpPut(info, 1, 2);
+        bmpPut(info, uint32_t(r.bits), 2);
+    } else {
+        bmpPut(info, uint32_t(r.width), 4);
+        bmpPut(info, uint32_t(r.height), 4);
+        bmpPut(info, 1, 2);
+        bmpPut(info, uint32_t(r.bits), 2);
+        bmpPut(info, uint32_t(r.compression), 4);
+        bmpPut(info, uint32_t(r.data.size()), 4);
+        bmpPut(info, uint32_t(r.pels_per_metre), 4);
+        bmpPut(info, uint32_t(r.pels_per_metre), 4);
+        bmpPut(info, uint32_t(r.palette.size()), 4);
+        bmpPut(info, 0, 4);
+        info.resize(r.info_size < 16 ? 16 : r.info_size, '\0');
+    }
     std::string palette;
     for (uint32_t rgb : r.palette)
-        bmpPut(palette, rgb & 0xFFFFFF, 4);  // blue, green, red, 0
+        bmpPut(palette, rgb & 0xFFFFFF, core ? 3 : 4);  // blue, green, red (, 0)
     const uint32_t offset = uint32_t(14 + info.size() + palette.size());
     std::string file = "BM";
     bmpPut(file, uint32_t(offset + r.data.size()), 4);

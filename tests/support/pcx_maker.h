@@ -53,8 +53,10 @@ inline std::string makePcx(const PcxRecipe& r)
 }
 
 // Rows of indices (top row first) as plane lines of bytes_per_line bytes, plane
-// k holding bit k (1 bit) or the whole index (8 bits); every byte is written as
-// a run of one, so that decoding, not the run maker, is what a test checks.
+// k holding bit k (1 bit), the packed samples (2 and 4 bits in one plane) or
+// the whole index (8 bits); with 8 bits in 3 or 4 planes the rows hold
+// 0xRRGGBB and the planes red, green, blue (and 0x7F). Every byte is written
+// as a run of one, so that decoding, not the run maker, is what a test checks.
 inline std::string pcxData(const std::vector<std::vector<uint32_t>>& rows, int bits, int planes, int bytes_per_line)
 {
     std::string data;
@@ -62,8 +64,12 @@ inline std::string pcxData(const std::vector<std::vector<uint32_t>>& rows, int b
         for (int plane = 0; plane < planes; ++plane) {
             std::string line(bytes_per_line, '\0');
             for (size_t x = 0; x < row.size() && long(x * bits / 8) < bytes_per_line; ++x) {
-                if (bits == 8)
+                if (bits == 8 && planes > 1)
+                    line[x] = char(plane < 3 ? row[x] >> (16 - 8 * plane) : 0x7F);
+                else if (bits == 8)
                     line[x] = char(row[x]);
+                else if (planes == 1)
+                    line[x * bits / 8] |= char(row[x] << (8 - bits - x * bits % 8));
                 else if (row[x] >> plane & 1)
                     line[x / 8] |= char(0x80 >> (x % 8));
             }

@@ -14,6 +14,7 @@ namespace {
 enum { BMP_RGB = 0, BMP_RLE8 = 1, BMP_RLE4 = 2 };
 constexpr long kFileHeader = 14;
 constexpr long kInfoHeader = 40;
+constexpr long kCoreHeader = 12;  // the older form: 16-bit sizes, 3-byte palette entries
 
 struct BmpHeader {
     uint32_t data_offset;
@@ -26,6 +27,7 @@ struct BmpHeader {
     uint32_t compression;
     int32_t x_pels_per_metre;
     uint32_t colours_used;
+    bool core;  // the 12-byte header
 };
 
 bool fail(int code)
@@ -54,18 +56,33 @@ bool read_header(FILE* stream, BmpHeader& h)
         return fail(XSE_BAD_MAGIC);
     h.data_offset = XslGet32LE(b + 10);
     h.info_size = XslGet32LE(b + 14);
-    // The older 12-byte core header (16-bit sizes, 3-byte palette entries) is not read.
-    if (h.info_size < kInfoHeader)
+    h.core = h.info_size == kCoreHeader;
+    if (h.info_size < kInfoHeader && !h.core)
         return fail(XSE_VARIANT);
-    if (!XSReadData(b + kFileHeader + 4, 1, sizeof b - kFileHeader - 4, stream))
+    const long rest = (h.core ? kCoreHeader : kInfoHeader) - 4;
+    if (!XSReadData(b + kFileHeader + 4, 1, size_t(rest), stream))
         return fail(XSE_HEADER_READ);
-    h.width = static_cast<int32_t>(XslGet32LE(b + 18));
-    const auto height = static_cast<int32_t>(XslGet32LE(b + 22));
-    h.planes = XslGet16LE(b + 26);
-    h.bits = XslGet16LE(b + 28);
-    h.compression = XslGet32LE(b + 30);
-    h.x_pels_per_metre = static_cast<int32_t>(XslGet32LE(b + 38));
-    h.colours_used = XslGet32LE(b + 46);
+    int32_t height;
+    if (h.core) {
+        // Unsigned 16-bit sizes, rows always bottom row first, no compression.
+        h.width = XslGet16LE(b + 18);
+        height = XslGet16LE(b + 20);
+        h.planes = XslGet16LE(b + 22);
+        h.bits = XslGet16LE(b + 24);
+        h.compression = BMP_RGB;
+        h.x_pels_per_metre = 0;
+        h.colours_used = 0;
+        if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 24)
+            return fail(XSE_VARIANT);
+    } else {
+        h.width = static_cast<int32_t>(XslGet32LE(b + 18));
+        height = static_cast<int32_t>(XslGet32LE(b + 22));
+        h.planes = XslGet16LE(b + 26);
+        h.bits = XslGet16LE(b + 28);
+        h.compression = XslGet32LE(b + 30);
+        h.x_pels_per_metre = static_cast<int32_t>(XslGet32LE(b + 38));
+        h.colours_used = XslGet32LE(b + 46);
+    }
     if (h.planes != 1 || !supported(h.bits, h.compression))
         return fail(XSE_VARIANT);
     if (h.width < 1 || height == 0 || height == INT32_MIN)
@@ -111,8 +128,8 @@ bool read_rows(FILE* stream, const BmpHeader& h, XSImage* image)
         if (!XSReadData(row.get(), 1, static_cast<size_t>(file_row), stream))
             return fail(XSE_DATA_READ);
         unsigned char* out = image->data + plane_row(h, r) * line;
-        if (h.bits == 4)
-            XslUnpackBits(row.get(), out, h.width, 4);
+        if (h.bits == 4 || (h.bits == 1 && image->type != 0))
+            XslUnpackBits(row.get(), out, h.width, int(h.bits));
         else
             memcpy(out, row.get(), static_cast<size_t>(line));
     }
@@ -199,21 +216,39 @@ bool read_rle(FILE* stream, const BmpHeader& h, XSImage* image)
 }
 
 // The colormap always has 2^bits entries, taken from the bytes after the info
-// header. A palette that is said to be shorter may end with the file; the
-// entries it lacks are black.
+// header, and is returned as blue, green, red, unused. A palette that is said
+// to be shorter (by the colours-used field, or in the core form by a data
+// offset right after it) may end with the file; the entries it lacks are black.
 bool read_palette(FILE* stream, long at, const BmpHeader& h, unsigned char* palette)
 {
     const uint32_t colours = 1u << h.bits;
-    const uint32_t needed = h.colours_used > 0 && h.colours_used < colours ? h.colours_used : colours;
-    if (fseek(stream, at, SEEK_SET) != 0 || fread(palette, 4, colours, stream) < needed || ferror(stream))
+    uint32_t needed = h.colours_used > 0 && h.colours_used < colours ? h.colours_used : colours;
+    const int entry = h.core ? 3 : 4;
+    if (h.core) {
+        const long room = (long(h.data_offset) - kFileHeader - kCoreHeader) / entry;
+        needed = uint32_t(std::clamp<long>(room, 1, colours));
+    }
+    unsigned char bytes[4 * 256] = {};
+    if (fseek(stream, at, SEEK_SET) != 0 || fread(bytes, size_t(entry), colours, stream) < needed || ferror(stream))
         return fail(XSE_PALETTE_READ);
+    for (uint32_t i = 0; i < colours; ++i)
+        memcpy(palette + 4 * i, bytes + entry * i, 3);
     return true;
 }
 
-XslImagePtr new_image(const BmpHeader& h)
+// A one-bit picture is a bitmap when its palette is black and white, else
+// an image of its two colours.
+bool two_tone(const BmpHeader& h, const unsigned char* palette)
 {
+    const XSColor pair[2] = {{0, palette[2], palette[1], palette[0]}, {1, palette[6], palette[5], palette[4]}};
+    return h.bits == 1 && XslBlackAndWhite(pair);
+}
+
+XslImagePtr new_image(const BmpHeader& h, bool bitmap)
+{
+    if (bitmap)
+        return XslNewBitmap(h.width, h.height);
     switch (h.bits) {
-    case 1: return XslNewBitmap(h.width, h.height);
     case 24: return XslNewDirectImage(h.width, h.height, 3, 0x0000FF, 0x00FF00, 0xFF0000);
     default: return XslNewColormapImage(h.width, h.height);
     }
@@ -268,7 +303,8 @@ XSImage* XSReadBMP(FILE* stream)
     }
     if (!rows_present(stream, h))
         return nullptr;
-    XslImagePtr image = new_image(h);
+    const bool bitmap = two_tone(h, palette);
+    XslImagePtr image = new_image(h, bitmap);
     if (!image)
         return nullptr;
     const bool read = h.compression == BMP_RGB ? read_rows(stream, h, image.get()) : read_rle(stream, h, image.get());
@@ -278,11 +314,13 @@ XSImage* XSReadBMP(FILE* stream)
         xslerrno = XSE_DATA_READ;
         return nullptr;
     }
-    if (h.bits == 1 && !finish_bitmap(image.get(), palette))
+    if (bitmap && !finish_bitmap(image.get(), palette))
         return nullptr;
-    if ((h.bits == 4 || h.bits == 8) && !XslSetPalette(image.get(), palette, colours, XS_PALETTE_BGRX))
+    if (!bitmap && h.bits <= 8 && !XslSetPalette(image.get(), palette, colours, XS_PALETTE_BGRX))
         return nullptr;
-    image->resolution = resolution_of(h.x_pels_per_metre);
+    // The core header has no density: 100 dots per inch, as in the other
+    // formats without one.
+    image->resolution = h.core ? 100 : resolution_of(h.x_pels_per_metre);
     return image.release();
 }
 

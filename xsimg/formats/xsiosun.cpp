@@ -6,7 +6,7 @@
 #include "xsreadkit.h"
 
 namespace {
-enum { kPlainOld = 0, kPlain = 1, kEncoded = 2 };
+enum { kPlainOld = 0, kPlain = 1, kEncoded = 2, kPlainRgb = 3 };
 constexpr int kHeaderBytes = 32;
 constexpr int kRunFlag = 0x80;
 
@@ -74,9 +74,9 @@ struct RowSource {
     }
 };
 
-// Masks of a 4-byte pixel whose stored bytes are unused, blue, green, red:
-// the pixel is fetched in host order, so each mask covers the byte at that
-// position in memory.
+// Masks of a 4-byte pixel whose stored bytes are unused, then blue, green,
+// red (or red, green, blue): the pixel is fetched in host order, so each mask
+// covers the byte at that position in memory.
 uint32_t host_byte_mask(int position)
 {
     unsigned char bytes[4] = {};
@@ -89,11 +89,15 @@ uint32_t host_byte_mask(int position)
 XslImagePtr make_image(const SunHeader& h)
 {
     const int w = static_cast<int>(h.width), ht = static_cast<int>(h.height);
+    // Type 3 stores colour pixels red first, the others blue first.
+    const bool rgb = h.type == kPlainRgb;
     switch (h.depth) {
     case 1: return XslNewBitmap(w, ht);
     case 8: return XslNewColormapImage(w, ht);
-    case 24: return XslNewDirectImage(w, ht, 3, 0x0000FF, 0x00FF00, 0xFF0000);
-    default: return XslNewDirectImage(w, ht, 4, host_byte_mask(3), host_byte_mask(2), host_byte_mask(1));
+    case 24: return rgb ? XslNewDirectImage(w, ht, 3) : XslNewDirectImage(w, ht, 3, 0x0000FF, 0x00FF00, 0xFF0000);
+    default:
+        return rgb ? XslNewDirectImage(w, ht, 4, host_byte_mask(1), host_byte_mask(2), host_byte_mask(3))
+                   : XslNewDirectImage(w, ht, 4, host_byte_mask(3), host_byte_mask(2), host_byte_mask(1));
     }
 }
 
@@ -127,7 +131,7 @@ XSImage* RsReader(FILE* stream)
         return nullptr;
     }
     const bool depth_known = h.depth == 1 || h.depth == 8 || h.depth == 24 || h.depth == 32;
-    if ((h.type != kPlainOld && h.type != kPlain && h.type != kEncoded) || !depth_known) {
+    if (h.type > kPlainRgb || !depth_known) {
         xslerrno = XSE_VARIANT;
         return nullptr;
     }

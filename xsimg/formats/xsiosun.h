@@ -1,5 +1,6 @@
 // Sun raster files: monochrome, 8-bit colormapped and 24/32-bit true colour,
-// stored plainly (types 0 and 1) or byte-run-length encoded (type 2).
+// stored plainly (types 0 and 1; type 3 with colour pixels in red, green,
+// blue order) or byte-run-length encoded (type 2).
 #pragma once
 
 #include <cstdint>

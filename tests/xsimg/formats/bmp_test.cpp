@@ -14,9 +14,9 @@ XslImagePtr read_bmp(const std::string& file)
     return read_with(XSReadBMP, file);
 }
 
-std::string bmp_file(int bits, int compression, int width, int height, const std::string& data)
+std::string bmp_file(int bits, int compression, int width, int height, const std::string& data, uint32_t info = 40)
 {
-    BmpRecipe r{.width = width, .height = height, .bits = bits, .compression = compression};
+    BmpRecipe r{.width = width, .height = height, .bits = bits, .compression = compression, .info_size = info};
     if (bits == 1)
         r.palette = {0xFFFFFF, 0x000000};  // set bits black as stored
     else if (bits != 24)
@@ -28,12 +28,17 @@ std::string bmp_file(int bits, int compression, int width, int height, const std
 
 TEST(BmpRead, EveryDepthWidthAndRowOrder)
 {
+    // The 12-byte core header has 3-byte palette entries, no top-down rows,
+    // and no density (100 dots per inch, as the files here say).
     for (int bits : {1, 4, 8, 24})
         for (int width : {1, 2, 3, 4, 5, 7, 8, 9})
-            for (int height : {3, -3}) {
-                SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(width) + " x " + std::to_string(height));
+            for (int height : {3, -3, 0}) {
+                const uint32_t info = height == 0 ? 12 : 40;
+                height = height == 0 ? 3 : height;
+                SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(width) + " x " + std::to_string(height) +
+                             ", info " + std::to_string(info));
                 const Rows rows = pattern(width, 3, bits);
-                XslImagePtr image = read_bmp(bmp_file(bits, 0, width, height, bmpRows(rows, bits, height < 0)));
+                XslImagePtr image = read_bmp(bmp_file(bits, 0, width, height, bmpRows(rows, bits, height < 0), info));
                 ASSERT_TRUE(image) << xslerrno;
                 EXPECT_EQ(rows_of(image.get()), rows);
                 EXPECT_EQ(image->resolution, 100);
@@ -84,23 +89,31 @@ TEST(BmpRead, RunLengthEscapes)
     }
 }
 
-// Whatever the palette order, the darker colour becomes set bits and the
-// colormap says so, so every order prints the same page.
+// Black and white in either order become set bits for black and a colormap
+// that says so, so both orders print the same page; any other two colours
+// stay a colormap image of those colours.
 TEST(BmpRead, OneBitDarkerColourIsBlack)
 {
     const Rows dark = {{1, 0, 1, 1, 0, 0, 0, 1, 1}, {0, 1, 1, 0, 0, 1, 0, 1, 0}};
-    const uint32_t palettes[][3] = {{0x000000, 0xFFFFFF, 0}, {0xFFFFFF, 0x000000, 1}, {0x000080, 0xFFD700, 0},
-                                    {0xFFD700, 0x000080, 1}, {0x808080, 0x808080, 0}};  // colours, darker
+    const uint32_t palettes[][3] = {{0x000000, 0xFFFFFF, 0}, {0xFFFFFF, 0x000000, 1}, {0x000080, 0xFFD700, 2},
+                                    {0xFFD700, 0x000080, 2}, {0x808080, 0x808080, 2}};  // colours, black (2: none)
     for (const auto& p : palettes) {
         Rows stored = dark;
         for (auto& row : stored)
             for (auto& v : row)
-                v = v ? p[2] : 1 - p[2];
+                v = v ? p[2] & 1 : 1 - (p[2] & 1);
         XslImagePtr image = read_bmp(makeBmp({.width = 9, .height = 2, .bits = 1, .palette = {p[0], p[1]}, .data = bmpRows(stored, 1)}));
         ASSERT_TRUE(image);
+        ASSERT_EQ(image->ncolors, 2);
+        if (p[2] == 2) {
+            EXPECT_EQ(XslKindOf(image.get()), XSK_COLORMAP);
+            EXPECT_EQ(rows_of(image.get()), stored) << p[0];
+            EXPECT_EQ(rgb_of(image->colormap[0]), p[0]);
+            EXPECT_EQ(rgb_of(image->colormap[1]), p[1]);
+            continue;
+        }
         EXPECT_EQ(rows_of(image.get()), dark) << p[0];
         EXPECT_EQ(image->data[1], 0x80) << "bits beyond the width stay clear";
-        ASSERT_EQ(image->ncolors, 2);
         EXPECT_EQ(rgb_of(image->colormap[0]), 0xFFFFFFu);
         EXPECT_EQ(rgb_of(image->colormap[1]), 0u);
     }
@@ -144,7 +157,8 @@ TEST(BmpRead, RefusedHeaders)
         int code;
     } cases[] = {
         {"not BM", patched(good, 0, "BA"), XSE_BAD_MAGIC},
-        {"core header of 12 bytes", patched(good, 14, bytes("\x0c\0\0\0")), XSE_VARIANT},
+        {"info header of 16 bytes", patched(good, 14, bytes("\x10\0\0\0")), XSE_VARIANT},
+        {"core header of 2 bits", patched(patched(good, 14, bytes("\x0c\0\0\0")), 24, bytes("\x02\0")), XSE_VARIANT},
         {"two planes", patched(good, 26, bytes("\x02\0")), XSE_VARIANT},
         {"2 bits", patched(good, 28, bytes("\x02\0")), XSE_VARIANT},
         {"RLE4 on 8 bits", patched(good, 30, bytes("\x02\0\0\0")), XSE_VARIANT},
@@ -194,7 +208,8 @@ std::vector<std::string> bmp_samples()
             bmp_file(8, 0, 5, -2, bmpRows(pattern(5, 2, 8), 8, true)),
             bmp_file(24, 0, 5, 3, bmpRows(pattern(5, 3, 24), 24)),
             bmp_file(8, 1, 5, 3, bytes("\x00\x03\x01\x02\x03\x00\x02\x09\x00\x00\x00\x02\x02\x01\x02\x07\x00\x01")),
-            bmp_file(4, 2, 6, 2, bytes("\x00\x05\x12\x34\x50\x00\x01\x99\x00\x00\x03\x78\x00\x01"))};
+            bmp_file(4, 2, 6, 2, bytes("\x00\x05\x12\x34\x50\x00\x01\x99\x00\x00\x03\x78\x00\x01")),
+            bmp_file(8, 0, 5, 2, bmpRows(pattern(5, 2, 8), 8), 12)};
 }
 
 std::string bmp_of_size(long width, long height)

@@ -15,11 +15,12 @@ XslImagePtr read_pcx(const std::string& file)
 }
 
 // A file of the given indices: two colours white and black, up to 16 from
-// the header palette, more from the palette at the end.
+// the header palette, more from the palette at the end; 8 bits in several
+// planes are colours.
 std::string pcx_file(int bits, int planes, const Rows& rows)
 {
     PcxRecipe r{.width = int(rows[0].size()), .height = int(rows.size()), .bits = bits, .planes = planes};
-    const int count = 1 << (bits * planes);
+    const int count = bits == 8 && planes > 1 ? 0 : 1 << (bits * planes);
     r.palette = count == 2 ? std::vector<uint32_t>{0xFFFFFF, 0x000000} : test_palette(16);
     if (count > 16)
         r.end_palette = test_palette(count);
@@ -30,17 +31,20 @@ std::string pcx_file(int bits, int planes, const Rows& rows)
 
 TEST(PcxRead, EveryFormAndWidth)
 {
-    const int forms[][2] = {{1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {8, 1}};
+    const int forms[][2] = {{1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {8, 1}, {2, 1}, {4, 1}, {8, 3}, {8, 4}};
     for (const auto& form : forms)
         for (int width : {1, 2, 3, 4, 5, 7, 8, 9}) {
-            const int bits = form[0], planes = form[1], count = 1 << (bits * planes);
+            const int bits = form[0], planes = form[1];
+            const bool colour = bits == 8 && planes > 1;
+            const int count = colour ? 0 : 1 << (bits * planes);
             SCOPED_TRACE(std::to_string(bits) + " bits x " + std::to_string(planes) + ", width " + std::to_string(width));
-            const Rows rows = pattern(width, 3, bits * planes);
+            const Rows rows = pattern(width, 3, colour ? 24 : bits * planes);
             XslImagePtr image = read_pcx(pcx_file(bits, planes, rows));
             ASSERT_TRUE(image) << xslerrno;
             EXPECT_EQ(rows_of(image.get()), rows);
             EXPECT_EQ(image->resolution, 100);
             EXPECT_EQ(image->type, count == 2 ? 0 : 1);
+            EXPECT_EQ(XslKindOf(image.get()), colour ? XSK_RGB : count == 2 ? XSK_BITMAP : XSK_COLORMAP);
             ASSERT_EQ(image->ncolors, count == 2 ? 0 : count);
             if (count > 2) {
                 EXPECT_EQ(rgb_of(image->colormap[count - 1]), test_palette(count)[count - 1]);
@@ -83,13 +87,23 @@ TEST(PcxRead, RunsAndLines)
 
 TEST(PcxRead, MonochromeBlackIsTheDarkerEntry)
 {
+    // Black and white, or a palette left zero, make a bitmap; two other
+    // colours a colormap image of them.
     const Rows stored = {{0, 1, 1, 0, 1, 0, 0, 0, 1}};
     const uint32_t palettes[][3] = {{0x000000, 0xFFFFFF, 0}, {0xFFFFFF, 0x000000, 1}, {0x000000, 0x000000, 0},
-                                    {0x000080, 0xFFD700, 0}, {0xFFD700, 0x000080, 1}};  // colours, darker
+                                    {0x000080, 0xFFD700, 2}, {0xFFD700, 0x000080, 2}};  // colours, darker (2: none)
     for (const auto& p : palettes) {
         XslImagePtr image =
             read_pcx(makePcx({.width = 9, .bits = 1, .palette = {p[0], p[1]}, .data = pcxData(stored, 1, 1, 2)}));
         ASSERT_TRUE(image);
+        if (p[2] == 2) {
+            EXPECT_EQ(XslKindOf(image.get()), XSK_COLORMAP);
+            EXPECT_EQ(rows_of(image.get()), stored);
+            ASSERT_EQ(image->ncolors, 2);
+            EXPECT_EQ(rgb_of(image->colormap[0]), p[0]);
+            EXPECT_EQ(rgb_of(image->colormap[1]), p[1]);
+            continue;
+        }
         Rows black = stored;
         for (auto& v : black[0])
             v = v == p[2];
@@ -128,8 +142,10 @@ TEST(PcxRead, RefusedHeaders)
         {"manufacturer 11", patched(good, 0, "\x0b"), XSE_BAD_MAGIC},
         {"version 6", patched(good, 1, "\x06"), XSE_BAD_MAGIC},
         {"encoding 0", patched(good, 2, bytes("\0")), XSE_VARIANT},
-        {"2 bits", patched(good, 3, "\x02"), XSE_LAYOUT},
+        {"3 bits", patched(good, 3, "\x03"), XSE_LAYOUT},
         {"8 bits in two planes", patched(good, 65, "\x02"), XSE_LAYOUT},
+        {"8 bits in five planes", patched(good, 65, "\x05"), XSE_LAYOUT},
+        {"4 bits in two planes", patched(patched(good, 65, "\x02"), 3, "\x04"), XSE_LAYOUT},
         {"no planes", patched(good, 65, bytes("\0")), XSE_LAYOUT},
         {"xmin beyond xmax", patched(good, 4, "\x05"), XSE_BAD_MAGIC},
         {"ymin beyond ymax", patched(good, 6, "\x05"), XSE_BAD_MAGIC},
@@ -162,13 +178,8 @@ TEST(PcxWrite, FormFollowsTheColourCount)
             EXPECT_EQ(file.substr(file.size() - 769, 4), "\x0c" + file.substr(16, 3)) << "palette at the end";
             XslImagePtr back = read_pcx(file);
             ASSERT_TRUE(back) << xslerrno;
-            if (count > 2) {
-                EXPECT_EQ(colours_of(back.get()), colours_of(image.get()));
-                continue;
-            }
-            // Two colours read back as a bitmap: entry 0, the darker here, is black.
-            for (int i = 0; i < 2 * width; ++i)
-                EXPECT_EQ(value_at(back.get(), i % width, i / width), image->data[i] == 0u);
+            // Two colours other than black and white stay colours.
+            EXPECT_EQ(colours_of(back.get()), colours_of(image.get()));
         }
 }
 
@@ -200,7 +211,8 @@ TEST(PcxWrite, RunsAndOtherKinds)
 namespace {
 std::vector<std::string> pcx_samples()
 {
-    return {pcx_file(1, 1, pattern(9, 3, 1)), pcx_file(1, 4, pattern(7, 2, 4)), pcx_file(8, 1, pattern(5, 3, 8))};
+    return {pcx_file(1, 1, pattern(9, 3, 1)), pcx_file(1, 4, pattern(7, 2, 4)), pcx_file(8, 1, pattern(5, 3, 8)),
+            pcx_file(4, 1, pattern(7, 2, 4)), pcx_file(8, 3, pattern(5, 3, 24))};
 }
 
 // PCX sizes hold 16 bits; larger ones are declared as the largest there is.

@@ -30,11 +30,14 @@ inline uint32_t rgb_of(const XSColor& c)
 }
 
 // Pixel (x, y) as the file meant it: a bitmap's bit, an index, or 0xRRGGBB of
-// 3-byte direct colour stored blue, green, red.
+// RGB planes or of 3-byte direct colour stored blue, green, red.
 inline uint32_t value_at(const XSImage* image, int x, int y)
 {
     if (image->type == 0)
         return (image->data[y * XSLBytesPerLine(image) + x / 8] >> (7 - x % 8)) & 1;
+    const long at = long(y) * image->width + x;
+    if (image->planes == 3)
+        return uint32_t(image->data[at]) << 16 | uint32_t(image->data_g[at]) << 8 | image->data_b[at];
     const unsigned char* p = image->data + (long(y) * image->width + x) * image->bytes_per_pixel;
     if (image->bytes_per_pixel == 3)
         return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];

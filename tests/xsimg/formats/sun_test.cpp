@@ -86,7 +86,9 @@ std::string case_file(const Case& c, int width, int height, int type, std::vecto
                 expected.push_back(c.colours ? entry_colour(v % c.colours) : Rgb{v, v, v});
                 break;
             default:
-                row += std::string(c.depth == 32 ? "\x7f" : "") + char(colour[2]) + char(colour[1]) + char(colour[0]);
+                // Type 3 stores red first, the others blue first.
+                row += std::string(c.depth == 32 ? "\x7f" : "") + char(colour[type == 3 ? 0 : 2]) + char(colour[1])
+                       + char(colour[type == 3 ? 2 : 0]);
                 expected.push_back(colour);
             }
         }
@@ -103,7 +105,7 @@ TEST(SunRaster, EveryDepthTypeAndWidthReadsItsPixels)
 {
     for (const Case& c : kCases)
         for (int width : kWidths)
-            for (int type : {0, 1, 2}) {
+            for (int type : {0, 1, 2, 3}) {
                 SCOPED_TRACE("depth " + std::to_string(c.depth) + " colours " + std::to_string(c.colours) + " width "
                              + std::to_string(width) + " type " + std::to_string(type));
                 std::vector<Rgb> expected;
@@ -140,7 +142,7 @@ TEST(SunRaster, RefusalsCarryTheirCodes)
     } cases[] = {
         {header.substr(0, 20), XSE_HEADER_READ},
         {be32(0x59A66A96) + header.substr(4) + be32(1) + be32(0) + be32(0) + rows, XSE_BAD_MAGIC},
-        {header + be32(3) + be32(0) + be32(0) + rows, XSE_VARIANT},                         // type 3
+        {header + be32(4) + be32(0) + be32(0) + rows, XSE_VARIANT},                         // type 4
         {be32(0x59A66A95) + be32(4) + be32(2) + be32(4) + be32(4) + be32(1) + be32(0) + be32(0) + rows,
          XSE_VARIANT},                                                                       // depth 4
         {header + be32(1) + be32(1) + be32(768) + std::string(600, '\0') + rows, XSE_DATA_READ},  // short colormap
@@ -185,6 +187,7 @@ std::vector<std::string> sun_samples()
     std::vector<Rgb> ignored;
     for (const Case& c : kCases)
         files.push_back(case_file(c, 5, 3, c.depth == 8 ? 2 : 1, ignored));
+    files.push_back(case_file({24, 0}, 5, 3, 3, ignored));
     return files;
 }
 
