@@ -7,6 +7,7 @@
 
 #include "xsaffine.h"
 #include "xsdensity.h"
+#include "xsiotiff_pieces.h"
 #include "xsiotiff_stream.h"
 #include "xsreadkit.h"
 
@@ -113,23 +114,23 @@ int check_page(TIFF* tif, PageLayout* page)
     case 4: depth = 24; break;
     default: xslerrno = XSE_VARIANT; return 0;
     }
-    // Sample planes stored apart are only read for single-sample data; colour
-    // data must be 8-bit and interleaved, gray with an extra sample 8-bit.
+    // Colour data must be 8-bit, gray with an extra sample 8-bit; their
+    // samples may be interleaved or in separate planes.
+    const bool whole_bytes = bits == 1 || bits == 2 || bits == 4 || bits == 8;
     bool ok;
     switch (photometric) {
     case PHOTOMETRIC_MINISWHITE:
     case PHOTOMETRIC_MINISBLACK:
-        ok = (samples == 1 && (bits == 1 || bits == 2 || bits == 4 || bits == 8)) ||
-             (samples == 2 && bits == 8 && planar == PLANARCONFIG_CONTIG);
+        ok = (samples == 1 && whole_bytes) || (samples == 2 && bits == 8);
         break;
     case PHOTOMETRIC_PALETTE:
-        ok = samples == 1 && (bits == 1 || bits == 8);
+        ok = samples == 1 && whole_bytes;
         break;
     case PHOTOMETRIC_RGB:
-        ok = (samples == 3 || samples == 4) && bits == 8 && planar == PLANARCONFIG_CONTIG;
+        ok = (samples == 3 || samples == 4) && bits == 8;
         break;
     case PHOTOMETRIC_SEPARATED:
-        ok = inkset == INKSET_CMYK && samples == 4 && bits == 8 && planar == PLANARCONFIG_CONTIG;
+        ok = inkset == INKSET_CMYK && samples == 4 && bits == 8;
         if (ok)
             WriteCMYK = 1;
         break;
@@ -266,6 +267,14 @@ int apply_resolution(TIFF* tif, XSImage* image)
     return 1;
 }
 
+XSImage* finish_page(TIFF* tif, XslImagePtr image)
+{
+    image->resolution = 100;
+    if (!apply_resolution(tif, image.get()))
+        return nullptr;
+    return image.release();
+}
+
 XSImage* read_page(TIFF* tif)
 {
     PageLayout page{};
@@ -274,6 +283,15 @@ XSImage* read_page(TIFF* tif)
     XslImagePtr image = make_image(tif, page);
     if (!image)
         return nullptr;
+    if (stored_in_pieces(tif, page.samples)) {
+        XSImage* out = image.get();
+        const auto put = [&](uint32_t y, const unsigned char* scan) {
+            convert_row(page, scan, out->data + static_cast<long>(y) * page.row_bytes);
+        };
+        if (!read_pieces(tif, page.width, page.height, page.bits, page.samples, page.scan_needed, put))
+            return nullptr;
+        return finish_page(tif, std::move(image));
+    }
     tmsize_t scan_size = TIFFScanlineSize(tif);
     if (scan_size < page.scan_needed || scan_size <= 0) {
         xslerrno = scan_size <= 0 ? XSE_DATA_READ : XSE_VARIANT;
@@ -290,10 +308,7 @@ XSImage* read_page(TIFF* tif)
         convert_row(page, scan.get(), image->data + static_cast<long>(y) * page.row_bytes);
     }
     scan.reset();
-    image->resolution = 100;
-    if (!apply_resolution(tif, image.get()))
-        return nullptr;
-    return image.release();
+    return finish_page(tif, std::move(image));
 }
 
 }  // namespace

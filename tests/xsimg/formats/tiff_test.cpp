@@ -59,7 +59,39 @@ struct Page {
     uint16_t compression = COMPRESSION_NONE;
     std::function<void(TIFF*)> extra;  // further tags
     Bytes rows;                        // packed scan lines, top row first
+    uint32_t tile = 0;                 // tiles of tile x tile pixels instead of strips
+    bool separate = false;             // one plane per sample (8-bit samples)
 };
+
+// The page's rows stored in tiles, or in strips of separate planes.
+void write_pieces(TIFF* tif, const Page& p, tmsize_t line)
+{
+    const int planes = p.separate ? p.samples : 1;
+    const int step = p.separate ? p.samples : 1;  // bytes between a plane's samples in a row
+    const uint32_t piece_width = p.tile ? p.tile : p.width, piece_length = p.tile ? p.tile : 2;
+    const tmsize_t piece_row = p.tile ? TIFFTileRowSize(tif) : TIFFScanlineSize(tif);
+    for (uint32_t y0 = 0; y0 < p.height; y0 += piece_length)
+        for (int plane = 0; plane < planes; ++plane)
+            for (uint32_t x0 = 0; x0 < p.width; x0 += piece_width) {
+                Bytes piece(size_t(piece_row * piece_length), 0);
+                for (uint32_t r = 0; r < piece_length && y0 + r < p.height; ++r) {
+                    const unsigned char* in = p.rows.data() + (y0 + r) * line;
+                    unsigned char* out = piece.data() + r * piece_row;
+                    if (!p.separate) {
+                        const tmsize_t at = x0 * p.bits * p.samples / 8;
+                        std::copy(in + at, in + std::min(line, at + piece_row), out);
+                        continue;
+                    }
+                    for (uint32_t x = x0; x < std::min(p.width, x0 + piece_width); ++x)
+                        out[x - x0] = in[x * step + plane];
+                }
+                if (p.tile)
+                    TIFFWriteTile(tif, piece.data(), x0, y0, 0, uint16_t(plane));
+                else
+                    TIFFWriteEncodedStrip(tif, TIFFComputeStrip(tif, y0, uint16_t(plane)), piece.data(),
+                                          tmsize_t(piece_row * std::min(piece_length, p.height - y0)));
+            }
+}
 
 void write_pages(const TiffFile& file, const std::vector<Page>& pages)
 {
@@ -72,11 +104,21 @@ void write_pages(const TiffFile& file, const std::vector<Page>& pages)
         TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, p.samples);
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.photometric);
         TIFFSetField(tif, TIFFTAG_COMPRESSION, p.compression);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 2u);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, p.separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+        if (p.tile) {
+            TIFFSetField(tif, TIFFTAG_TILEWIDTH, p.tile);
+            TIFFSetField(tif, TIFFTAG_TILELENGTH, p.tile);
+        } else {
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 2u);
+        }
         if (p.extra)
             p.extra(tif);
-        tmsize_t line = TIFFScanlineSize(tif);
+        const tmsize_t line = (tmsize_t(p.width) * p.bits * p.samples + 7) / 8;
+        if (p.tile || p.separate) {
+            write_pieces(tif, p, line);
+            TIFFWriteDirectory(tif);
+            continue;
+        }
         for (uint32_t y = 0; y < p.height; ++y) {
             Bytes row(p.rows.begin() + y * line, p.rows.begin() + (y + 1) * line);
             ASSERT_GE(TIFFWriteScanline(tif, row.data(), y, 0), 0);
@@ -155,7 +197,10 @@ std::vector<std::string> tiff_samples()
     bits.compression = COMPRESSION_PACKBITS;
     for (int i = 0; i < 2 * 5; ++i)
         bits.rows.push_back(static_cast<unsigned char>(i * 37 + 5));
-    return {file_of({rgb}), file_of({bits})};
+    Page tiled = rgb;
+    tiled.tile = 16;
+    tiled.separate = true;
+    return {file_of({rgb}), file_of({bits}), file_of({tiled})};
 }
 
 std::string tiff_of_size(long width, long height)
@@ -314,12 +359,26 @@ TEST(TiffRead, Palettes)
     EXPECT_EQ(image->colormap[200].red, 200);
     XSLFree(image);
 
+    // 2 and 4 bits per index are unpacked too.
     p.bits = 4;
-    p.rows = {0x12};
+    p.rows = {0x1F};
     write_pages(file, {p});
-    xslerrno = 0;
-    EXPECT_EQ(read_file(file), nullptr);
-    EXPECT_EQ(xslerrno, XSE_VARIANT);
+    image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(plane(image), (Bytes{1, 15}));
+    EXPECT_EQ(image->colormap[15].red, 15);
+    EXPECT_EQ(image->colormap[16].red, 255);
+    XSLFree(image);
+
+    p.bits = 2;
+    p.width = 3;
+    p.rows = {0b11100100};
+    write_pages(file, {p});
+    image = read_file(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(plane(image), (Bytes{3, 2, 1}));
+    EXPECT_EQ(image->colormap[3].green, 252);
+    XSLFree(image);
 }
 
 TEST(TiffRead, ColourKinds)
@@ -420,7 +479,7 @@ TEST(TiffRead, RefusedKinds)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(xslerrno, XSE_VARIANT);
 
-    // Tiles cannot be read as scan lines.
+    // Tiles are read through the tile interface.
     TIFF* tif = TIFFOpen(file.path.c_str(), "w");
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 16u);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 16u);
@@ -433,10 +492,86 @@ TEST(TiffRead, RefusedKinds)
     TIFFWriteTile(tif, tile.data(), 0, 0, 0, 0);
     TIFFClose(tif);
     testing::internal::CaptureStderr();
+    XSImage* image = read_file(file);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(plane(image), tile);
+    XSLFree(image);
+
+    // A tile whose data are missing fails as damaged data.
+    Bytes cut = file.bytes();
+    set_declared_size(cut, 32, 16);
+    file.write_bytes(cut);
+    testing::internal::CaptureStderr();
     xslerrno = 0;
     EXPECT_EQ(read_file(file), nullptr);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("TIFF Error: "), std::string::npos);
     EXPECT_EQ(xslerrno, XSE_DATA_READ);
+}
+
+// Every kind strips take reads the same from tiles, from separate planes and
+// from both, at a size that leaves partial tiles each way.
+TEST(TiffRead, TilesAndSeparatePlanesReadLikeStrips)
+{
+    static uint16_t red[256], green[256], blue[256];
+    for (int i = 0; i < 256; ++i) {
+        red[i] = uint16_t(i * 257);
+        green[i] = uint16_t((255 - i) * 257);
+        blue[i] = uint16_t(i * 91);
+    }
+    const auto palette = [](TIFF* tif) { TIFFSetField(tif, TIFFTAG_COLORMAP, red, green, blue); };
+    const auto alpha = [](TIFF* tif) {
+        uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    };
+    const auto cmyk = [](TIFF* tif) { TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK); };
+    const struct {
+        const char* name;
+        uint16_t bits, samples, photometric;
+        std::function<void(TIFF*)> extra;
+    } kinds[] = {
+        {"gray", 8, 1, PHOTOMETRIC_MINISBLACK, nullptr},
+        {"bilevel", 1, 1, PHOTOMETRIC_MINISWHITE, nullptr},
+        {"gray 4 bits", 4, 1, PHOTOMETRIC_MINISBLACK, nullptr},
+        {"palette 2 bits", 2, 1, PHOTOMETRIC_PALETTE, palette},
+        {"palette 4 bits", 4, 1, PHOTOMETRIC_PALETTE, palette},
+        {"gray and alpha", 8, 2, PHOTOMETRIC_MINISBLACK, alpha},
+        {"RGB", 8, 3, PHOTOMETRIC_RGB, nullptr},
+        {"RGB and alpha", 8, 4, PHOTOMETRIC_RGB, alpha},
+        {"CMYK", 8, 4, PHOTOMETRIC_SEPARATED, cmyk},
+    };
+    const struct {
+        const char* name;
+        uint32_t tile;
+        bool separate;
+    } layouts[] = {{"tiles", 16, false}, {"separate planes", 0, true}, {"tiles of separate planes", 16, true}};
+    for (const auto& k : kinds) {
+        Page strips{.width = 37, .height = 23, .bits = k.bits, .samples = k.samples, .photometric = k.photometric,
+                    .compression = COMPRESSION_LZW, .extra = k.extra, .rows = {}};
+        const size_t line = (37 * k.bits * k.samples + 7) / 8;
+        for (size_t i = 0; i < line * 23; ++i)
+            strips.rows.push_back(static_cast<unsigned char>(i * 37 + i / 11));
+        TiffFile reference;
+        write_pages(reference, {strips});
+        XSImage* expected = read_file(reference);
+        ASSERT_NE(expected, nullptr) << k.name;
+        for (const auto& l : layouts) {
+            if (l.separate && k.samples == 1)
+                continue;
+            SCOPED_TRACE(std::string(k.name) + " in " + l.name);
+            Page p = strips;
+            p.tile = l.tile;
+            p.separate = l.separate;
+            TiffFile file;
+            write_pages(file, {p});
+            XSImage* image = read_file(file);
+            ASSERT_NE(image, nullptr) << xslerrno;
+            EXPECT_EQ(XslKindOf(image), XslKindOf(expected));
+            EXPECT_EQ(plane(image), plane(expected));
+            XSLFree(image);
+        }
+        XSLFree(expected);
+    }
 }
 
 TEST(TiffRead, PagesAndPageSelection)
