@@ -73,7 +73,7 @@ XSImage* TV11Reader(FILE* stream, uint32_t word0, uint32_t word1)
     XslXwdHeader h;
     if (!read_header(stream, word0, word1, &h))
         return nullptr;
-    const XslXwdRules rules = {XSE_PALETTE_READ, false, false};
+    const XslXwdRules rules = {XSE_PALETTE_READ, false, false, true};
     XslImagePtr image = XslReadXwdBody(stream, h, rules);
     if (image)
         image->resolution = static_cast<uint16_t>(resolution_of(h));

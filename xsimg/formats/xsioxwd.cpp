@@ -106,12 +106,14 @@ XslImagePtr read_bitmap(FILE* stream, const XslXwdHeader& h, const XslXwdColor* 
         xslerrno = XSE_VARIANT;
         return nullptr;
     }
-    if (h.bytes_per_line > uint32_t(LONG_MAX) || !XslDataPresent(stream, long(h.bytes_per_line), h.pixmap_height))
+    long stride = h.bytes_per_line > uint32_t(LONG_MAX) ? -1 : long(h.bytes_per_line);
+    if (rules.unit8_one_block && unit == 8)
+        stride = XslRowBytes(h.pixmap_width, 1);
+    if (stride < 0 || !XslDataPresent(stream, stride, h.pixmap_height))
         return nullptr;
     XslImagePtr bitmap = XslNewBitmap(dimension(h.pixmap_width), dimension(h.pixmap_height));
     if (!bitmap ||
-        !XslRdBitLevelImage(stream, bitmap.get(), unit, long(h.bytes_per_line), h.byte_order != 0,
-                            h.bitmap_bit_order != 0))
+        !XslRdBitLevelImage(stream, bitmap.get(), unit, stride, h.byte_order != 0, h.bitmap_bit_order != 0))
         return nullptr;
     if (h.bitmap_bit_order == 0)
         XSLFlipBytes(bitmap.get());

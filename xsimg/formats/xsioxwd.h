@@ -70,6 +70,7 @@ struct XslXwdRules {
     int short_colours_code;     // code for colour entries cut short
     bool any_bitmap_unit;       // units other than 16 and 32 are read as 8
     bool bitmap_needs_one_bit;  // depth-1 dumps must say 1 bit per pixel
+    bool unit8_one_block = false;  // unit-8 bitmaps are one unpadded block, whatever bytes per line says
 };
 // Everything after the header: the window name, the colour entries and the
 // pixels. Null with xslerrno set.

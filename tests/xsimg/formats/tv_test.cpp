@@ -107,6 +107,16 @@ TEST(Tv11Read, DumpsTheXwdReaderRefusesReachItThroughTheFallback)
         XslImagePtr expected = bitmap_of(21, 3);
         EXPECT_EQ(plane_of(image.get()), plane_of(expected.get()));
     }
+    // Unit 8: one unpadded block, whatever bytes per line says; XWD honours
+    // the field and finds the data short.
+    XwdDump block = tv11_bitmap(21, 3, 1);
+    block.field[XwdUnit] = block.field[XwdPad] = 8;
+    block.field[XwdBytesPerLine] = 8;
+    block.pixels = xwd_bitmap_lines(21, 3, 8, 1, 1, 3, black);
+    XslImagePtr whole = read_with(XSReadMagic, block.bytes());
+    ASSERT_TRUE(whole) << "code " << xslerrno;
+    EXPECT_EQ(whole->format, XSF_NATIVE);
+    EXPECT_EQ(plane_of(whole.get()), plane_of(bitmap_of(21, 3).get()));
     // An unknown unit: TV11 refuses it, XWD takes the bytes as they come.
     XwdDump odd_unit = tv11_bitmap(21, 3, 1);
     odd_unit.field[XwdUnit] = 12;
