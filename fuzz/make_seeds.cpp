@@ -2,10 +2,13 @@
 // (bitmap, gray, colour colormap, direct colour, RGB planes) in every format
 // the library writes, as read_<format> and round_trip seeds, and a few
 // picture_job seeds (option words, then a picture). Run by fuzz/make_seeds.sh.
+#include <tiffio.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "xsio.h"
 #include "xsiobmp.h"
@@ -23,6 +26,8 @@
 #include "xsioxsimg.h"
 #include "xsioxwd.h"
 #include "xsreadkit.h"
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -107,6 +112,184 @@ void save(const fs::path& dir, const std::string& name, const std::string& bytes
     std::ofstream(dir / name, std::ios::binary) << bytes;
 }
 
+// ---- Layouts other programs write and the library's writers do not, 11 x 5
+// pixels each: pixel (x, y) is index or colour v(x, y).
+
+constexpr int kW = 11, kH = 5;
+
+unsigned v(int x, int y, unsigned mask)
+{
+    return unsigned(x * 37 + y * 91 + x * y) & mask;
+}
+
+void put_le(std::string& s, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        s += char(value >> (8 * i));
+}
+
+void put_be(std::string& s, uint32_t value, int bytes)
+{
+    for (int i = bytes - 1; i >= 0; --i)
+        s += char(value >> (8 * i));
+}
+
+// BMP with the 12-byte core header (3-byte palette entries) when `core`.
+std::string bmp(int bits, bool core, const std::vector<uint32_t>& palette)
+{
+    std::string info, rows;
+    put_le(info, core ? 12 : 40, 4);
+    put_le(info, kW, core ? 2 : 4);
+    put_le(info, kH, core ? 2 : 4);
+    put_le(info, 1, 2);
+    put_le(info, uint32_t(bits), 2);
+    if (!core)
+        info += std::string(24, '\0');
+    for (uint32_t rgb : palette)
+        put_le(info, rgb, core ? 3 : 4);
+    for (int y = kH - 1; y >= 0; --y) {
+        std::string line((kW * bits + 7) / 8, '\0');
+        for (int x = 0; x < kW; ++x)
+            if (bits == 24)
+                line.replace(size_t(3 * x), 3, std::string{char(v(x, y, 255)), char(v(y, x, 255)), char(x * 20)});
+            else
+                line[size_t(x * bits / 8)] |= char(v(x, y, (1u << bits) - 1) << (8 - bits - x * bits % 8));
+        rows += line + std::string((4 - line.size() % 4) % 4, '\0');
+    }
+    std::string file = "BM";
+    put_le(file, uint32_t(14 + info.size() + rows.size()), 4);
+    put_le(file, 0, 4);
+    put_le(file, uint32_t(14 + info.size()), 4);
+    return file + info + rows;
+}
+
+// PCX of `bits` in `planes` (8 x 3: colours; otherwise packed indices),
+// every byte as a run of one.
+std::string pcx(int bits, int planes, const std::vector<uint32_t>& palette)
+{
+    std::string h(128, '\0');
+    h[0] = 10, h[1] = 5, h[2] = 1, h[3] = char(bits), h[8] = kW - 1, h[10] = kH - 1, h[65] = char(planes);
+    for (size_t i = 0; i < palette.size(); ++i)
+        for (int c = 0; c < 3; ++c)
+            h[16 + 3 * i + c] = char(palette[i] >> (16 - 8 * c));
+    const int line = ((kW * bits + 7) / 8 + 1) / 2 * 2;
+    h[66] = char(line);
+    std::string data;
+    for (int y = 0; y < kH; ++y)
+        for (int plane = 0; plane < planes; ++plane) {
+            std::string bytes(size_t(line), '\0');
+            for (int x = 0; x < kW; ++x)
+                if (bits == 8)
+                    bytes[size_t(x)] = char(v(x + plane, y, 255));
+                else
+                    bytes[size_t(x * bits / 8)] |= char(v(x, y, (1u << bits) - 1) << (8 - bits - x * bits % 8));
+            for (char b : bytes)
+                data += std::string{'\xc1', b};
+        }
+    return h + data;
+}
+
+// Sun raster type 3: colour pixels red, green, blue.
+std::string sun_rgb()
+{
+    std::string file;
+    for (uint32_t word : {0x59A66A95u, uint32_t(kW), uint32_t(kH), 24u, uint32_t(kH * 34), 3u, 0u, 0u})
+        put_be(file, word, 4);
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x)
+            file += std::string{char(v(x, y, 255)), char(v(y, x, 255)), char(x * 20)};
+        file += '\0';
+    }
+    return file;
+}
+
+// TIFF through libtiff: RGB in 16 x 16 tiles of separate planes, or a
+// 4-bit palette in strips.
+std::string tiff(bool tiles)
+{
+    char name[] = "/tmp/seedtiffXXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0)
+        return {};
+    close(fd);
+    TIFF* tif = TIFFOpen(name, "w");
+    const int samples = tiles ? 3 : 1, bits = tiles ? 8 : 4;
+    static uint16_t red[16], green[16], blue[16];
+    for (int i = 0; i < 16; ++i)
+        red[i] = uint16_t(i * 4369), green[i] = uint16_t((15 - i) * 4369), blue[i] = uint16_t(i * 1000);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kW);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kH);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, tiles ? PHOTOMETRIC_RGB : PHOTOMETRIC_PALETTE);
+    if (tiles) {
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
+        for (int plane = 0; plane < 3; ++plane) {
+            std::vector<unsigned char> tile(256);
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x)
+                    tile[size_t(16 * y + x)] = static_cast<unsigned char>(v(x + plane, y, 255));
+            TIFFWriteTile(tif, tile.data(), 0, 0, 0, uint16_t(plane));
+        }
+    } else {
+        TIFFSetField(tif, TIFFTAG_COLORMAP, red, green, blue);
+        for (int y = 0; y < kH; ++y) {
+            unsigned char line[6] = {};
+            for (int x = 0; x < kW; ++x)
+                line[x / 2] |= static_cast<unsigned char>(v(x, y, 15) << (x % 2 ? 0 : 4));
+            TIFFWriteScanline(tif, line, uint32_t(y), 0);
+        }
+    }
+    TIFFClose(tif);
+    std::ifstream in(name, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    unlink(name);
+    return bytes;
+}
+
+struct Layout {
+    const char* target;
+    const char* name;
+    std::string bytes;
+};
+
+std::vector<Layout> peer_layouts()
+{
+    const std::vector<uint32_t> navy_gold = {0x000080, 0xFFD700};
+    std::vector<uint32_t> sixteen;
+    for (uint32_t i = 0; i < 16; ++i)
+        sixteen.push_back(i * 0x0F0B07);
+    return {
+        {"read_bmp", "core-8", bmp(8, true, sixteen)},
+        {"read_bmp", "core-24", bmp(24, true, {})},
+        {"read_bmp", "two-colours", bmp(1, false, navy_gold)},
+        {"read_pcx", "true-colour", pcx(8, 3, {})},
+        {"read_pcx", "true-colour-4-planes", pcx(8, 4, {})},
+        {"read_pcx", "packed-4", pcx(4, 1, sixteen)},
+        {"read_pcx", "two-colours", pcx(1, 1, navy_gold)},
+        {"read_sun", "type-3", sun_rgb()},
+        {"read_tiff", "tiles-separate", tiff(true)},
+        {"read_tiff", "palette-4", tiff(false)},
+    };
+}
+
+// A TIMG whose pixels are a JPEG stream: the direct-colour file with its
+// pixel data replaced and the JPEG flag set.
+std::string timg_with_jpeg(XSImage* direct)
+{
+    std::string file = written(TCoWriter, direct);
+    const std::string jpeg = written(XSWriteJpeg, direct);
+    if (file.size() < XSL_TIMG_HEADER_BYTES || jpeg.empty())
+        return {};
+    file.resize(XSL_TIMG_HEADER_BYTES);  // no private block, no colour entries
+    unsigned char* h = reinterpret_cast<unsigned char*>(file.data());
+    XslPut32BE(h + 104, uint32_t(jpeg.size()));
+    XslPut32BE(h + 120, 1);
+    return file + jpeg;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -137,6 +320,13 @@ int main(int argc, char** argv)
             ++seeds;
         }
     }
-    std::printf("%d picture seeds written\n", seeds);
+    for (const Layout& l : peer_layouts()) {
+        save(corpus / l.target, l.name, l.bytes);
+        save(corpus / "round_trip", std::string(l.name) + "-" + (l.target + 5), l.bytes);
+        ++seeds;
+    }
+    XslImagePtr direct = picture("direct");
+    save(corpus / "read_timg", "jpeg", timg_with_jpeg(direct.get()));
+    std::printf("%d picture seeds written\n", seeds + 1);
     return 0;
 }
