@@ -7,6 +7,7 @@
 
 #include "xsimage.h"
 #include "xsio.h"
+#include "xsnativenames.h"
 
 const char* xsl_reason(int code)
 {
@@ -21,7 +22,7 @@ const struct {
     const char* known_as;
 } format_names[] = {
     {"JFIF", "JPEG"},          {"SUN", "Sun raster"}, {"IRIS", "SGI image"},
-    {"XWD", "X window dump"},  {"WEBP", "WebP"},      {"IMG", "native image file"},
+    {"XWD", "X window dump"},  {"WEBP", "WebP"},
 };
 
 }  // namespace
@@ -29,6 +30,14 @@ const struct {
 std::string unread_picture_reason()
 {
     const char* name = XSLLastReaderName();
+    // The native family's members go by their own names; the loose last
+    // resort only says the file is nothing known.
+    if (name != nullptr && std::strcmp(name, "IMG") == 0) {
+        bool last_resort = false;
+        name = XSNativeMemberName(imagefunc, &last_resort);
+        if (last_resort)
+            name = nullptr;
+    }
     if (name == nullptr)
         return "not a picture file this printer knows";
     for (const auto& f : format_names)

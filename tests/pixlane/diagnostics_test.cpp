@@ -18,6 +18,23 @@ std::string cut(std::string bytes, size_t size)
     return bytes;
 }
 
+// A Sun raster header of the given width and an unknown depth, with a row.
+std::string sun_header(uint32_t width, uint32_t depth)
+{
+    std::string h;
+    for (uint32_t word : {0x59A66A95u, width, 2u, depth, 0u, 1u, 0u, 0u})
+        for (int i = 3; i >= 0; --i)
+            h += char(word >> (8 * i));
+    return h + std::string(16, '\x55');
+}
+
+// A window-dump-shaped file whose width field (offset 16) says 0.
+std::string no_width(std::string bytes)
+{
+    bytes.replace(16, 4, std::string(4, '\0'));
+    return bytes;
+}
+
 }  // namespace
 
 TEST(Diagnostics, UnreadablePicturesSayWhatTheyLookedLikeAndWhy)
@@ -33,6 +50,14 @@ TEST(Diagnostics, UnreadablePicturesSayWhatTheyLookedLikeAndWhy)
         {cut(picture_bytes("SUN", 40, 30), 40), "Sun raster: damaged image data"},
         {"P5\n99999 99999\n255\n", "PGM: picture too large (limit 134217728 pixels) or out of memory"},
         {"plain words, no picture\n", "not a picture file this printer knows"},
+        // A Sun raster 7 wide also has a window dump's version at offset 4.
+        {sun_header(7, 4), "Sun raster: unsupported image format variant"},
+        {cut(picture_bytes("IMG", 40, 30), 60), "TIMG: truncated image header"},
+        {cut(picture_bytes("XWD", 40, 30), 60), "X window dump: truncated image header"},
+        // An icon fits the loose last resort's size limits with no width at all.
+        {std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0", 14) + std::string(40, '\0'),
+         "not a picture file this printer knows"},
+        {no_width(picture_bytes("IMG", 40, 30)), "TIMG: damaged image header"},
         {"", "the picture file is empty"},
     };
     TempDir dir;

@@ -191,7 +191,9 @@ TEST_F(Dispatch, RemembersTheLastReaderThatMatchedAndItsCode)
     } cases[] = {
         {"AB\x01\x02" + std::string(20, 'x'), kNatives, "C", 0},
         {bytes("XY\0\0\0\0\0\x07zz"), kNoNatives, "B", XSE_DATA_READ},
-        {bytes("XY\0\0\0\0\0\x07zz"), kNatives, "IMG", XSE_BAD_MAGIC},
+        // The first format whose magic matched names the failure, not the family after it.
+        {bytes("XY\0\0\0\0\0\x07zz"), kNatives, "B", XSE_DATA_READ},
+        {bytes("QQ\0\0\0\0\0\x09zz"), kNatives, "IMG", XSE_BAD_MAGIC},
         {"XYZ", kNoNatives, nullptr, 0},
     };
     for (const Case& c : cases) {

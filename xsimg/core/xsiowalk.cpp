@@ -3,18 +3,26 @@
 
 #include <cstring>
 
+#include "xssize.h"
+
 namespace {
 constexpr int kPeekBytes = 16;
 
-// The last reader XslReadMagicWith handed the file to, and its code, for the
-// thread that called it.
+// The reader that delivered the picture, or else the first one whose magic
+// matched, and its code, for the thread that called XslReadMagicWith. Later
+// readers whose bytes also match only try their luck: their refusal says
+// less about the file than the first one's.
 thread_local const char* last_reader_name = nullptr;
 thread_local int last_reader_code = 0;
 
 void note_reader(const char* name, const XSImage* image)
 {
+    if (image == nullptr && last_reader_name != nullptr)
+        return;
     last_reader_name = name;
-    last_reader_code = image ? 0 : xslerrno;
+    // A side of no length is a damaged header, never a picture too large.
+    const bool empty = xslerrno == XSE_NO_MEMORY && XslLastSizeWasEmpty();
+    last_reader_code = image ? 0 : empty ? XSE_BAD_MAGIC : xslerrno;
 }
 
 bool magic_matches(const XSMagicRow& row, const unsigned char* head)

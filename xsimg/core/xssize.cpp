@@ -1,12 +1,24 @@
 // Size rules, the size guard and the pixel kind of a record.
+#include "xssize.h"
+
 #include "xsimage.h"
 
 #include <cstdint>
 #include <limits>
 
+namespace {
+thread_local bool last_size_empty = false;
+}  // namespace
+
+bool XslLastSizeWasEmpty()
+{
+    return last_size_empty;
+}
+
 int XSLSizeOK(long width, long height, long bytes_per_pixel)
 {
-    if (width <= 0 || height <= 0 || bytes_per_pixel <= 0)
+    last_size_empty = width <= 0 || height <= 0;
+    if (last_size_empty || bytes_per_pixel <= 0)
         return 0;
     if (width > XS_MAX_PIXELS || height > XS_MAX_PIXELS / width)
         return 0;

@@ -1,6 +1,7 @@
 // The library's formats: the magic table, the native-family table and the
 // public entries that walk them. The walk itself is core's (xsiowalk).
 #include "xsregistry.h"
+#include "xsnativenames.h"
 
 #include "xsiobmp.h"
 #include "xsiogif.h"
@@ -98,6 +99,14 @@ const XSImageType XSImageTypes[] = {
     {TV10Indent, TV10Information, TV10Reader, TV11Writer, 0x01},
     {nullptr, nullptr, nullptr, nullptr, 0},
 };
+
+const char* XSNativeMemberName(int row, bool* last_resort)
+{
+    static const char* const names[] = {"TIMG", "TV11 window dump", "native image file", "TV10 window dump"};
+    constexpr int count = int(sizeof names / sizeof names[0]);
+    *last_resort = row == count - 1;
+    return row >= 0 && row < count ? names[row] : nullptr;
+}
 
 XSImage* XSReadMagic(FILE* stream)
 {
