@@ -127,9 +127,9 @@ void colour_at(XSImage* p, int x, int y, int* r, int* g, int* b)
 }
 
 // A colormap picture written with two entries that came back as a bitmap (a
-// two-colour GIF or PCX does): with two colours the darker entry is black;
-// with one, the second entry is the writer's filler, so only the same index
-// must give the same bit throughout.
+// GIF or PCX of black and white does; other pairs stay colours): with two
+// colours the darker entry is black; with one, the second entry is the
+// writer's filler, so only the same index must give the same bit throughout.
 bool same_as_two_colour_bitmap(XSImage* picture, XSImage* bitmap)
 {
     int bit_of[256];
