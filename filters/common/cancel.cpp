@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-volatile std::sig_atomic_t job_cancelled = 0;
+thread_local volatile std::sig_atomic_t job_cancelled = 0;
 
 namespace {
 

@@ -6,7 +6,9 @@
 #include <csignal>
 
 // Set by the SIGTERM handler; read after every line sent.
-extern volatile std::sig_atomic_t job_cancelled;
+// One flag per thread, so that jobs running side by side in one server are
+// cancelled one at a time.
+extern thread_local volatile std::sig_atomic_t job_cancelled;
 
 // Installs the handler that sets job_cancelled (the spooler filters do; the
 // command-line filters keep the default action).

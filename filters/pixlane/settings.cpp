@@ -1,8 +1,5 @@
 #include "settings.h"
 
-Settings option;
-const char* program = "pixlane";
-
 void set_default(Settings* settings)
 {
     *settings = Settings{};

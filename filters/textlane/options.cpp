@@ -8,9 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-TextSettings option;
-const char* program = "textlane";
-
 namespace {
 
 const option_entry opl[] = {
@@ -45,9 +42,12 @@ FILE* open_or_exit(const char* name, const char* mode)
     return stream;
 }
 
+void PutUsage(const char* program_name, const char* const* lines);
+
 }  // namespace
 
-const char* const Usage[] = {
+// Internal to this unit (the image filter has its own usage text).
+static const char* const Usage[] = {
     "where options include:",
     "  argument (params)         : contents",
     "  -in  filename             : input filename",
@@ -178,6 +178,8 @@ void option_scan(const char* program_name, int argc, char** argv, TextSettings* 
         settings->output = open_or_exit(settings->output_name, "w");
 }
 
+namespace {
+
 void PutUsage(const char* program_name, const char* const* lines)
 {
     std::fputs("textlane Ver 3.0.0 Mar./24/2006\n", stderr);
@@ -187,3 +189,5 @@ void PutUsage(const char* program_name, const char* const* lines)
     for (; *lines != nullptr; ++lines)
         std::fprintf(stderr, "%s\n", *lines);
 }
+
+}  // namespace

@@ -55,5 +55,3 @@ void set_default(TextSettings* settings);
 void apply_option(TextSettings* settings, int number, char* const* args);
 // Reads the command line, then opens -in and -out; exits on -help or an unopenable file.
 void option_scan(const char* program_name, int argc, char** argv, TextSettings* settings);
-void PutUsage(const char* program_name, const char* const* lines);
-extern const char* const Usage[];

@@ -7,7 +7,7 @@
 
 namespace fs = std::filesystem;
 
-PrivateSpooler::PrivateSpooler()
+PrivateSpooler::PrivateSpooler(bool system_filters)
     : server_bin(dir.file("bin")), conf(dir.file("conf")), files_conf(dir.file("conf/cups-files.conf")),
       ppd(dir.file("conf/lane.ppd"))
 {
@@ -18,6 +18,10 @@ PrivateSpooler::PrivateSpooler()
     fs::create_directories(conf);
     for (const char* filter : {IMAGETOLANE_BIN, TEXTTOLANE_BIN})
         fs::copy_file(filter, server_bin + "/filter/" + fs::path(filter).filename().string());
+    if (system_filters && fs::exists("/usr/lib/cups/filter"))
+        for (const fs::directory_entry& entry : fs::directory_iterator("/usr/lib/cups/filter"))
+            if (!fs::exists(server_bin + "/filter/" + entry.path().filename().string()))
+                fs::create_symlink(entry.path(), server_bin + "/filter/" + entry.path().filename().string());
     // The spooler's own helpers stay where the system has them.
     for (const char* helper : {"backend", "daemon", "notifier", "cgi-bin", "monitor"})
         if (fs::exists(std::string("/usr/lib/cups/") + helper))

@@ -16,7 +16,8 @@ struct PrivateSpooler {
     std::string files_conf;   // conf/cups-files.conf
     std::string ppd;          // conf/lane.ppd
 
-    PrivateSpooler();
+    // With `system_filters`, the system's filters join the built ones.
+    explicit PrivateSpooler(bool system_filters = false);
     std::string file(const std::string& name) const { return dir.file(name); }
 };
 

@@ -1,0 +1,7 @@
+#include "filter_lock.h"
+
+std::mutex& filter_lock()
+{
+    static std::mutex lock;
+    return lock;
+}

@@ -1,0 +1,82 @@
+#include "job_options.h"
+
+#include <cstring>
+
+#include "lane_driver.h"
+
+namespace {
+
+// The PPD's names of the methods, in the same order as the IPP keywords.
+const char* const ppd_halftones[6] = {"ErrorDiffusion", "ErrorDiffusion5x3", "Bayer", "Scroll", "Random", "Threshold"};
+
+const char* scaling_keyword(pappl_scaling_t scaling)
+{
+    switch (scaling) {
+    case PAPPL_SCALING_AUTO_FIT: return "auto-fit";
+    case PAPPL_SCALING_FILL: return "fill";
+    case PAPPL_SCALING_FIT: return "fit";
+    case PAPPL_SCALING_NONE: return "none";
+    default: return "auto";
+    }
+}
+
+std::string media_name(const pappl_media_col_t& media)
+{
+    // Sizes without a standard name travel as a custom size in millimetres.
+    paper_choice choice;
+    if (media.size_name[0] != '\0' && read_paper_name(media.size_name, &choice) == paper_verdict::found)
+        return media.size_name;
+    char text[64];
+    std::snprintf(text, sizeof text, "Custom.%.2fx%.2fmm", media.size_width / 100.0, media.size_length / 100.0);
+    return text;
+}
+
+}  // namespace
+
+int quality_halftone(ipp_quality_t quality)
+{
+    switch (quality) {
+    case IPP_QUALITY_DRAFT: return 2;
+    case IPP_QUALITY_HIGH: return 1;
+    default: return -1;
+    }
+}
+
+std::vector<cups_option> spooler_options(const pappl_pr_options_t* o)
+{
+    std::vector<cups_option> list;
+    if (o->media.size_width > 0 && o->media.size_length > 0)
+        list.push_back({"media", media_name(o->media)});
+    if (o->orientation_requested >= IPP_ORIENT_PORTRAIT && o->orientation_requested <= IPP_ORIENT_REVERSE_PORTRAIT)
+        list.push_back({"orientation-requested", std::to_string(static_cast<int>(o->orientation_requested))});
+    list.push_back({"print-scaling", scaling_keyword(o->print_scaling)});
+    if (o->printer_resolution[0] > 0)
+        list.push_back({"Resolution", std::to_string(o->printer_resolution[0]) + "dpi"});
+    if (const int method = quality_halftone(o->print_quality); method >= 0)
+        list.push_back({"Halftoning", ppd_halftones[method]});
+    // The vendor attributes come last: a method named outright wins over print-quality.
+    for (int i = 0; i < o->num_vendor; ++i) {
+        const cups_option_t& v = o->vendor[i];
+        if (!std::strcmp(v.name, halftoning_attr)) {
+            for (int m = 0; m < 6; ++m)
+                if (!std::strcmp(v.value, halftoning_keywords[m]))
+                    list.push_back({"Halftoning", ppd_halftones[m]});
+        } else if (!std::strcmp(v.name, brightness_attr)) {
+            list.push_back({"brightness", v.value});
+        } else if (!std::strcmp(v.name, gamma_attr)) {
+            list.push_back({"gamma", v.value});
+        }
+    }
+    return list;
+}
+
+job_request read_pappl_request(pappl_job_t* job, filter_kind kind, const pappl_pr_options_t* options)
+{
+    const std::string copies = std::to_string(options->copies > 0 ? options->copies : 1);
+    job_request request = read_job_request(kind, copies.c_str(), {}, spooler_options(options));
+    for (const std::string& note : request.notes)
+        papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", note.c_str());
+    if (!request.error.empty())
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", request.error.c_str());
+    return request;
+}

@@ -1,0 +1,23 @@
+// A PAPPL job's options in the words of the spooler filters, so that every
+// path of the Printer Application asks the filters exactly what a spooler job
+// with the same options asks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <pappl/pappl.h>
+
+#include "job_request.h"
+
+// The job's options as spooler options: media, orientation, print-scaling,
+// resolution, print-quality's halftoning and the vendor attributes.
+std::vector<cups_option> spooler_options(const pappl_pr_options_t* options);
+
+// The request a spooler filter of `kind` would read for the job; its notes
+// and error go to the job's log.
+job_request read_pappl_request(pappl_job_t* job, filter_kind kind, const pappl_pr_options_t* options);
+
+// The halftoning method print-quality asks for: draft the Bayer ordered
+// dither, high the 5x3 error diffusion, normal the printer's default (-1).
+int quality_halftone(ipp_quality_t quality);

@@ -1,0 +1,57 @@
+// A desktop printing with no driver: a private cupsd with an IPP Everywhere
+// queue (-m everywhere) for the Printer Application, and lp of a PDF and a
+// JPEG; the app's file device must get a well-formed stream of the right
+// number of pages.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app_server.h"
+#include "picture_maker.h"
+#include "private_cupsd.h"
+
+namespace {
+
+// laneview's verdict on a stream: its exit status and report.
+ProgramResult view(const std::string& stream)
+{
+    return run_program(LANEVIEW_BIN, {}, stream);
+}
+
+}  // namespace
+
+TEST(PrinterAppDriverless, LpThroughAnEverywhereQueueReachesTheDevice)
+{
+    AppServer app;
+    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
+    const std::string device = app.dir.file("device.prn");
+    write_file(device, "");
+    ASSERT_TRUE(app.add_printer("lane", "file://" + device));
+    PrivateCupsd cupsd(true);
+    if (!cupsd.start())
+        GTEST_SKIP() << "cupsd cannot start here";
+    ProgramResult r = run_cups("lpadmin", {"-h", cupsd.host, "-p", "lane-ipp", "-E", "-v", app.uri("lane"), "-m",
+                                           "everywhere"});
+    ASSERT_EQ(r.status, 0) << r.err << r.out;
+
+    const std::string pdf = app.dir.file("two-pages.pdf");
+    write_file(pdf, small_pdf(2, 595, 842));
+    const std::string jpeg = app.dir.file("photo.jpg");
+    write_file(jpeg, picture_bytes("JPEG", 120, 80));
+    const struct {
+        const std::string& file;
+        const char* pages;
+    } jobs[] = {{pdf, "2 pages"}, {jpeg, "1 page"}};
+    for (const auto& job : jobs) {
+        SCOPED_TRACE(job.file);
+        write_file(device, "");
+        r = run_cups("lp", {"-h", cupsd.host, "-d", "lane-ipp", job.file});
+        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_TRUE(cupsd.wait_for_queue("lane-ipp")) << cupsd.log();
+        ASSERT_TRUE(app.wait_idle("lane"));
+        const std::string stream = read_file(device);
+        const ProgramResult verdict = view(stream);
+        EXPECT_EQ(verdict.status, 0) << verdict.out << verdict.err;
+        EXPECT_NE(verdict.out.find(job.pages), std::string::npos) << verdict.out;
+    }
+}

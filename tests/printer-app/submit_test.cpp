@@ -1,0 +1,56 @@
+// Documents submitted with the program's own submit sub-command: the file
+// device must get exactly what the spooler filters write for the same options.
+#include <gtest/gtest.h>
+
+#include "app_server.h"
+#include "picture_maker.h"
+#include "spooler_fixture.h"
+
+namespace {
+
+struct SubmitCase {
+    const char* name;
+    std::string document;            // file contents
+    std::vector<std::string> options;  // for submit
+    const char* filter;
+    const char* filter_options;      // the same request in the filter's words
+};
+
+}  // namespace
+
+TEST(PrinterAppSubmit, DocumentsPrintAsTheSpoolerFiltersPrintThem)
+{
+    AppServer app;
+    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
+    const std::string device = app.dir.file("device.prn");
+    write_file(device, "");
+    ASSERT_TRUE(app.add_printer("lane", "file://" + device));
+
+    const SubmitCase cases[] = {
+        {"text.txt", sample_text("EUC-JP"), {"document-format=text/plain"}, TEXTTOLANE_BIN, "media=iso_a4_210x297mm"},
+        {"utf8.txt", sample_text("UTF-8"), {}, TEXTTOLANE_BIN, ""},
+        {"picture.tif", picture_bytes("TIFF", 90, 60), {}, IMAGETOLANE_BIN, "Resolution=300dpi media=A4"},
+        {"picture.gif", picture_bytes("GIF", 70, 50), {"media=na_letter_8.5x11in", "orientation-requested=4"},
+         IMAGETOLANE_BIN, "Resolution=300dpi media=Letter landscape"},
+        {"picture.pcx", picture_bytes("PCX", 40, 30), {"print-quality=3", "print-scaling=fit"}, IMAGETOLANE_BIN,
+         "Resolution=240dpi media=A4 print-scaling=fit Halftoning=Bayer"},
+        {"picture.bmp", picture_bytes("BMP", 40, 30), {"print-quality=5", "printer-resolution=600dpi"},
+         IMAGETOLANE_BIN, "Resolution=600dpi media=A4 Halftoning=ErrorDiffusion5x3"},
+    };
+    for (const SubmitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = app.dir.file(c.name);
+        write_file(file, c.document);
+        write_file(device, "");
+        ASSERT_GT(app.submit("lane", file, c.options), 0);
+        ASSERT_TRUE(app.wait_idle("lane")) << app.jobs("lane");
+        EXPECT_NE(app.jobs("lane").find("completed"), std::string::npos) << app.jobs("lane");
+        const FilterRun expected = run_filter(c.filter, "1", c.filter_options, file);
+        ASSERT_EQ(expected.result.status, 0) << expected.result.err;
+        std::string words;
+        for (const std::string& word : expected.words)
+            words += " " + word;
+        EXPECT_TRUE(read_file(device) == expected.result.out)
+            << "the filter printed as:" << words << "\n" << printed_as(app.log());
+    }
+}
