@@ -79,16 +79,16 @@ int print_pgm_page(FILE* in, LaneRasterJob* lane, int dpi)
     const long width = pgm_number(in), height = pgm_number(in), maxval = pgm_number(in);
     if (width <= 0 || height <= 0 || maxval != 255)
         return -1;
-    if (!start_raster_page(lane, static_cast<unsigned>(width), static_cast<unsigned>(height), 8,
+    if (!lane_raster_start_page(lane, static_cast<unsigned>(width), static_cast<unsigned>(height), 8,
                            static_cast<unsigned>(dpi)))
         return -1;
     std::vector<unsigned char> line(static_cast<size_t>(width));
     for (long y = 0; y < height; ++y) {
         if (std::fread(line.data(), 1, line.size(), in) != line.size())
             return -1;
-        put_raster_line(lane, static_cast<unsigned>(y), line.data());
+        lane_raster_line(lane, static_cast<unsigned>(y), line.data());
     }
-    return end_raster_page(lane) ? 1 : -1;
+    return lane_raster_end_page(lane) ? 1 : -1;
 }
 
 }  // namespace
@@ -130,7 +130,7 @@ bool print_pdf_pages(pappl_job_t* job, pappl_device_t* device)
     }
     papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "Rendering the PDF with %s at %d dpi.", argv[0], dpi);
     FILE* in = fdopen(pipe_ends[0], "rb");
-    LaneRasterJob* lane = start_raster_job(job, options, device);
+    LaneRasterJob* lane = open_lane_raster(job, options, device);
     int result = lane != nullptr ? 1 : -1;
     int pages = 0;
     while (result == 1 && !papplJobIsCanceled(job))
@@ -141,7 +141,7 @@ bool print_pdf_pages(pappl_job_t* job, pappl_device_t* device)
     std::fclose(in);
     int status = 0;
     waitpid(pid, &status, 0);
-    bool ok = end_raster_job(lane) && result == 0;
+    bool ok = close_lane_raster(lane) && result == 0;
     papplJobDeletePrintOptions(options);
     if (!papplJobIsCanceled(job) && (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || pages == 0)) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The PDF renderer failed (%d pages rendered).", pages);

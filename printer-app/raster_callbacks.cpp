@@ -54,7 +54,7 @@ bool read_raster_settings(LaneRasterJob* lane, pappl_pr_options_t* options)
 
 bool rstartjob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)
 {
-    LaneRasterJob* lane = start_raster_job(job, options, device);
+    LaneRasterJob* lane = open_lane_raster(job, options, device);
     papplJobSetData(job, lane);
     return lane != nullptr;
 }
@@ -63,25 +63,25 @@ bool rstartpage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, 
 {
     auto* lane = static_cast<LaneRasterJob*>(papplJobGetData(job));
     const auto& h = options->header;
-    return start_raster_page(lane, h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel, h.HWResolution[0]);
+    return lane_raster_start_page(lane, h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel, h.HWResolution[0]);
 }
 
 bool rwriteline(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y, const unsigned char* line)
 {
-    put_raster_line(static_cast<LaneRasterJob*>(papplJobGetData(job)), y, line);
+    lane_raster_line(static_cast<LaneRasterJob*>(papplJobGetData(job)), y, line);
     return !papplJobIsCanceled(job);
 }
 
 bool rendpage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned)
 {
-    return end_raster_page(static_cast<LaneRasterJob*>(papplJobGetData(job)));
+    return lane_raster_end_page(static_cast<LaneRasterJob*>(papplJobGetData(job)));
 }
 
 bool rendjob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*)
 {
     auto* lane = static_cast<LaneRasterJob*>(papplJobGetData(job));
     papplJobSetData(job, nullptr);
-    return end_raster_job(lane);
+    return close_lane_raster(lane);
 }
 
 // A document in the printer's own language goes out as it is.
@@ -105,20 +105,20 @@ bool print_raw(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device)
 
 }  // namespace
 
-LaneRasterJob* start_raster_job(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)
+LaneRasterJob* open_lane_raster(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)
 {
     auto* lane = new LaneRasterJob;
     lane->job = job;
     lane->out = open_device_stream(&lane->stream, job, device);
     if (lane->out == nullptr || !read_raster_settings(lane, options) ||
         (lane->writer = start_page_writer(&lane->settings, lane->out)) == nullptr) {
-        end_raster_job(lane);
+        close_lane_raster(lane);
         return nullptr;
     }
     return lane;
 }
 
-bool start_raster_page(LaneRasterJob* lane, unsigned width, unsigned height, unsigned bits, unsigned dpi)
+bool lane_raster_start_page(LaneRasterJob* lane, unsigned width, unsigned height, unsigned bits, unsigned dpi)
 {
     if (lane == nullptr || (bits != 1 && bits != 8 && bits != 24) || dpi == 0)
         return false;
@@ -146,7 +146,7 @@ bool start_raster_page(LaneRasterJob* lane, unsigned width, unsigned height, uns
     return true;
 }
 
-void put_raster_line(LaneRasterJob* lane, unsigned y, const unsigned char* line)
+void lane_raster_line(LaneRasterJob* lane, unsigned y, const unsigned char* line)
 {
     XSImage* page = lane->page.get();
     if (page == nullptr || y < static_cast<unsigned long>(lane->margin_y))
@@ -174,7 +174,7 @@ void put_raster_line(LaneRasterJob* lane, unsigned y, const unsigned char* line)
     }
 }
 
-bool end_raster_page(LaneRasterJob* lane)
+bool lane_raster_end_page(LaneRasterJob* lane)
 {
     if (lane == nullptr || !lane->page)
         return false;
@@ -187,7 +187,7 @@ bool end_raster_page(LaneRasterJob* lane)
     return ok;
 }
 
-bool end_raster_job(LaneRasterJob* lane)
+bool close_lane_raster(LaneRasterJob* lane)
 {
     if (lane == nullptr)
         return false;

@@ -14,10 +14,10 @@ void set_raster_callbacks(pappl_pr_driver_data_t* data);
 // One page of the job, the lines PAPPL or a PDF renderer gives. Also used by
 // the PDF path, which writes its own lines.
 struct LaneRasterJob;
-LaneRasterJob* start_raster_job(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device);
-bool start_raster_page(LaneRasterJob* lane, unsigned width, unsigned height, unsigned bits, unsigned dpi);
+LaneRasterJob* open_lane_raster(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device);
+bool lane_raster_start_page(LaneRasterJob* lane, unsigned width, unsigned height, unsigned bits, unsigned dpi);
 // Line y of the page: width bytes of gray (0 black) or width bits (1 black).
-void put_raster_line(LaneRasterJob* lane, unsigned y, const unsigned char* line);
-bool end_raster_page(LaneRasterJob* lane);
+void lane_raster_line(LaneRasterJob* lane, unsigned y, const unsigned char* line);
+bool lane_raster_end_page(LaneRasterJob* lane);
 // Sends the closing reset and frees the job; true when the whole job went out.
-bool end_raster_job(LaneRasterJob* lane);
+bool close_lane_raster(LaneRasterJob* lane);

@@ -118,6 +118,29 @@ std::string AppServer::uri(const std::string& name) const
     return "ipp://127.0.0.1:" + std::to_string(port) + "/ipp/print/" + name;
 }
 
+std::string AppServer::http_get(const std::string& path) const
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    std::string response;
+    timeval limit{10, 0};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const std::string request = "GET " + path + " HTTP/1.0\r\nHost: localhost:" + std::to_string(port) + "\r\n\r\n";
+        if (write(s, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
+            char buffer[65536];
+            ssize_t n;
+            while ((n = read(s, buffer, sizeof buffer)) > 0)
+                response.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    close(s);
+    return response;
+}
+
 std::string AppServer::log() const
 {
     return read_file(dir.file("log"));

@@ -35,6 +35,8 @@ struct AppServer {
     // "1 completed root name" lines of the printer's jobs.
     std::string jobs(const std::string& name) const;
     std::string uri(const std::string& name) const;
+    // The whole HTTP response (head and body) to a GET of `path` on the web interface.
+    std::string http_get(const std::string& path) const;
     std::string log() const;
 };
 

@@ -53,4 +53,12 @@ TEST(PrinterAppSubmit, DocumentsPrintAsTheSpoolerFiltersPrintThem)
         EXPECT_TRUE(read_file(device) == expected.result.out)
             << "the filter printed as:" << words << "\n" << printed_as(app.log());
     }
+    // The web interface shows each completed job's first page as a picture.
+    const std::string page = app.http_get("/lane-pages");
+    EXPECT_NE(page.find("200 OK"), std::string::npos) << page;
+    for (int job = 1; job <= static_cast<int>(std::size(cases)); ++job) {
+        const std::string picture = "/lane-pages/1-" + std::to_string(job) + ".png";
+        EXPECT_NE(page.find("<img src=\"" + picture + "\""), std::string::npos) << page;
+        EXPECT_NE(app.http_get(picture).find("\x89PNG\r\n"), std::string::npos) << picture;
+    }
 }
