@@ -16,7 +16,7 @@
 #include "raster_callbacks.h"
 #include "text_document.h"
 #include "text_encoding.h"
-#include "xsio.h"
+#include "xsregistry.h"
 #include "xsown.h"
 
 const char* const picture_types[] = {

@@ -158,4 +158,7 @@ void lane_printer_created(pappl_printer_t* printer, void*)
     toner.level = -1;
     toner.type = PAPPL_SUPPLY_TYPE_TONER;
     papplPrinterSetSupplies(printer, 1, &toner);
+    // Jobs wait in the queue however many come: a client told "busy" in the
+    // middle of sending a document may lose its connection.
+    papplPrinterSetMaxActiveJobs(printer, 0);
 }
