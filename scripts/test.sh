@@ -12,3 +12,5 @@ cmake -S . -B build-asan -G Ninja -DPL_TESTS=ON -DPL_SANITIZE=ON -DCMAKE_BUILD_T
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+# The Debian package: built, unpacked and checked as an installation sees it.
+scripts/test-package.sh
