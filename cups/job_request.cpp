@@ -1,5 +1,7 @@
 #include "job_request.h"
 
+#include "charset_conversion.h"
+
 #include <strings.h>
 
 #include <cmath>
@@ -78,7 +80,8 @@ outcome set_paper(job_request& r, const std::string& value)
         r.paper = choice;
         return {};
     case paper_verdict::out_of_range:
-        return refused("custom paper sides " + range_text(min_custom_mm, max_custom_mm, " mm"));
+        return refused("the sides of a custom paper must lie between " + number_word(min_custom_mm) + " and " +
+                       number_word(max_custom_mm) + " mm");
     case paper_verdict::unknown:
         break;
     }
@@ -233,9 +236,16 @@ outcome set_lpi(job_request& r, const std::string& value) { return bounded(value
 outcome set_charset(job_request& r, const std::string& value)
 {
     const int code = input_code_of_charset(value);
-    if (code < 0)
-        return ignored("not a text encoding this printer knows; the encoding is found from the text");
-    r.input_code = code;
+    r.convert_from.clear();
+    if (code >= 0) {
+        r.input_code = code;
+        return {};
+    }
+    // Any other encoding the C library knows is read as UTF-8 once converted.
+    if (!iconv_knows(value))
+        return ignored("not a text encoding this system knows; the encoding is found from the text");
+    r.input_code = 3;
+    r.convert_from = value;
     return {};
 }
 
@@ -263,6 +273,7 @@ const option_rule rules[] = {
     {"Resolution", PICTURE, set_resolution},
     {"printer-resolution", PICTURE, set_resolution},
     {"fit-to-page", PICTURE, set_fit_to_page},
+    {"PictureScaling", PICTURE, set_print_scaling},
     {"print-scaling", PICTURE, set_print_scaling},
     {"scaling", PICTURE, set_percent<scaling_mode::page_percent>},
     {"natural-scaling", PICTURE, set_percent<scaling_mode::natural_percent>},
@@ -278,6 +289,9 @@ const option_rule rules[] = {
 
 void apply(job_request& r, const option_rule& rule, const cups_option& option)
 {
+    // A PPD's "Default" choice leaves the filter's own default.
+    if (same(option.value, "Default"))
+        return;
     const outcome o = rule.apply(r, option.value);
     const std::string what = option.name + "=" + option.value;
     if (o.kind == verdict::ignored)

@@ -37,6 +37,7 @@ struct job_request {
     double cpi = 0;                        // characters per inch; 0: default
     double lpi = 0;                        // lines per inch; 0: default
     int input_code = -1;                   // textlane's -fc; -1: found from the bytes
+    std::string convert_from;              // an encoding textlane reads only once iconv made it UTF-8
 
     std::vector<std::string> notes;        // "INFO: ..." lines for values set aside
     std::string error;                     // "ERROR: ..." for a value no job may print with

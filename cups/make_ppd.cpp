@@ -3,7 +3,9 @@
 // Usage: make_ppd [output file]
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "job_request.h"
 #include "lane_version.h"
@@ -98,6 +100,12 @@ void write_ppd(FILE* out)
     for (const char* type : picture_types)
         std::fprintf(out, "*cupsFilter2: \"%s application/vnd.lane-printer 0 imagetolane\"\n", type);
     std::fputs("*cupsFilter2: \"text/plain application/vnd.lane-printer 0 texttolane\"\n", out);
+    // Everything else comes as raster, drawn by the spooler's chain (Ghostscript
+    // or Poppler) at the chosen resolution; the pictures and texts above stay
+    // cheaper, so they keep their own filters. PWG and Apple raster are what
+    // the spooler offers IPP clients.
+    for (const char* type : {"application/vnd.cups-raster", "image/pwg-raster", "image/urf"})
+        std::fprintf(out, "*cupsFilter2: \"%s application/vnd.lane-printer 100 rastertolane\"\n", type);
 
     const char* const keywords[] = {"PageSize", "PageRegion"};
     for (const char* keyword : keywords) {
@@ -142,6 +150,15 @@ void write_ppd(FILE* out)
                      dpi);
     std::fputs("*CloseUI: *Resolution\n", out);
 
+    // The chain draws 8-bit gray (colour space W, chunked, uncompressed).
+    std::fputs("*OpenUI *ColorModel/Color Mode: PickOne\n"
+               "*OrderDependency: 10 AnySetup *ColorModel\n"
+               "*DefaultColorModel: Gray\n"
+               "*ColorModel Gray/Grayscale: \"<</cupsColorOrder 0/cupsColorSpace 0/cupsBitsPerColor 8"
+               "/cupsCompression 0>>setpagedevice\"\n"
+               "*CloseUI: *ColorModel\n",
+               out);
+
     std::fputs("*OpenUI *Halftoning/Halftoning: PickOne\n"
                "*OrderDependency: 30 AnySetup *Halftoning\n"
                "*DefaultHalftoning: ErrorDiffusion\n",
@@ -149,6 +166,36 @@ void write_ppd(FILE* out)
     for (const auto& h : halftones)
         std::fprintf(out, "*Halftoning %s/%s: \"\"\n", h.name, h.text);
     std::fputs("*CloseUI: *Halftoning\n", out);
+
+    // Pictures: how large they print. "Default" leaves each filter its own.
+    std::fputs("*OpenUI *PictureScaling/Picture scaling: PickOne\n"
+               "*OrderDependency: 40 AnySetup *PictureScaling\n"
+               "*DefaultPictureScaling: Auto\n"
+               "*PictureScaling Auto/Own size, fitted when larger than the page: \"\"\n"
+               "*PictureScaling Fit/Fit to the page: \"\"\n"
+               "*PictureScaling Fill/Fill the page: \"\"\n"
+               "*PictureScaling None/Own size: \"\"\n"
+               "*CloseUI: *PictureScaling\n",
+               out);
+    // Texts: the character grid and the encoding.
+    const struct {
+        const char* keyword;
+        const char* text;
+        std::vector<const char*> choices;
+    } text_options[] = {
+        {"cpi", "Characters per inch (text)", {"10", "12", "15", "17", "20"}},
+        {"lpi", "Lines per inch (text)", {"4", "6", "8", "10", "12"}},
+        {"charset", "Text encoding", {"EUC-JP", "Shift_JIS", "ISO-2022-JP", "UTF-8", "ISO-8859-1", "Windows-1252"}},
+    };
+    for (const auto& o : text_options) {
+        std::fprintf(out, "*OpenUI *%s/%s: PickOne\n*OrderDependency: 50 AnySetup *%s\n*Default%s: Default\n",
+                     o.keyword, o.text, o.keyword, o.keyword);
+        std::fprintf(out, "*%s Default/%s: \"\"\n", o.keyword,
+                     std::strcmp(o.keyword, "charset") == 0 ? "Found from the text" : "Printer default");
+        for (const char* choice : o.choices)
+            std::fprintf(out, "*%s %s/%s: \"\"\n", o.keyword, choice, choice);
+        std::fprintf(out, "*CloseUI: *%s\n", o.keyword);
+    }
 
     std::fputs("*DefaultFont: Courier\n"
                "*Font Courier: Standard \"(002.004S)\" Standard ROM\n"

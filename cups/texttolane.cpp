@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "charset_conversion.h"
 #include "spooler_filter.h"
 #include "text_encoding.h"
 #include "text_job.h"
@@ -27,6 +28,18 @@ int main(int argc, char** argv)
         }
     }
 
+    if (!request.convert_from.empty()) {
+        std::string error;
+        FILE* utf8 = text_as_utf8(in, request.convert_from, &error);
+        if (in != stdin)
+            std::fclose(in);
+        if (utf8 == nullptr) {
+            spooler_message("ERROR: " + error);
+            return 1;
+        }
+        in = utf8;
+    }
+
     std::vector<std::string> words = text_words(request);
     words.insert(words.end(), {"-fc", std::to_string(request.input_code)});
     command_line line(program, words);
@@ -34,7 +47,10 @@ int main(int argc, char** argv)
     option_scan(program, line.argc(), line.argv.data(), &option);
     option.input = in;
     show_command("textlane", words);
-    const int status = print_text(&option, spooler_report());
+    // Characters printed as the geta mark are worth a warning.
+    job_report report = spooler_report();
+    report.notice = [](void*, const char* text) { spooler_message(std::string("WARNING: ") + text); };
+    const int status = print_text(&option, report);
     if (in != stdin)
         std::fclose(in);
     std::fflush(stdout);

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the spooler filters and the printer's PPD, and installs them where
-# CUPS looks for them: imagetolane and texttolane into /usr/lib/cups/filter,
+# CUPS looks for them: imagetolane, texttolane and rastertolane into
+# /usr/lib/cups/filter,
 # lane.types into /usr/share/cups/mime, lane.ppd into /usr/share/ppd/lane
 # (cmake -DPL_CUPS_SERVERBIN=... -DPL_CUPS_DATADIR=... -DPL_PPD_DIR=... moves them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DPL_TESTS=OFF >/dev/null
-cmake --build build --target imagetolane texttolane lane_ppd
+cmake --build build --target imagetolane texttolane rastertolane lane_ppd
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 $sudo cmake --install build --component cups

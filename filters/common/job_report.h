@@ -20,6 +20,15 @@ void report_failure(const job_report& report, int err, const char* reason);
 void report_notice(const job_report& report, const char* text);
 void report_page(const job_report* report, int page, int copies);
 
+// One page of a longer document printed by a job that knows only its own
+// page: its failures and notices go to `inner` as they are, its page as page
+// `page`. The renumbering must outlive the report made from it.
+struct page_renumbering {
+    const job_report* inner;
+    int page;
+};
+job_report renumbered_report(const page_renumbering* renumbering);
+
 // The report of a command-line filter: "program_name: reason" (perror's text
 // for a system error) and "program_name: notice" on standard error; no pages.
 job_report program_report(const char* program_name);

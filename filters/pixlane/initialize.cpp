@@ -177,8 +177,7 @@ const char* page_problem(const Settings* settings, const XSImage* picture)
 
 int initialize(Settings* settings, XSImage* picture)
 {
-    Settings* s = settings;
-    if (s->orientation != 0 && !XSLRotate270(picture))
+    if (settings->orientation != 0 && !XSLRotate270(picture))
         return 0;
     if (picture->type != 0) {
         if (!XSLConvGray(picture))
@@ -186,7 +185,13 @@ int initialize(Settings* settings, XSImage* picture)
     } else {
         XSLBitmapToGray(picture);   // a bitmap that stays one prints through the bitmap sampler
     }
+    set_up_page(settings, picture);
+    return 1;
+}
 
+void set_up_page(Settings* settings, const XSImage* picture)
+{
+    Settings* s = settings;
     // From here on the margins hold the frame in inches from the sheet's top left.
     float paper_width, paper_height, sx, sy;
     plan_page(s, picture, &paper_width, &paper_height, &sx, &sy);
@@ -211,5 +216,4 @@ int initialize(Settings* settings, XSImage* picture)
     s->margin_bottom = std::trunc(s->margin_bottom * 720);
     s->margin_right = std::trunc(s->margin_right * 720);
     s->layout = 0;
-    return 1;
 }

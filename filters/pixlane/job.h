@@ -7,6 +7,10 @@
 
 XSImage* read_data(Settings* settings);
 int initialize(Settings* settings, XSImage* picture);
+// The second half of initialize, for a picture already upright and gray (or a
+// bitmap): writes the set-up stream and rewrites the settings into dots and
+// 1/720 inch for send_data.
+void set_up_page(Settings* settings, const XSImage* picture);
 
 // Largest raster a job may send: far beyond every real sheet (A0 at 1200 dpi is
 // about 40000 dots wide), so that absurd scales or resolutions are refused

@@ -27,6 +27,48 @@ void enter_kanji(kconv_state* s, writer& w)
     }
 }
 
+// JIS X 0208 rows and columns, and the printer's 8-bit katakana.
+bool jis_byte(int b) { return b >= 0x21 && b <= 0x7E; }
+bool katakana_byte(int b) { return b >= 0xA1 && b <= 0xDF; }
+
+// The geta mark, for what the encoding cannot make a character of: the
+// printer never gets a control byte from text read in the wrong encoding.
+void put_geta(kconv_state* s, writer& w)
+{
+    enter_kanji(s, w);
+    w.put(static_cast<unsigned char>(GETA_EUC >> 8 & 0x7F));
+    w.put(static_cast<unsigned char>(GETA_EUC & 0x7F));
+    utf8_count_substitution();
+}
+
+// A byte of Roman text: one of the 8-bit control codes (0x80 to 0x9F, which
+// no character of the encoding starts with here) becomes the geta mark. A
+// stray escape is dropped later, with what follows it on the line.
+void roman_byte(kconv_state* s, writer& w, unsigned char b)
+{
+    if (b >= 0x80 && b <= 0x9F) {
+        put_geta(s, w);
+        return;
+    }
+    if (s->mode != ROMAN) {
+        w.put(ROMAN_OUT);
+        s->mode = ROMAN;
+    }
+    w.put(b);
+}
+
+// A two-byte character of 7-bit row and column.
+void kanji_pair(kconv_state* s, writer& w, int row, int column)
+{
+    if (!jis_byte(row) || !jis_byte(column)) {
+        put_geta(s, w);
+        return;
+    }
+    enter_kanji(s, w);
+    w.put(static_cast<unsigned char>(row));
+    w.put(static_cast<unsigned char>(column));
+}
+
 // A character cut off by the newline is dropped and the newline kept, so that
 // the line still ends in Roman mode and the next line is not swallowed.
 void drop_cut_character(kconv_state* s, unsigned char b)
@@ -43,27 +85,30 @@ void euc_byte(kconv_state* s, writer& w, unsigned char b)
     if (s->skip > 0) {
         --s->skip;
     } else if (s->lead == 0x8E) {
+        s->lead = 0;
+        if (!katakana_byte(b)) {
+            put_geta(s, w);
+            return;
+        }
         if (s->mode < KATAKANA) {
             w.put(KATAKANA_IN);
             s->mode = KATAKANA;
         }
         w.put(b);  // the katakana keeps its high bit
-        s->lead = 0;
     } else if (s->lead != 0) {
-        enter_kanji(s, w);
-        w.put(s->lead & 0x7F);
-        w.put(b & 0x7F);
+        const int lead = s->lead;
         s->lead = 0;
+        if (b < 0xA1 || b > 0xFE) {
+            put_geta(s, w);
+            return;
+        }
+        kanji_pair(s, w, lead & 0x7F, b & 0x7F);
     } else if ((b >= 0xA1 && b <= 0xFE) || b == 0x8E) {
         s->lead = b;
     } else if (b == 0x8F) {
         s->skip = 2;  // supplementary characters have no place in the printer's set
     } else {
-        if (s->mode != ROMAN) {
-            w.put(ROMAN_OUT);
-            s->mode = ROMAN;
-        }
-        w.put(b);
+        roman_byte(s, w, b);
     }
 }
 
@@ -87,18 +132,18 @@ void sjis_byte(kconv_state* s, writer& w, unsigned char t)
         } else {
             column = t - 31;
         }
-        enter_kanji(s, w);
-        w.put(static_cast<unsigned char>(row));
-        w.put(static_cast<unsigned char>(column));
         s->lead = 0;
+        kanji_pair(s, w, row, column);
     } else if (sjis_lead(t)) {
         s->lead = t;
-    } else {
+    } else if (katakana_byte(t)) {
         if (s->mode == KANJI) {
             w.put(ROMAN_OUT);
             s->mode = ROMAN;
         }
         w.put(t);
+    } else {
+        roman_byte(s, w, t);
     }
 }
 

@@ -216,3 +216,42 @@ TEST(ImageToLane, CancelledJobEndsItsPageAndResetsThePrinter)
     EXPECT_GT(parsed.rows.size(), 10u);
     EXPECT_LT(parsed.rows.size(), 2000u);
 }
+
+TEST(TextToLane, AnyEncodingIsReadAndTextNeverSendsControlBytes)
+{
+    const std::string utf8 = sample_text("UTF-8");
+    const struct {
+        std::string text;
+        const char* options;
+        std::string printed_as;   // the UTF-8 text textlane prints alike, or "" for none
+        const char* hidden;       // bytes that must not reach the printer
+    } cases[] = {
+        // Characters the printer has no glyph for are geta marks, counted.
+        {"caf\xE9 na\xEFve \xBD\n", "charset=ISO-8859-1", "caf\xC3\xA9 na\xC3\xAFve \xC2\xBD\n", ""},
+        {"\x80\x81 \x9B" "5p\n", "charset=windows-1252", "\xE2\x82\xAC\xEF\xBF\xBD \xE2\x80\xBA" "5p\n", ""},
+        // Text in another encoding than the one named: no escape, no C1 byte.
+        {utf8, "charset=Shift_JIS", "", "\x9B"},
+        {"a\x1B[5pb \x9B" "2J\n", "charset=EUC-JP", "", "\x1B[5p"},
+        {"\xA4\x1B[1p\xB0\x9B" "2J\n", "charset=EUC-JP", "", "\x1B[1p"},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        const std::string file = dir.file("text"), converted = dir.file("utf8");
+        write_file(file, c.text);
+        const FilterRun run = run_filter(TEXTTOLANE_BIN, "1", c.options, file);
+        ASSERT_EQ(run.result.status, 0) << c.options << "\n" << run.result.err;
+        EXPECT_EQ(run.lines("WARNING:").size(), 1u) << c.options << "\n" << run.result.err;
+        if (!c.printed_as.empty()) {
+            write_file(converted, c.printed_as);
+            EXPECT_EQ(run.words, split("-cp 1 -fc 3")) << c.options;
+            EXPECT_EQ(run.result.out, direct_stream(TEXTLANE_BIN, run.words, converted)) << c.options;
+        }
+        EXPECT_EQ(run.result.out.find(c.hidden), c.hidden[0] ? std::string::npos : 0) << c.options;
+        for (unsigned char b : run.result.out)
+            EXPECT_FALSE(b >= 0x80 && b < 0xA0) << c.options << ": byte " << int(b);
+        // Wrong-charset text may name cells the printer has no glyph in, but
+        // never a command.
+        const ProgramResult view = run_program(LANEVIEW_BIN, {}, run.result.out);
+        EXPECT_EQ(view.err.find("command"), std::string::npos) << c.options << "\n" << view.err;
+    }
+}

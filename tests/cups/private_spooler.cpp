@@ -16,7 +16,7 @@ PrivateSpooler::PrivateSpooler(bool system_filters)
     chmod(dir.path().c_str(), 0755);
     fs::create_directories(server_bin + "/filter");
     fs::create_directories(conf);
-    for (const char* filter : {IMAGETOLANE_BIN, TEXTTOLANE_BIN})
+    for (const char* filter : {IMAGETOLANE_BIN, TEXTTOLANE_BIN, RASTERTOLANE_BIN})
         fs::copy_file(filter, server_bin + "/filter/" + fs::path(filter).filename().string());
     if (system_filters && fs::exists("/usr/lib/cups/filter"))
         for (const fs::directory_entry& entry : fs::directory_iterator("/usr/lib/cups/filter"))

@@ -127,6 +127,12 @@ TEST(JobRequest, UnknownValuesAreSetAsideAndAbsurdOnesRefused)
         {filter_kind::picture, "0", "", "-cp 1", "", "ERROR: Cannot print 0 copies"},
         {filter_kind::picture, "1e9", "", "-cp 1", "", "ERROR: Cannot print 1e9 copies"},
         {filter_kind::picture, "1", "media=Custom.5000x5000mm", "-cp 1", "", "ERROR: Cannot print with media="},
+        {filter_kind::text, "1", "media=Custom.10x10mm", "-cp 1", "",
+         "ERROR: Cannot print with media=Custom.10x10mm: the sides of a custom paper must lie between 25.4 and "
+         "431.8 mm."},
+        // A PPD's "Default" choice leaves the filter's default without a note.
+        {filter_kind::text, "1", "cpi=Default lpi=Default charset=Default PictureScaling=Fit", "-cp 1", "", ""},
+        {filter_kind::picture, "1", "PictureScaling=None", "-cp 1", "", ""},
         {filter_kind::picture, "1", "scaling=0 brightness=900", "-cp 1", "", "ERROR: Cannot print with scaling=0"},
         {filter_kind::text, "1", "cpi=1000", "-cp 1", "", "ERROR: Cannot print with cpi=1000"},
         {filter_kind::text, "1", "page-left=-5", "-cp 1", "", "ERROR: Cannot print with page-left=-5"},

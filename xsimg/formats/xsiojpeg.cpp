@@ -8,6 +8,7 @@
 #include <memory>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "xsaffine.h"
 #include "xsdensity.h"
@@ -43,6 +44,17 @@ void error_output(j_common_ptr)
 {
 }
 
+// Whether the data being decoded ended early (libjpeg then fills the rest).
+thread_local bool cut_short = false;
+
+void note_message(j_common_ptr cinfo, int level)
+{
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+        cut_short = true;
+    if (level < 0)
+        ++cinfo->err->num_warnings;
+}
+
 void progress_monitor(j_common_ptr cinfo)
 {
     if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
@@ -54,6 +66,7 @@ void setUp(jpeg_common_struct* cinfo, ErrorManager* err, jpeg_progress_mgr* prog
     cinfo->err = jpeg_std_error(&err->pub);
     err->pub.error_exit = error_exit;
     err->pub.output_message = error_output;
+    err->pub.emit_message = note_message;
     progress->progress_monitor = progress_monitor;
 }
 
@@ -93,6 +106,7 @@ XSImage* decode(FILE* stream, Density* density, const Embedding* embedding)
     XSImage* volatile image = nullptr;
 
     setUp(reinterpret_cast<j_common_ptr>(&cinfo), &err, &progress);
+    cut_short = false;
     if (setjmp(err.jump))
         return abandon(&cinfo, image, embedding);
     jpeg_create_decompress(&cinfo);
@@ -264,4 +278,9 @@ int XSJpegCompressOption(int progressive_mode, int force_baseline, int dct)
     baseline = force_baseline;
     dct_algorithm = dct;
     return 1;
+}
+
+int XslJpegCutShort()
+{
+    return cut_short ? 1 : 0;
 }

@@ -10,6 +10,10 @@
 // or a picture of more than XS_MAX_PIXELS pixels; xslerrno is left alone. Pixels
 // of unequal JFIF density are made square at the horizontal density.
 XSImage* XSReadJpeg(FILE* stream);
+// 1 when the data of the last picture XSReadJpeg or XslReadEmbeddedJpeg
+// decoded on this thread ended before its last row: the rows beyond what was
+// read are the decoder's fill. 0 otherwise.
+int XslJpegCutShort();
 // A JPEG stream embedded in another file whose header says the picture is
 // width x height, decoded from the stream's position like XSReadJpeg but
 // without the JFIF density (resolution 100). Null with a code: XSE_DATA_READ for damaged

@@ -1,0 +1,231 @@
+#include "raster_input.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "xsimage.h"
+
+namespace {
+
+ssize_t read_bytes(void* context, unsigned char* buffer, size_t bytes)
+{
+    raster_input* in = static_cast<raster_input*>(context);
+    const size_t n = std::fread(buffer, 1, bytes, in->file);
+    if (n == 0 && !std::ferror(in->file))
+        in->ended = true;
+    return std::ferror(in->file) && n == 0 ? -1 : static_cast<ssize_t>(n);
+}
+
+// What one raster line holds, and how it becomes the page's row.
+enum class pixel_kind { bits_black, bits_white, gray, gray_inverse, gray16, gray16_inverse, rgb, rgb16 };
+
+const char* kind_text(pixel_kind k)
+{
+    switch (k) {
+    case pixel_kind::bits_black: return "1-bit black";
+    case pixel_kind::bits_white: return "1-bit white";
+    case pixel_kind::gray: return "8-bit gray";
+    case pixel_kind::gray_inverse: return "8-bit black";
+    case pixel_kind::gray16: return "16-bit gray";
+    case pixel_kind::gray16_inverse: return "16-bit black";
+    case pixel_kind::rgb: return "8-bit RGB";
+    case pixel_kind::rgb16: return "16-bit RGB";
+    }
+    return "";
+}
+
+// The kind of the header's pixels, or false for one this printer does not take.
+bool kind_of(const cups_page_header2_t& h, pixel_kind* kind)
+{
+    const unsigned bits = h.cupsBitsPerColor;
+    if (h.cupsColorOrder != CUPS_ORDER_CHUNKED)
+        return false;
+    switch (h.cupsColorSpace) {
+    case CUPS_CSPACE_K:
+    case CUPS_CSPACE_W:
+    case CUPS_CSPACE_SW: {
+        const bool black = h.cupsColorSpace == CUPS_CSPACE_K;
+        if (h.cupsBitsPerPixel != bits)
+            return false;
+        if (bits == 1)
+            *kind = black ? pixel_kind::bits_black : pixel_kind::bits_white;
+        else if (bits == 8)
+            *kind = black ? pixel_kind::gray_inverse : pixel_kind::gray;
+        else if (bits == 16)
+            *kind = black ? pixel_kind::gray16_inverse : pixel_kind::gray16;
+        else
+            return false;
+        return true;
+    }
+    case CUPS_CSPACE_RGB:
+    case CUPS_CSPACE_SRGB:
+    case CUPS_CSPACE_ADOBERGB:
+        if (h.cupsBitsPerPixel != 3 * bits || (bits != 8 && bits != 16))
+            return false;
+        *kind = bits == 8 ? pixel_kind::rgb : pixel_kind::rgb16;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Samples of 16 bits come from libcups in the machine's own order.
+inline int high_byte(const unsigned char* sample)
+{
+    uint16_t v;
+    std::memcpy(&v, sample, 2);
+    return v >> 8;
+}
+
+// Turns the first `width` pixels of one raster line into a row of the page.
+void convert_line(pixel_kind kind, const unsigned char* in, unsigned char* out, long width)
+{
+    switch (kind) {
+    case pixel_kind::bits_black:
+        std::memcpy(out, in, (width + 7) / 8);
+        break;
+    case pixel_kind::bits_white:
+        for (long i = 0; i < (width + 7) / 8; ++i)
+            out[i] = static_cast<unsigned char>(~in[i]);
+        break;
+    case pixel_kind::gray:
+        std::memcpy(out, in, width);
+        break;
+    case pixel_kind::gray_inverse:
+        for (long i = 0; i < width; ++i)
+            out[i] = static_cast<unsigned char>(255 - in[i]);
+        break;
+    case pixel_kind::gray16:
+        for (long i = 0; i < width; ++i)
+            out[i] = static_cast<unsigned char>(high_byte(in + 2 * i));
+        break;
+    case pixel_kind::gray16_inverse:
+        for (long i = 0; i < width; ++i)
+            out[i] = static_cast<unsigned char>(255 - high_byte(in + 2 * i));
+        break;
+    case pixel_kind::rgb:
+        for (long i = 0; i < width; ++i, in += 3)
+            out[i] = static_cast<unsigned char>(XslFastGray(in[0], in[1], in[2]));
+        break;
+    case pixel_kind::rgb16:
+        for (long i = 0; i < width; ++i, in += 6)
+            out[i] = static_cast<unsigned char>(XslFastGray(high_byte(in), high_byte(in + 2), high_byte(in + 4)));
+        break;
+    }
+}
+
+std::string page_text(int page) { return "page " + std::to_string(page) + ": "; }
+
+// The sheet: the header's page size in points, or the pixels' own extent when
+// it gives none; and where the pixels begin on it, the imaging box's top left
+// (a page drawn inside the PPD's margins starts at them).
+void sheet_points(const cups_page_header2_t& h, raster_page_setup* setup)
+{
+    setup->width_points = h.PageSize[0];
+    setup->height_points = h.PageSize[1];
+    if (h.cupsPageSize[0] > 0 && h.cupsPageSize[1] > 0 && h.cupsPageSize[0] < 1e6 && h.cupsPageSize[1] < 1e6) {
+        setup->width_points = h.cupsPageSize[0];
+        setup->height_points = h.cupsPageSize[1];
+    }
+    if (setup->width_points == 0 || setup->height_points == 0) {
+        setup->width_points = 72.0 * h.cupsWidth / h.HWResolution[0];
+        setup->height_points = 72.0 * h.cupsHeight / h.HWResolution[1];
+    }
+    const float* box = h.cupsImagingBBox;
+    if (box[3] > 0 && box[0] >= 0 && box[3] <= setup->height_points) {
+        setup->left_points = box[0];
+        setup->top_points = setup->height_points - box[3];
+    } else if (h.ImagingBoundingBox[3] > 0 && h.ImagingBoundingBox[3] <= setup->height_points) {
+        setup->left_points = h.ImagingBoundingBox[0];
+        setup->top_points = setup->height_points - h.ImagingBoundingBox[3];
+    }
+}
+
+}  // namespace
+
+raster_input::raster_input(FILE* in) : file(in)
+{
+    raster = cupsRasterOpenIO(read_bytes, this, CUPS_RASTER_READ);
+}
+
+raster_input::~raster_input()
+{
+    if (raster != nullptr)
+        cupsRasterClose(raster);
+}
+
+raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page_setup* setup,
+                             std::string* description, std::string* error)
+{
+    const int number = in.pages + 1;
+    cups_page_header2_t h;
+    if (in.raster == nullptr || !cupsRasterReadHeader2(in.raster, &h)) {
+        if (in.pages > 0 && in.ended && !std::ferror(in.file))
+            return raster_read::end;
+        if (std::ferror(in.file))
+            *error = "Cannot read the raster document: " + std::string(std::strerror(errno));
+        else if (in.pages == 0)
+            *error = "The document is not a raster this printer reads (CUPS, PWG or Apple raster).";
+        else
+            *error = page_text(number) + "the page header is damaged.";
+        return raster_read::failed;
+    }
+    in.pages = number;
+    pixel_kind kind;
+    if (!kind_of(h, &kind)) {
+        *error = page_text(number) + "colour space " + std::to_string(h.cupsColorSpace) + " with " +
+                 std::to_string(h.cupsBitsPerColor) + " bits per colour in order " +
+                 std::to_string(h.cupsColorOrder) +
+                 " is not one this printer takes (1, 8 or 16-bit gray or black, 8 or 16-bit RGB, chunked).";
+        return raster_read::failed;
+    }
+    if (h.cupsWidth == 0 || h.cupsHeight == 0 || h.HWResolution[0] == 0 || h.HWResolution[1] == 0 ||
+        h.cupsBytesPerLine != (static_cast<uint64_t>(h.cupsWidth) * h.cupsBitsPerPixel + 7) / 8) {
+        *error = page_text(number) + "the page header gives no usable size.";
+        return raster_read::failed;
+    }
+    setup->x_resolution = static_cast<int>(h.HWResolution[0] > 100000 ? 100000 : h.HWResolution[0]);
+    setup->y_resolution = static_cast<int>(h.HWResolution[1] > 100000 ? 100000 : h.HWResolution[1]);
+    setup->page_number = number;
+    setup->copies = h.NumCopies >= 1 && h.NumCopies <= 9999 ? static_cast<int>(h.NumCopies) : 1;
+    sheet_points(h, setup);
+    if (const char* problem = raster_page_problem(*setup)) {
+        *error = page_text(number) + problem + ".";
+        return raster_read::failed;
+    }
+    long keep_width, keep_height;
+    raster_page_limits(*setup, &keep_width, &keep_height);
+    if (keep_width > static_cast<long>(h.cupsWidth))
+        keep_width = h.cupsWidth;
+    if (keep_height > static_cast<long>(h.cupsHeight))
+        keep_height = h.cupsHeight;
+    const bool bits = kind == pixel_kind::bits_black || kind == pixel_kind::bits_white;
+    if (!XSLSizeOK(keep_width, keep_height, 1)) {
+        *error = page_text(number) + "the page is too large for the printer.";
+        return raster_read::failed;
+    }
+    picture->reset(bits ? XSLCrNewBit(static_cast<int>(keep_width), static_cast<int>(keep_height))
+                        : XSLCrNewZmap2(static_cast<int>(keep_width), static_cast<int>(keep_height), 8));
+    XslBuffer<unsigned char> line = XslAllocBuffer<unsigned char>(h.cupsBytesPerLine);
+    if (!*picture || !line) {
+        *error = page_text(number) + "no memory for a page of " + std::to_string(keep_width) + " x " +
+                 std::to_string(keep_height) + " dots.";
+        return raster_read::failed;
+    }
+    const long stride = XSLBytesPerLine(picture->get());
+    for (unsigned y = 0; y < h.cupsHeight; ++y) {
+        if (cupsRasterReadPixels(in.raster, line.get(), h.cupsBytesPerLine) != h.cupsBytesPerLine) {
+            *error = page_text(number) + "the raster ends after " + std::to_string(y) + " of its " +
+                     std::to_string(h.cupsHeight) + " lines.";
+            return raster_read::failed;
+        }
+        if (y < keep_height)
+            convert_line(kind, line.get(), (*picture)->data + y * stride, keep_width);
+    }
+    char text[200];
+    std::snprintf(text, sizeof text, "Page %d: %u x %u pixels of %s at %u x %u dpi from %.2f, %.2f on a %.2f x %.2f point sheet",
+                  number, h.cupsWidth, h.cupsHeight, kind_text(kind), h.HWResolution[0], h.HWResolution[1],
+                  setup->left_points, setup->top_points, setup->width_points, setup->height_points);
+    *description = text;
+    return raster_read::page;
+}

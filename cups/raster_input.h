@@ -1,0 +1,36 @@
+// Pages of a spooler raster document (CUPS raster versions 1 to 3, PWG
+// raster, Apple raster), read through libcups one at a time into the page
+// pictures that print_raster_page takes: 8-bit gray, or a bitmap for 1-bit
+// pages. Only what stays on the sheet is kept; memory is one such page and
+// one raster line.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include <cups/raster.h>
+
+#include "raster_page.h"
+#include "xsown.h"
+
+struct raster_input {
+    FILE* file = nullptr;
+    bool ended = false;            // the file has no bytes left
+    cups_raster_t* raster = nullptr;
+    int pages = 0;                 // pages read so far
+
+    explicit raster_input(FILE* in);
+    ~raster_input();
+    raster_input(const raster_input&) = delete;
+    raster_input& operator=(const raster_input&) = delete;
+};
+
+enum class raster_read { page, end, failed };
+
+// The next page: its picture and its setup (sheet, resolutions, page number,
+// the page's own copies; the halftone is left for the caller), and a line for the job's log
+// describing it. At the end of the document, raster_read::end; a document
+// without pages, a page header this printer cannot take, or pixels cut short
+// give raster_read::failed with the reason in *error.
+raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page_setup* setup,
+                             std::string* description, std::string* error);

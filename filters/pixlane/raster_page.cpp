@@ -1,0 +1,115 @@
+#include "raster_page.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "job.h"
+#include "paper.h"
+
+namespace {
+
+constexpr double points_per_inch = 72.0;
+constexpr double mm_per_inch = 25.4;
+constexpr double paper_tolerance_mm = 1.0;
+
+double sheet_inches(double points) { return points / points_per_inch; }
+
+// The table's paper of this size as it lies, or null.
+const paper_entry* table_paper(double width_mm, double height_mm)
+{
+    for (const paper_entry* p = paper; p->name != nullptr; ++p)
+        if (std::fabs(p->width * mm_per_inch - width_mm) <= paper_tolerance_mm &&
+            std::fabs(p->height * mm_per_inch - height_mm) <= paper_tolerance_mm)
+            return p;
+    return nullptr;
+}
+
+// Keeps the top-left width x height pixels, rows packed anew.
+void clip_page(XSImage* page, long width, long height)
+{
+    if (page->height > height)
+        page->height = static_cast<int32_t>(height);
+    if (page->width <= width)
+        return;
+    const long old_stride = XSLBytesPerLine(page);
+    page->width = static_cast<int32_t>(width);
+    const long stride = XSLBytesPerLine(page);
+    for (long y = 1; y < page->height; ++y)
+        std::memmove(page->data + y * stride, page->data + y * old_stride, stride);
+}
+
+}  // namespace
+
+const char* raster_page_problem(const raster_page_setup& setup)
+{
+    if (setup.x_resolution < min_raster_resolution || setup.x_resolution > max_raster_resolution ||
+        setup.y_resolution < min_raster_resolution || setup.y_resolution > max_raster_resolution)
+        return "the resolution must lie between 60 and 2400 dots per inch";
+    const double w = sheet_inches(setup.width_points), h = sheet_inches(setup.height_points);
+    // The table's papers are all within the bounds.
+    if (!(w >= min_sheet_inches && w <= max_sheet_inches && h >= min_sheet_inches && h <= max_sheet_inches))
+        return "the page's sides must lie between 1 and 17 inches";
+    if (setup.copies < 1 || setup.copies > 9999)
+        return "the copies must lie between 1 and 9999";
+    if (!(setup.left_points >= 0 && setup.left_points < setup.width_points && setup.top_points >= 0 &&
+          setup.top_points < setup.height_points))
+        return "the page's pixels begin outside its sheet";
+    return nullptr;
+}
+
+void raster_page_limits(const raster_page_setup& setup, long* width, long* height)
+{
+    *width = static_cast<long>(sheet_inches(setup.width_points - setup.left_points) * setup.x_resolution);
+    *height = static_cast<long>(sheet_inches(setup.height_points - setup.top_points) * setup.y_resolution);
+}
+
+int print_raster_page(FILE* out, XSImage* page, const raster_page_setup& setup, const job_report* report)
+{
+    if (raster_page_problem(setup) != nullptr || page->width <= 0 || page->height <= 0) {
+        errno = EINVAL;
+        return 0;
+    }
+    long width, height;
+    raster_page_limits(setup, &width, &height);
+    clip_page(page, width, height);
+    page->resolution = static_cast<uint16_t>(setup.x_resolution);
+
+    Settings s;
+    set_default(&s);
+    s.resolution_x = s.resolution_y = setup.x_resolution;
+    const double width_mm = sheet_inches(setup.width_points) * mm_per_inch;
+    const double height_mm = sheet_inches(setup.height_points) * mm_per_inch;
+    if (const paper_entry* row = table_paper(width_mm, height_mm)) {
+        s.paper_name = row->name;
+    } else {
+        s.paper_mode = 1;
+        s.paper_width = width_mm;
+        s.paper_height = height_mm;
+    }
+    // One pixel one dot, from the page's place on the sheet.
+    s.fit = 0;
+    s.x_scale = 1.0;
+    s.y_scale = static_cast<double>(setup.x_resolution) / setup.y_resolution;
+    s.layout = LAYOUT_X_GIVEN | LAYOUT_Y_GIVEN;
+    s.x_origin = sheet_inches(setup.left_points) * mm_per_inch;
+    s.y_origin = sheet_inches(setup.top_points) * mm_per_inch;
+    s.copies = setup.copies;
+    s.dither = setup.halftone;
+    s.output = out;
+
+    set_up_page(&s, page);
+    // The page's report names its own page number, whatever send_data says.
+    const job_report none;
+    const page_renumbering renumbering = {report != nullptr ? report : &none, setup.page_number};
+    const job_report page_report = renumbered_report(&renumbering);
+    return send_data(&s, page, &page_report);
+}
+
+int end_raster_job(FILE* out)
+{
+    Settings s;
+    set_default(&s);
+    s.output = out;
+    return terminate(&s);
+}
