@@ -213,13 +213,17 @@ raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page
         return raster_read::failed;
     }
     const long stride = XSLBytesPerLine(picture->get());
+    // Rows the page keeps as they come are read straight into it.
+    const bool as_they_come = (kind == pixel_kind::gray || kind == pixel_kind::bits_black) &&
+                              static_cast<long>(h.cupsBytesPerLine) == stride;
     for (unsigned y = 0; y < h.cupsHeight; ++y) {
-        if (cupsRasterReadPixels(in.raster, line.get(), h.cupsBytesPerLine) != h.cupsBytesPerLine) {
+        unsigned char* row = as_they_come && y < keep_height ? (*picture)->data + y * stride : line.get();
+        if (cupsRasterReadPixels(in.raster, row, h.cupsBytesPerLine) != h.cupsBytesPerLine) {
             *error = page_text(number) + "the raster ends after " + std::to_string(y) + " of its " +
                      std::to_string(h.cupsHeight) + " lines.";
             return raster_read::failed;
         }
-        if (y < keep_height)
+        if (y < keep_height && row == line.get())
             convert_line(kind, line.get(), (*picture)->data + y * stride, keep_width);
     }
     char text[200];

@@ -8,6 +8,7 @@
 
 #include "private_cupsd.h"
 #include "spooler_fixture.h"
+#include "viewed_job.h"
 
 TEST(CupsQueue, JobsSentWithLpReachTheDeviceAsTheFiltersWriteThem)
 {
@@ -52,4 +53,43 @@ TEST(CupsQueue, JobsSentWithLpReachTheDeviceAsTheFiltersWriteThem)
     for (const char* counted : {"total 2 - localhost photo.jpg", "total 1 - localhost letter.txt",
                                 "total 3 - localhost photo.jpg"})
         EXPECT_NE(pages.find(counted), std::string::npos) << counted << "\n" << pages;
+}
+
+TEST(CupsQueue, APdfSentWithLpPrintsEveryPage)
+{
+    if (access("/usr/bin/gs", X_OK) != 0)
+        GTEST_SKIP() << "Ghostscript is not installed";
+    PrivateCupsd cupsd;
+    if (!cupsd.start())
+        GTEST_SKIP() << "cupsd cannot start here";
+    const std::string device = cupsd.spooler.file("device.prn");
+    ProgramResult r = run_cups("lpadmin", {"-h", cupsd.host, "-p", "lane", "-E", "-v", "file://" + device, "-P",
+                                           cupsd.spooler.ppd});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Three pages, a black box on each lower down the page.
+    std::string ps = "%!PS\n";
+    for (int page = 0; page < 3; ++page)
+        ps += "0 setgray 100 " + std::to_string(600 - 200 * page) + " 144 72 rectfill showpage\n";
+    const std::string source = cupsd.spooler.file("doc.ps"), pdf = cupsd.spooler.file("doc.pdf");
+    write_file(source, ps);
+    r = run_program("/usr/bin/gs", {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pdfwrite",
+                                    "-sPAPERSIZE=a4", "-sOutputFile=" + pdf, source});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    r = run_cups("lp", {"-h", cupsd.host, "-d", "lane", "-n", "2", pdf});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(cupsd.wait_for_queue("lane")) << "the job did not finish\n" << cupsd.log();
+    const ViewedJob job = view(read_file(device));
+    EXPECT_EQ(job.problem_text, "") << cupsd.log();
+    ASSERT_EQ(job.pages.size(), 3u) << cupsd.log();
+    long last_top = -1;
+    for (const ViewedPage& page : job.pages) {
+        EXPECT_STREQ(page.page.sheet.name, "A4");
+        EXPECT_EQ(page.page.copies, 2);
+        const Box box = black_box(page.picture);
+        EXPECT_NEAR(box.left, 100 * 240 / 72, 2);
+        EXPECT_NEAR(box.width(), 144 * 240 / 72, 2);
+        EXPECT_GT(box.top, last_top);
+        last_top = box.top;
+    }
 }
