@@ -23,6 +23,7 @@ struct LaneRasterJob {
     XslImagePtr page;
     unsigned bits = 8;
     long margin_x = 0, margin_y = 0;  // dots of the sheet outside the frame
+    long sheet_width = 0, sheet_height = 0;
     bool failed = false;
 };
 
@@ -125,6 +126,8 @@ bool lane_raster_start_page(LaneRasterJob* lane, unsigned width, unsigned height
     // Only the frame inside the printer's margins is kept: the rest of the
     // sheet is never printed.
     lane->bits = bits;
+    lane->sheet_width = width;
+    lane->sheet_height = height;
     lane->margin_x = dots(lane_margin, dpi);
     lane->margin_y = dots(lane_margin, dpi);
     const long frame_width = static_cast<long>(width) - 2 * lane->margin_x;
@@ -134,7 +137,7 @@ bool lane_raster_start_page(LaneRasterJob* lane, unsigned width, unsigned height
         return false;
     }
     XSImage* page = bits == 1 ? XSLCrNewBit(static_cast<int>(frame_width), static_cast<int>(frame_height))
-                              : XSLCrNewZmap(static_cast<int>(frame_width), static_cast<int>(frame_height), 8);
+                              : XSLCrNewZmap2(static_cast<int>(frame_width), static_cast<int>(frame_height), 8);
     if (page == nullptr) {
         papplLogJob(lane->job, PAPPL_LOGLEVEL_ERROR, "No memory for a page of %ld x %ld dots.", frame_width, frame_height);
         return false;
@@ -178,7 +181,8 @@ bool lane_raster_end_page(LaneRasterJob* lane)
 {
     if (lane == nullptr || !lane->page)
         return false;
-    const bool ok = write_page(lane->writer, lane->page.get(), papplJobIsCanceled(lane->job));
+    const bool ok = write_page(lane->writer, lane->page.get(), lane->sheet_width, lane->sheet_height,
+                               lane->margin_x, lane->margin_y, papplJobIsCanceled(lane->job));
     lane->page.reset();
     if (ok)
         papplJobSetImpressionsCompleted(lane->job, 1);

@@ -1,37 +1,40 @@
 #include "raster_page_out.h"
 
 #include "cancel.h"
-#include "filter_lock.h"
-#include "picture_job.h"
+#include "raster_page.h"
 
 struct PageWriter {
-    Settings settings;
+    FILE* out;
+    int halftone;
+    int pages = 0;
 };
 
 PageWriter* start_page_writer(const Settings* settings, FILE* out)
 {
-    auto* writer = new PageWriter{*settings};
-    writer->settings.output = out;
-    return writer;
+    return new PageWriter{out, settings->dither};
 }
 
-bool write_page(PageWriter* writer, XSImage* page, bool cancelled)
+bool write_page(PageWriter* writer, XSImage* page, long sheet_width, long sheet_height, long left,
+                long top, bool cancelled)
 {
-    Settings s = writer->settings;
-    s.fit = -1;
-    s.x_scale = s.y_scale = 1.0;
-    s.layout = -1;
-    s.orientation = 0;
-    s.copies = 1;
-    s.resolution_x = page->resolution;
+    const double dpi = page->resolution;
+    const auto points = [dpi](long dots) { return dots * 72.0 / dpi; };
+    raster_page_setup setup;
+    setup.width_points = points(sheet_width);
+    setup.height_points = points(sheet_height);
+    setup.left_points = points(left);
+    setup.top_points = points(top);
+    setup.x_resolution = setup.y_resolution = page->resolution;
+    setup.halftone = writer->halftone >= 0 && writer->halftone <= 5 ? writer->halftone : 0;
+    setup.page_number = ++writer->pages;
     if (cancelled)
         job_cancelled = 1;
-    std::lock_guard<std::mutex> hold(filter_lock());
-    return print_job_picture(&s, page, job_report{}) == 0;
+    return print_raster_page(writer->out, page, setup, nullptr) == 1;
 }
 
 bool end_page_writer(PageWriter* writer)
 {
+    const bool ok = writer->pages == 0 || end_raster_job(writer->out) == 1;
     delete writer;
-    return true;
+    return ok;
 }
