@@ -62,10 +62,11 @@ void print_sheet(benchmark::State& state, halftoner method)
     std::vector<unsigned char> line((dots + 7) / 8);
     Settings settings{};
     settings.threshold = 0.5;
+    RasterJobPtr job(make_raster_job());
     for (auto _ : state) {
         for (long row = 0; row < lines; ++row) {
             std::fill(line.begin(), line.end(), 0);
-            if (!method(&settings, picture, line.data(), sheet.x_scale, sheet.y_scale, int(row), row == 0))
+            if (!method(job.get(), &settings, picture, line.data(), sheet.x_scale, sheet.y_scale, int(row), row == 0))
                 state.SkipWithError("halftoner failed");
             benchmark::DoNotOptimize(line.data());
         }
@@ -76,11 +77,11 @@ void print_sheet(benchmark::State& state, halftoner method)
 }
 
 // The resampling alone, for the share it takes of every method.
-int resample_only(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
-                  int row, int first)
+int resample_only(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+                  double y_scale, int row, int first)
 {
     long n;
-    const unsigned char* dark = gray_darkness(picture, x_scale, y_scale, row, first, &n);
+    const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, row, first, &n);
     benchmark::DoNotOptimize(dark);
     line[0] = dark ? dark[0] : 0;
     return dark != nullptr;

@@ -8,8 +8,7 @@
 // its error and its share for the next dot, in place of shift, clamp,
 // compare and multiply.
 #include "halftone.h"
-#include "kernels.h"
-#include "resample.h"
+#include "raster_job_state.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,60 +17,6 @@
 #include <vector>
 
 namespace {
-
-// Error rows of one method: entry k + border is output column k; the border
-// entries are never written, so no error wraps from one end of a line to the
-// other. A stored error is what the dot should have been minus what printed.
-template <int Rows, int Border>
-struct ErrorRows {
-    int32_t* row[Rows] = {};  // row[0] current, row[1] previous, row[2] two back
-    long dots = -1;           // N the rows were made for; -1: none
-
-    void release()
-    {
-        for (auto& r : row) {
-            free(r);
-            r = nullptr;
-        }
-        dots = -1;
-    }
-
-    // Fresh zero rows for a transmission of n dots per line.
-    bool restart(long n)
-    {
-        release();
-        for (auto& r : row) {
-            r = static_cast<int32_t*>(calloc(n + 2 * Border, sizeof(int32_t)));
-            if (!r) {
-                release();
-                errno = ENOMEM;
-                return false;
-            }
-        }
-        dots = n;
-        return true;
-    }
-
-    // The line about to be printed, after a restart for exactly n dots.
-    bool ready(long n) const
-    {
-        if (dots == n)
-            return true;
-        errno = EINVAL;  // no restart for this transmission, or a different page width
-        return false;
-    }
-
-    void rotate()
-    {
-        int32_t* oldest = row[Rows - 1];
-        for (int k = Rows - 1; k > 0; --k)
-            row[k] = row[k - 1];
-        row[0] = oldest;
-    }
-};
-
-ErrorRows<2, 1> floyd_rows;
-ErrorRows<3, 2> jarvis_rows;
 
 // What the corrected value c makes of a dot: black when c, clamped to
 // 0 .. 255, is 128 or more; the error carried on is then c - 255, else c.
@@ -130,12 +75,12 @@ const JarvisTable& jarvis_table()
 
 // Darkness of the line and rows ready for it; null when the line cannot be made.
 template <class Errors>
-const unsigned char* start_line(Errors& errors, XSImage* picture, double x_scale, double y_scale,
-                                int row, int first, long* n)
+const unsigned char* start_line(RasterJob* job, Errors& errors, XSImage* picture, double x_scale,
+                                double y_scale, int row, int first, long* n)
 {
     if (first)
         errors.release();  // a failed start must not leave the last transmission's rows
-    const unsigned char* dark = gray_darkness(picture, x_scale, y_scale, row, first, n);
+    const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, row, first, n);
     if (!dark)
         return nullptr;
     if (first && !errors.restart(*n))
@@ -161,7 +106,7 @@ struct FloydLine {
         return {dark, row[1], row[0], sums, black};
     }
 
-    void sum(long from, long to) { floyd_sums(dark, above, from, to, sums); }
+    void sum(VectorPath path, long from, long to) { floyd_sums(path, dark, above, from, to, sums); }
     void dot(long i)
     {
         const Outcome& o = table->at(sums[i] + seven);
@@ -190,7 +135,7 @@ struct JarvisLine {
         return {dark, row[2], row[1], row[0], sums, black};
     }
 
-    void sum(long from, long to) { jarvis_sums(back, above, from, to, sums); }
+    void sum(VectorPath path, long from, long to) { jarvis_sums(path, back, above, from, to, sums); }
     void dot(long i)
     {
         long s = sums[i] + 5 * left2 + seven;
@@ -212,13 +157,13 @@ struct JarvisLine {
 // chains. A line writes its errors over the oldest row, whose columns the
 // lines still running have summed by then. Dots are packed into bytes at
 // the end.
-constexpr int kLines = 3;  // run_lines takes them as a, b and c
+static_assert(kLines == 3, "run_lines takes the lines as a, b and c");
 constexpr long kBlock = 64;
 
 // The lines are taken by value: copies whose address is never taken stay in
 // registers, where the dots' byte stores cannot be thought to change them.
 template <class Line>
-void run_lines(Line a, Line b, Line c, unsigned char* const bits[kLines], long n)
+void run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bits[kLines], long n)
 {
     Line* lines[kLines] = {&a, &b, &c};
     const long blocks = (n + kBlock - 1) / kBlock;
@@ -230,7 +175,7 @@ void run_lines(Line a, Line b, Line c, unsigned char* const bits[kLines], long n
             from[k] = block < 0 || block >= blocks ? 0 : block * kBlock;
             to[k] = block < 0 || block >= blocks ? 0 : std::min(from[k] + kBlock, n);
             whole = whole && to[k] - from[k] == kBlock;
-            lines[k]->sum(from[k], to[k]);
+            lines[k]->sum(path, from[k], to[k]);
         }
         if (whole) {
             for (long t = 0; t < kBlock; ++t) {
@@ -246,92 +191,22 @@ void run_lines(Line a, Line b, Line c, unsigned char* const bits[kLines], long n
     }
     static const int32_t printed[8] = {1, 1, 1, 1, 1, 1, 1, 1};
     for (int k = 0; k < kLines; ++k)
-        pack_at_least(bits[k], lines[k]->black, n, printed);
+        pack_at_least(path, bits[k], lines[k]->black, n, printed);
 }
-
-// The lines of the last group after the one printed, held for the next
-// calls, and what they were made from.
-struct HeldLines {
-    const unsigned char* data = nullptr;
-    double x_scale = 0, y_scale = 0;
-    int row = -1;    // the next held line; -1: none
-    int count = 0;   // lines held from row on
-    long n = 0;
-    // Scratch of the group: each line's darkness, what the lines above give
-    // each dot, each dot printed, and the packed dots (bits[0] is unused: the
-    // first line goes straight to the caller).
-    std::vector<unsigned char> dark[kLines], black[kLines], bits[kLines];
-    std::vector<int32_t> sums[kLines];
-
-    // Copies the held line when it is the one asked for; forgets them all otherwise.
-    template <class Errors>
-    bool take(const Errors& errors, const XSImage* picture, double xs, double ys, int r, int first,
-              unsigned char* line)
-    {
-        bool hit = !first && count > 0 && row == r && data == picture->data && x_scale == xs &&
-                   y_scale == ys && errors.dots == n;
-        if (!hit) {
-            row = -1;
-            count = 0;
-            return false;
-        }
-        const auto& held = bits[kLines - count];
-        std::copy(held.begin(), held.end(), line);
-        ++row;
-        --count;
-        return true;
-    }
-
-    // Room for a group of n dots starting at line r, whose darkness is given;
-    // the darkness of the other lines is fetched. False when it cannot be made.
-    bool start(const XSImage* picture, double xs, double ys, int r, const unsigned char* first_dark,
-               long n_dots)
-    {
-        try {
-            for (int k = 0; k < kLines; ++k) {
-                sums[k].resize(n_dots);
-                black[k].resize(n_dots);
-                bits[k].assign((n_dots + 7) / 8, 0);
-                const unsigned char* d = first_dark;
-                long n_line = n_dots;
-                if (k > 0 && !(d = gray_darkness(picture, xs, ys, r + k, 0, &n_line)))
-                    return false;
-                if (n_line != n_dots)
-                    return false;
-                dark[k].assign(d, d + n_dots);
-            }
-        } catch (const std::bad_alloc&) {
-            errno = ENOMEM;
-            return false;
-        }
-        data = picture->data;
-        x_scale = xs;
-        y_scale = ys;
-        n = n_dots;
-        return true;
-    }
-
-    // Lines r + 1 .. r + kLines - 1 are made and held.
-    void hold(int r)
-    {
-        row = r + 1;
-        count = kLines - 1;
-    }
-};
-
-HeldLines floyd_held, jarvis_held;
 
 // One call of a diffusion method: the held line when it is the one asked
 // for, else a new group of lines from row on, the first into line.
-template <class Line, class Errors>
-int diffuse(Errors& rows, HeldLines& h, XSImage* picture, unsigned char* line, double x_scale,
-            double y_scale, int row, int first)
+template <class Line, int Rows, int Border>
+int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* picture,
+            unsigned char* line, double x_scale, double y_scale, int row, int first)
 {
+    auto& rows = method.rows;
+    HeldLines& h = method.held;
     if (h.take(rows, picture, x_scale, y_scale, row, first, line))
         return 1;
     long n;
-    const unsigned char* dark = start_line(rows, picture, x_scale, y_scale, row, first, &n);
-    if (!dark || !h.start(picture, x_scale, y_scale, row, dark, n))
+    const unsigned char* dark = start_line(job, rows, picture, x_scale, y_scale, row, first, &n);
+    if (!dark || !h.start(job, picture, x_scale, y_scale, row, dark, n))
         return 0;
     // Each line writes the oldest row; turning the rows makes it the newest
     // for the line below.
@@ -343,21 +218,21 @@ int diffuse(Errors& rows, HeldLines& h, XSImage* picture, unsigned char* line, d
         if (k > 0)
             bits[k] = h.bits[k].data();
     }
-    run_lines(lines[0], lines[1], lines[2], bits, n);
+    run_lines(job->path, lines[0], lines[1], lines[2], bits, n);
     h.hold(row);
     return 1;
 }
 
 }  // namespace
 
-int floyd_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
-               int row, int first)
+int floyd_gray(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+               double y_scale, int row, int first)
 {
-    return diffuse<FloydLine>(floyd_rows, floyd_held, picture, line, x_scale, y_scale, row, first);
+    return diffuse<FloydLine>(job, job->floyd, picture, line, x_scale, y_scale, row, first);
 }
 
-int error_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
-               int row, int first)
+int error_gray(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+               double y_scale, int row, int first)
 {
-    return diffuse<JarvisLine>(jarvis_rows, jarvis_held, picture, line, x_scale, y_scale, row, first);
+    return diffuse<JarvisLine>(job, job->jarvis, picture, line, x_scale, y_scale, row, first);
 }

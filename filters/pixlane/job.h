@@ -2,6 +2,7 @@
 #pragma once
 
 #include "job_report.h"
+#include "raster_job.h"
 #include "settings.h"
 #include "xsimage.h"
 
@@ -34,9 +35,5 @@ struct picture_plan {
 };
 picture_plan plan_picture(const Settings* settings, const XSImage* picture);
 
-// Sends the raster pages; each transmission sent whole, its form feed
-// included, is told to `report` as page 1 with its copies. A job cancelled
-// (job_cancelled) stops after the current line, ends the page and returns 0
-// with errno ECANCELED.
-int send_data(Settings* settings, XSImage* picture, const job_report* report = nullptr);
+// send_data, the raster pages: see raster_job.h.
 int terminate(Settings* settings);

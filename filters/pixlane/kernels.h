@@ -9,17 +9,21 @@
 
 #include <cstdint>
 
+// Which code runs the loops; each job keeps its own choice.
+enum class VectorPath { plain, avx2 };
+
 // Horizontal blends of one source row: out[i] = gx[i] * p[x0[i]] + fx[i] * p[x1[i]].
-void blend_row(const ResampleColumns& columns, const unsigned char* pixels, double* out);
+void blend_row(VectorPath path, const ResampleColumns& columns, const unsigned char* pixels, double* out);
 
 // Darkness of n dots from the blends of the upper and lower source rows:
 // 255 - trunc(gy * upper[i] + fy * lower[i]).
-void combine_rows(const double* upper, const double* lower, double gy, double fy, long n,
-                  unsigned char* dark);
+void combine_rows(VectorPath path, const double* upper, const double* lower, double gy, double fy,
+                  long n, unsigned char* dark);
 
 // Packs n dots into line (MSB first, whole bytes); dot i prints when its
 // darkness reaches levels[i mod 8], each level 0 (always) .. 256 (never).
-void pack_at_least(unsigned char* line, const unsigned char* dark, long n, const int32_t levels[8]);
+void pack_at_least(VectorPath path, unsigned char* line, const unsigned char* dark, long n,
+                   const int32_t levels[8]);
 
 // What the lines above give each dot of an error-diffusion line, for dots
 // from .. to - 1 (row entry k + border is column k):
@@ -27,15 +31,15 @@ void pack_at_least(unsigned char* line, const unsigned char* dark, long n, const
 //   sums[i] = 16 dark[i] + above[i] + 5 above[i + 1] + 3 above[i + 2];
 // five by three, the two lines above weighted 1 3 5 3 1 and 3 5 7 5 3:
 //   sums[i] = back[i] + 3 back[i + 1] + ... + 3 above[i + 4].
-void floyd_sums(const unsigned char* dark, const int32_t* above, long from, long to, int32_t* sums);
-void jarvis_sums(const int32_t* back, const int32_t* above, long from, long to, int32_t* sums);
+void floyd_sums(VectorPath path, const unsigned char* dark, const int32_t* above, long from,
+                long to, int32_t* sums);
+void jarvis_sums(VectorPath path, const int32_t* back, const int32_t* above, long from, long to,
+                 int32_t* sums);
 
-enum class VectorPath { plain, avx2 };
-
-// The path in use: AVX2 where the processor has it.
+// The path new jobs take: AVX2 where the processor has it.
 VectorPath vector_path();
-// Chooses a path (the tests run both); false, and no change, when the
-// processor lacks it.
+// Chooses the path for jobs made from now on (the tests and the benchmark
+// run both); false, and no change, when the processor lacks it.
 bool use_vector_path(VectorPath path);
 
 // The AVX2 versions, defined only on x86; call them through the functions above.

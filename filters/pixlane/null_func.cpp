@@ -12,15 +12,15 @@ inline double bit_value(const unsigned char* row, long x)
 
 }  // namespace
 
-int null_func(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
-              int row, int)
+int null_func(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+              double y_scale, int row, int)
 {
     long n = resample_count(picture->width, x_scale);
     if (n == 0)
         return 1;
     if (!picture->data || picture->height <= 0)
         return 0;
-    const ResampleColumns* c = resample_columns(picture->width, x_scale, 0);
+    const ResampleColumns* c = resample_columns(job, picture->width, x_scale, 0);
     if (!c)
         return 0;  // no memory for the column table (or no usable dot count)
     ResampleRow r = resample_row(picture->height, y_scale, row);

@@ -1,8 +1,7 @@
 // Ordered dither: each dot's darkness against a threshold from an 8 x 8
 // matrix that tiles the picture from its upper-left dot.
 #include "halftone.h"
-#include "kernels.h"
-#include "resample.h"
+#include "raster_job_state.h"
 
 namespace {
 
@@ -32,32 +31,32 @@ const int32_t scroll_matrix[8][8] = {
 
 }  // namespace
 
-int matrix_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
-                int row, const int32_t* thresholds)
+int matrix_gray(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+                double y_scale, int row, const int32_t* thresholds)
 {
     long n;
-    const unsigned char* dark = gray_darkness(picture, x_scale, y_scale, row, 0, &n);
+    const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, row, 0, &n);
     if (!dark)
         return 0;
     int32_t levels[8];  // d > t is d >= t + 1
     for (int k = 0; k < 8; ++k)
         levels[k] = thresholds[k] + 1;
-    pack_at_least(line, dark, n, levels);
+    pack_at_least(job->path, line, dark, n, levels);
     return 1;
 }
 
-int bayer_gray(Settings* settings, XSImage* picture, unsigned char* line, double x_scale,
-               double y_scale, int row, int first)
+int bayer_gray(RasterJob* job, Settings* settings, XSImage* picture, unsigned char* line,
+               double x_scale, double y_scale, int row, int first)
 {
     if (first)
-        resample_restart();
-    return matrix_gray(settings, picture, line, x_scale, y_scale, row, bayer_matrix[row & 7]);
+        resample_restart(job);
+    return matrix_gray(job, settings, picture, line, x_scale, y_scale, row, bayer_matrix[row & 7]);
 }
 
-int scroll_gray(Settings* settings, XSImage* picture, unsigned char* line, double x_scale,
-                double y_scale, int row, int first)
+int scroll_gray(RasterJob* job, Settings* settings, XSImage* picture, unsigned char* line,
+                double x_scale, double y_scale, int row, int first)
 {
     if (first)
-        resample_restart();
-    return matrix_gray(settings, picture, line, x_scale, y_scale, row, scroll_matrix[row & 7]);
+        resample_restart(job);
+    return matrix_gray(job, settings, picture, line, x_scale, y_scale, row, scroll_matrix[row & 7]);
 }

@@ -69,7 +69,8 @@ int print_job_picture(Settings* settings, XSImage* picture, const job_report& re
 
     // A page cut short still gets the closing reset, but the job has failed.
     begin_stage();
-    if (!send_data(settings, picture, &report))
+    RasterJobPtr job(make_raster_job());
+    if (!job || !send_data(job.get(), settings, picture, &report))
         return fail_after_reset(settings, report, "cannot print the picture");
 
     begin_stage();

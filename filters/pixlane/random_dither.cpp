@@ -1,29 +1,25 @@
 // Random dither and fixed threshold: the two memoryless halftoners.
 #include "halftone.h"
-#include "kernels.h"
-#include "resample.h"
+#include "raster_job_state.h"
 
 #include <cmath>
-#include <cstdlib>
 
-int random_gray(Settings*, XSImage* picture, unsigned char* line, double x_scale, double y_scale,
-                int row, int first)
+int random_gray(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+                double y_scale, int row, int first)
 {
     if (first)
-        srand(255);  // every transmission draws the same sequence
+        job->random.restart(255);  // every transmission draws the same sequence
     long n;
-    const unsigned char* dark = gray_darkness(picture, x_scale, y_scale, row, first, &n);
+    const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, row, first, &n);
     if (!dark)
         return 0;
     // One draw per dot, in order, whatever the dot's darkness.
-    pack_dots(line, n, [&](long i) { return dark[i] > (rand() & 255); });
+    RandomSequence& random = job->random;
+    pack_dots(line, n, [&](long i) { return dark[i] > (random.next() & 255); });
     return 1;
 }
 
 namespace {
-
-bool threshold_set = false;
-int32_t threshold_level;  // T: a dot prints when its darkness reaches it
 
 // trunc(threshold * 256 + 0.5), held within 0 .. 256: below 0 every dot
 // prints, from 256 none, so the clamp changes nothing but keeps a wild
@@ -38,19 +34,19 @@ int32_t threshold_from(double threshold)
 
 }  // namespace
 
-int threshold_gray(Settings* settings, XSImage* picture, unsigned char* line, double x_scale,
-                   double y_scale, int row, int first)
+int threshold_gray(RasterJob* job, Settings* settings, XSImage* picture, unsigned char* line,
+                   double x_scale, double y_scale, int row, int first)
 {
-    if (first || !threshold_set) {
-        threshold_level = threshold_from(settings->threshold);
-        threshold_set = true;
+    if (first || !job->threshold_set) {
+        job->threshold_level = threshold_from(settings->threshold);
+        job->threshold_set = true;
     }
     long n;
-    const unsigned char* dark = gray_darkness(picture, x_scale, y_scale, row, first, &n);
+    const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, row, first, &n);
     if (!dark)
         return 0;
-    const int32_t levels[8] = {threshold_level, threshold_level, threshold_level, threshold_level,
-                               threshold_level, threshold_level, threshold_level, threshold_level};
-    pack_at_least(line, dark, n, levels);
+    const int32_t t = job->threshold_level;
+    const int32_t levels[8] = {t, t, t, t, t, t, t, t};
+    pack_at_least(job->path, line, dark, n, levels);
     return 1;
 }

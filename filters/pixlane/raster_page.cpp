@@ -103,7 +103,8 @@ int print_raster_page(FILE* out, XSImage* page, const raster_page_setup& setup, 
     const job_report none;
     const page_renumbering renumbering = {report != nullptr ? report : &none, setup.page_number};
     const job_report page_report = renumbered_report(&renumbering);
-    return send_data(&s, page, &page_report);
+    RasterJobPtr job(make_raster_job());
+    return job && send_data(job.get(), &s, page, &page_report);
 }
 
 int end_raster_job(FILE* out)

@@ -1,6 +1,6 @@
 #include "resample.h"
 
-#include "kernels.h"
+#include "raster_job_state.h"
 
 #include <cerrno>
 #include <new>
@@ -8,41 +8,16 @@
 
 namespace {
 
-// Column table of the current job; keyed by width and x scale.
-struct ColumnCache {
-    bool valid = false;
-    int width = 0;
-    double x_scale = 0;
-    unsigned generation = 0;  // bumped on every rebuild, so row blends follow
-    std::vector<int32_t> x0, x1;
-    std::vector<double> fx, gx;
-    ResampleColumns view{};
-};
-
-// Horizontal blends (1 - fx) * left + fx * right of the two source rows the
-// current output line needs. Enlarged pictures reuse them for several output
-// lines; each is the same double the full expression would compute first.
-struct RowCache {
-    const unsigned char* data = nullptr;
-    long stride = 0;
-    unsigned generation = 0;
-    long source[2] = {-1, -1};
-    std::vector<double> blend[2];
-    std::vector<unsigned char> darkness;
-};
-
-ColumnCache columns;
-RowCache rows;
-
-const double* blended_row(const unsigned char* data, long y, long keep)
+const double* blended_row(RasterJob* job, const unsigned char* data, long y, long keep)
 {
+    ResampleCache& rows = job->resample;
     for (int slot = 0; slot < 2; ++slot)
         if (rows.source[slot] == y)
             return rows.blend[slot].data();
     int slot = rows.source[0] == keep ? 1 : 0;
     const unsigned char* pixels = data + y * rows.stride;
     double* out = rows.blend[slot].data();
-    blend_row(columns.view, pixels, out);
+    blend_row(job->path, rows.view, pixels, out);
     rows.source[slot] = y;
     return out;
 }
@@ -57,14 +32,15 @@ long resample_count(int pixels, double scale)
     return product < 1.0 ? 0 : static_cast<long>(product);
 }
 
-void resample_restart()
+void resample_restart(RasterJob* job)
 {
-    columns.valid = false;
-    rows.source[0] = rows.source[1] = -1;
+    job->resample.valid = false;
+    job->resample.source[0] = job->resample.source[1] = -1;
 }
 
-const ResampleColumns* resample_columns(int width, double x_scale, int restart)
+const ResampleColumns* resample_columns(RasterJob* job, int width, double x_scale, int restart)
 {
+    ResampleCache& columns = job->resample;
     if (!restart && columns.valid && columns.width == width && columns.x_scale == x_scale)
         return &columns.view;
     columns.valid = false;
@@ -118,14 +94,15 @@ ResampleRow resample_row(int height, double y_scale, int row)
     return {y, y, 0.0, 1.0};
 }
 
-const unsigned char* gray_darkness(const XSImage* picture, double x_scale, double y_scale,
-                                   int row, int restart, long* dots)
+const unsigned char* gray_darkness(RasterJob* job, const XSImage* picture, double x_scale,
+                                   double y_scale, int row, int restart, long* dots)
 {
+    ResampleCache& rows = job->resample;
     static const unsigned char nothing = 0;
     // Line 0 starts a transmission even for a caller that passes no restart
     // (the ordered-dither worker): a new picture may sit at a freed one's address.
     if (restart || row == 0)
-        resample_restart();
+        resample_restart(job);
     long n = resample_count(picture->width, x_scale);
     if (n < 0) {
         errno = ENOMEM;
@@ -138,11 +115,11 @@ const unsigned char* gray_darkness(const XSImage* picture, double x_scale, doubl
         errno = EINVAL;
         return nullptr;
     }
-    const ResampleColumns* c = resample_columns(picture->width, x_scale, 0);
+    const ResampleColumns* c = resample_columns(job, picture->width, x_scale, 0);
     if (!c)
         return nullptr;
     long stride = XSLBytesPerLine(picture);
-    if (rows.data != picture->data || rows.stride != stride || rows.generation != columns.generation) {
+    if (rows.data != picture->data || rows.stride != stride || rows.row_generation != rows.generation) {
         rows.source[0] = rows.source[1] = -1;
         try {
             for (auto& b : rows.blend)
@@ -154,12 +131,12 @@ const unsigned char* gray_darkness(const XSImage* picture, double x_scale, doubl
         }
         rows.data = picture->data;
         rows.stride = stride;
-        rows.generation = columns.generation;
+        rows.row_generation = rows.generation;
     }
     ResampleRow r = resample_row(picture->height, y_scale, row);
-    const double* upper = blended_row(picture->data, r.upper, -1);
-    const double* lower = r.lower == r.upper ? upper : blended_row(picture->data, r.lower, r.upper);
+    const double* upper = blended_row(job, picture->data, r.upper, -1);
+    const double* lower = r.lower == r.upper ? upper : blended_row(job, picture->data, r.lower, r.upper);
     unsigned char* out = rows.darkness.data();
-    combine_rows(upper, lower, r.gy, r.fy, n, out);
+    combine_rows(job->path, upper, lower, r.gy, r.fy, n, out);
     return out;
 }

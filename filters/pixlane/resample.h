@@ -8,6 +8,9 @@
 #include "xsimage.h"
 
 #include <cstdint>
+#include <vector>
+
+struct RasterJob;
 
 // trunc(pixels * scale): dots per line or lines per page. -1 when the product
 // is not a count an int can hold (NaN, infinite, too large); 0 or less means
@@ -36,10 +39,32 @@ struct ResampleRow {
     double gy;
 };
 
-// The column table for (width, x_scale); rebuilt when either changes or when
-// restart is 1. Null with errno ENOMEM when it cannot be allocated, or when
-// the dot count is unusable (see resample_count).
-const ResampleColumns* resample_columns(int width, double x_scale, int restart);
+// What a job keeps between lines: the column table, keyed by width and x
+// scale, and the horizontal blends (1 - fx) * left + fx * right of the two
+// source rows the current output line needs. Enlarged pictures reuse the
+// blends for several output lines; each is the same double the full
+// expression would compute first.
+struct ResampleCache {
+    bool valid = false;
+    int width = 0;
+    double x_scale = 0;
+    unsigned generation = 0;  // bumped on every column rebuild, so row blends follow
+    std::vector<int32_t> x0, x1;
+    std::vector<double> fx, gx;
+    ResampleColumns view{};
+
+    const unsigned char* data = nullptr;  // the rows' picture
+    long stride = 0;
+    unsigned row_generation = 0;
+    long source[2] = {-1, -1};
+    std::vector<double> blend[2];
+    std::vector<unsigned char> darkness;
+};
+
+// The job's column table for (width, x_scale); rebuilt when either changes or
+// when restart is 1. Null with errno ENOMEM when it cannot be allocated, or
+// when the dot count is unusable (see resample_count).
+const ResampleColumns* resample_columns(RasterJob* job, int width, double x_scale, int restart);
 
 // Source rows for output line row, clamped to the picture so that no caller
 // reads outside it, even for a row beyond the last line.
@@ -47,14 +72,14 @@ ResampleRow resample_row(int height, double y_scale, int row);
 
 // Darkness 0 (white) .. 255 (black) of every dot of output line row of an
 // 8-bit gray picture: 255 minus the resampled value. *dots receives N. The
-// buffer belongs to the resampler and stays valid until the next call.
+// buffer belongs to the job and stays valid until its next call.
 // restart = 1, or row 0, drops every cache (start of a transmission). Null on failure
 // (no memory, unusable scale, picture without pixels while N > 0).
-const unsigned char* gray_darkness(const XSImage* picture, double x_scale, double y_scale,
-                                   int row, int restart, long* dots);
+const unsigned char* gray_darkness(RasterJob* job, const XSImage* picture, double x_scale,
+                                   double y_scale, int row, int restart, long* dots);
 
-// Drops the caches so that the next line is built afresh from the picture.
-void resample_restart();
+// Drops the job's caches so that the next line is built afresh from the picture.
+void resample_restart(RasterJob* job);
 
 // Packs n dots into line, eight to a byte, most significant bit first;
 // black(i) is asked once per dot, in order, and decides whether it prints.

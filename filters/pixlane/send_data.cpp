@@ -56,7 +56,7 @@ int end_cancelled_page(FILE* out)
 
 }  // namespace
 
-int send_data(Settings* settings, XSImage* picture, const job_report* report)
+int send_data(RasterJob* job, Settings* settings, XSImage* picture, const job_report* report)
 {
     halftoner fill = null_func;
     if (picture->type != 0) {
@@ -102,7 +102,7 @@ int send_data(Settings* settings, XSImage* picture, const job_report* report)
             if (ferror(out))
                 return 0;
             std::fill_n(line.get(), line_bytes, 0);
-            if (!fill(settings, picture, line.get(), settings->x_scale, settings->y_scale,
+            if (!fill(job, settings, picture, line.get(), settings->x_scale, settings->y_scale,
                       static_cast<int>(row), row == 0))
                 return 0;
             fwrite(line_head, 1, head_length, out);

@@ -52,8 +52,9 @@ void run_picture_job(Settings* settings, FILE* picture_stream)
         const double dots = double(resample_count(picture->width, settings->x_scale)) *
                             resample_count(picture->height, settings->y_scale);
         const double transmissions = settings->copies / 99 + 1.0;
-        if (dots * transmissions <= most_dots_sent)
-            send_data(settings, picture);
+        RasterJobPtr job(make_raster_job());
+        if (job && dots * transmissions <= most_dots_sent)
+            send_data(job.get(), settings, picture);
     }
     terminate(settings);
     if (picture != nullptr)

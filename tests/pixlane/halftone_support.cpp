@@ -48,8 +48,13 @@ long HalftonedPage::count_black() const
 }
 
 HalftonedPage halftone_page(halftoner method, HandPicture& picture, double x_scale, double y_scale,
-                Settings* settings)
+                Settings* settings, RasterJob* job)
 {
+    RasterJobPtr own;
+    if (!job) {
+        own.reset(make_raster_job());
+        job = own.get();
+    }
     Settings defaults{};
     defaults.threshold = 0.5;
     if (!settings)
@@ -59,7 +64,7 @@ HalftonedPage halftone_page(halftoner method, HandPicture& picture, double x_sca
     long lines = resample_count(picture.image.height, y_scale);
     for (long row = 0; row < lines; ++row) {
         std::vector<unsigned char> line((page.dots + 7) / 8, 0);
-        EXPECT_EQ(method(settings, &picture.image, line.data(), x_scale, y_scale, row, row == 0), 1)
+        EXPECT_EQ(method(job, settings, &picture.image, line.data(), x_scale, y_scale, row, row == 0), 1)
             << "line " << row;
         page.lines.push_back(std::move(line));
     }

@@ -29,6 +29,7 @@ struct HalftonedPage {
 };
 
 // Prints every line of the picture with first = 1 on line 0, as one
-// transmission does; each line buffer is exactly B bytes.
+// transmission does, through `job` (a fresh one when null); each line buffer
+// is exactly B bytes.
 HalftonedPage halftone_page(halftoner method, HandPicture& picture, double x_scale, double y_scale,
-                Settings* settings = nullptr);
+                Settings* settings = nullptr, RasterJob* job = nullptr);

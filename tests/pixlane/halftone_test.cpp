@@ -181,12 +181,13 @@ TEST(ErrorDiffusion, LineWithoutAFittingStartFails)
 {
     for (halftoner method : {floyd_gray, error_gray}) {
         HandPicture narrow = uniform(8, 2, 100), wide = uniform(64, 2, 100);
-        halftone_page(method, narrow, 1.0, 1.0);
+        RasterJobPtr job(make_raster_job());
+        halftone_page(method, narrow, 1.0, 1.0, nullptr, job.get());
         // Rows were made for 8 dots; a 64-dot line without a restart must
         // not run off their end.
         std::vector<unsigned char> line(8);
-        EXPECT_EQ(method(nullptr, &wide.image, line.data(), 1.0, 1.0, 1, 0), 0);
-        EXPECT_EQ(method(nullptr, &wide.image, line.data(), 1.0, 1.0, 0, 1), 1);
+        EXPECT_EQ(method(job.get(), nullptr, &wide.image, line.data(), 1.0, 1.0, 1, 0), 0);
+        EXPECT_EQ(method(job.get(), nullptr, &wide.image, line.data(), 1.0, 1.0, 0, 1), 1);
     }
 }
 

@@ -48,7 +48,8 @@ Sent send(int copies, bool cancelled)
     const job_report report = recording(&sent.pages);
     job_cancelled = cancelled ? 1 : 0;
     errno = 0;
-    sent.result = send_data(&settings, picture.get(), &report);
+    RasterJobPtr job(make_raster_job());
+    sent.result = send_data(job.get(), &settings, picture.get(), &report);
     sent.err = errno;
     job_cancelled = 0;
     sent.stream = parse_printer_stream(out.text());

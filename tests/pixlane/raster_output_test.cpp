@@ -18,6 +18,7 @@ struct Prepared {
     MemoryStream out;
     Settings settings = default_settings(setup.file());
     Image picture;
+    RasterJobPtr job{make_raster_job()};
 
     explicit Prepared(Image p, void (*adjust)(Settings*) = nullptr) : picture(std::move(p))
     {
@@ -28,7 +29,7 @@ struct Prepared {
     }
     PrinterStream send()
     {
-        EXPECT_EQ(send_data(&settings, picture.get()), 1);
+        EXPECT_EQ(send_data(job.get(), &settings, picture.get()), 1);
         PrinterStream stream = parse_printer_stream(out.text());
         EXPECT_EQ(stream.error, "");
         return stream;
@@ -137,7 +138,8 @@ TEST(RasterOutput, BitmapPrintsThroughTheBitmapSampler)
         picture->data[i] = static_cast<unsigned char>(0x5a ^ (i * 29));
     for (int y = 0; y < 5; ++y)
         picture->data[y * 2 + 1] &= 0xf8;   // padding bits beyond the width
-    ASSERT_EQ(send_data(&settings, picture.get()), 1);
+    RasterJobPtr job(make_raster_job());
+    ASSERT_EQ(send_data(job.get(), &settings, picture.get()), 1);
     const PrinterStream stream = parse_printer_stream(out.text());
     ASSERT_EQ(stream.rows.size(), 5u);
     for (int y = 0; y < 5; ++y)
@@ -167,7 +169,8 @@ TEST(RasterOutput, GrayColormapIsNormalisedFirst)
     picture->colormap = static_cast<XSColor*>(malloc(2 * sizeof(XSColor)));
     picture->colormap[0] = {0, 255, 255, 255};
     picture->colormap[1] = {1, 0, 0, 0};
-    ASSERT_EQ(send_data(&settings, picture.get()), 1);
+    RasterJobPtr job(make_raster_job());
+    ASSERT_EQ(send_data(job.get(), &settings, picture.get()), 1);
     const PrinterStream stream = parse_printer_stream(out.text());
     ASSERT_EQ(stream.rows.size(), 2u);
     EXPECT_EQ(stream.rows[0], std::vector<unsigned char>{0xff});
@@ -180,7 +183,7 @@ TEST(RasterOutput, FailuresStopThePage)
     Prepared huge(gradient_picture());
     huge.settings.x_scale = 1e12;
     errno = 0;
-    EXPECT_EQ(send_data(&huge.settings, huge.picture.get()), 0);
+    EXPECT_EQ(send_data(huge.job.get(), &huge.settings, huge.picture.get()), 0);
     EXPECT_EQ(errno, ENOMEM);
     EXPECT_EQ(huge.out.text(), "");
 
@@ -190,6 +193,6 @@ TEST(RasterOutput, FailuresStopThePage)
     setbuf(full, nullptr);
     Prepared job(gradient_picture());
     job.settings.output = full;
-    EXPECT_EQ(send_data(&job.settings, job.picture.get()), 0);
+    EXPECT_EQ(send_data(job.job.get(), &job.settings, job.picture.get()), 0);
     fclose(full);
 }

@@ -17,6 +17,7 @@ const double awkward_scales[] = {2.4, 0.37, 1.0 / 3, 7.0, 1.0, 2.48, 0.992, 23.0
 TEST(GrayResampling, TablesMatchTheRuleOnAwkwardScales)
 {
     srand(7);
+    RasterJobPtr job(make_raster_job());
     const int sizes[][2] = {{13, 9}, {1, 1}, {1, 6}, {7, 1}, {40, 3}};
     for (auto [w, h] : sizes) {
         HandPicture pic = HandPicture::gray(w, h, [](int, int) { return rand() & 255; });
@@ -25,7 +26,7 @@ TEST(GrayResampling, TablesMatchTheRuleOnAwkwardScales)
                 long lines = resample_count(h, ys);
                 for (int row = 0; row < lines; ++row) {
                     long n = -1;
-                    const unsigned char* dark = gray_darkness(&pic.image, xs, ys, row, row == 0, &n);
+                    const unsigned char* dark = gray_darkness(job.get(), &pic.image, xs, ys, row, row == 0, &n);
                     ASSERT_NE(dark, nullptr);
                     ASSERT_EQ(n, resample_count(w, xs));
                     for (long i = 0; i < n; ++i)
@@ -42,29 +43,31 @@ TEST(GrayResampling, LastColumnAndRowTakeNoNeighbour)
     // 2 x 2 at scale 2: dots 2 and 3 sit on the last column, lines 2 and 3
     // on the last row; they repeat the edge pixel instead of fading to black.
     HandPicture pic = HandPicture::gray(2, 2, [](int x, int y) { return x == 0 && y == 0 ? 0 : 200; });
+    RasterJobPtr job(make_raster_job());
     long n;
-    const unsigned char* dark = gray_darkness(&pic.image, 2.0, 2.0, 0, 1, &n);
+    const unsigned char* dark = gray_darkness(job.get(), &pic.image, 2.0, 2.0, 0, 1, &n);
     ASSERT_EQ(n, 4);
     EXPECT_EQ(std::vector<int>(dark, dark + n), (std::vector<int>{255, 155, 55, 55}));
-    dark = gray_darkness(&pic.image, 2.0, 2.0, 3, 0, &n);
+    dark = gray_darkness(job.get(), &pic.image, 2.0, 2.0, 3, 0, &n);
     EXPECT_EQ(std::vector<int>(dark, dark + n), (std::vector<int>{55, 55, 55, 55}));
     // Rows beyond the last line (or before the first) stay inside the picture.
-    dark = gray_darkness(&pic.image, 2.0, 2.0, 1000, 0, &n);
+    dark = gray_darkness(job.get(), &pic.image, 2.0, 2.0, 1000, 0, &n);
     EXPECT_EQ(dark[0], 55);
-    dark = gray_darkness(&pic.image, 2.0, 2.0, -5, 0, &n);
+    dark = gray_darkness(job.get(), &pic.image, 2.0, 2.0, -5, 0, &n);
     EXPECT_EQ(dark[0], 255);
 }
 
 TEST(GrayResampling, UnusableScalesGiveNoDotsOrFailure)
 {
     HandPicture pic = HandPicture::gray(4, 4, [](int, int) { return 0; });
+    RasterJobPtr job(make_raster_job());
     long n = -1;
-    EXPECT_NE(gray_darkness(&pic.image, 0.0, 1.0, 0, 1, &n), nullptr);
+    EXPECT_NE(gray_darkness(job.get(), &pic.image, 0.0, 1.0, 0, 1, &n), nullptr);
     EXPECT_EQ(n, 0);
-    EXPECT_NE(gray_darkness(&pic.image, -3.0, 1.0, 0, 1, &n), nullptr);
+    EXPECT_NE(gray_darkness(job.get(), &pic.image, -3.0, 1.0, 0, 1, &n), nullptr);
     EXPECT_EQ(n, 0);
-    EXPECT_EQ(gray_darkness(&pic.image, 1e300, 1.0, 0, 1, &n), nullptr);
-    EXPECT_EQ(gray_darkness(&pic.image, 0.0 / 0.0, 1.0, 0, 1, &n), nullptr);
+    EXPECT_EQ(gray_darkness(job.get(), &pic.image, 1e300, 1.0, 0, 1, &n), nullptr);
+    EXPECT_EQ(gray_darkness(job.get(), &pic.image, 0.0 / 0.0, 1.0, 0, 1, &n), nullptr);
     EXPECT_EQ(resample_count(2000, 2.48), 4960);
 }
 

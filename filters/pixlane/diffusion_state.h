@@ -1,0 +1,148 @@
+// What error diffusion keeps between the lines of a transmission: the error
+// rows and the lines made ahead of the one asked for.
+#pragma once
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "resample.h"
+
+// Lines made per call: run side by side, the later ones held for the next calls.
+constexpr int kLines = 3;
+
+// Error rows of one method: entry k + border is output column k; the border
+// entries are never written, so no error wraps from one end of a line to the
+// other. A stored error is what the dot should have been minus what printed.
+template <int Rows, int Border>
+struct ErrorRows {
+    int32_t* row[Rows] = {};  // row[0] current, row[1] previous, row[2] two back
+    long dots = -1;           // N the rows were made for; -1: none
+
+    void release()
+    {
+        for (auto& r : row) {
+            free(r);
+            r = nullptr;
+        }
+        dots = -1;
+    }
+
+    // Fresh zero rows for a transmission of n dots per line.
+    bool restart(long n)
+    {
+        release();
+        for (auto& r : row) {
+            r = static_cast<int32_t*>(calloc(n + 2 * Border, sizeof(int32_t)));
+            if (!r) {
+                release();
+                errno = ENOMEM;
+                return false;
+            }
+        }
+        dots = n;
+        return true;
+    }
+
+    // The line about to be printed, after a restart for exactly n dots.
+    bool ready(long n) const
+    {
+        if (dots == n)
+            return true;
+        errno = EINVAL;  // no restart for this transmission, or a different page width
+        return false;
+    }
+
+    void rotate()
+    {
+        int32_t* oldest = row[Rows - 1];
+        for (int k = Rows - 1; k > 0; --k)
+            row[k] = row[k - 1];
+        row[0] = oldest;
+    }
+};
+
+// The lines of the last group after the one printed, held for the next
+// calls, and what they were made from.
+struct HeldLines {
+    const unsigned char* data = nullptr;
+    double x_scale = 0, y_scale = 0;
+    int row = -1;    // the next held line; -1: none
+    int count = 0;   // lines held from row on
+    long n = 0;
+    // Scratch of the group: each line's darkness, what the lines above give
+    // each dot, each dot printed, and the packed dots (bits[0] is unused: the
+    // first line goes straight to the caller).
+    std::vector<unsigned char> dark[kLines], black[kLines], bits[kLines];
+    std::vector<int32_t> sums[kLines];
+
+    // Copies the held line when it is the one asked for; forgets them all otherwise.
+    template <class Errors>
+    bool take(const Errors& errors, const XSImage* picture, double xs, double ys, int r, int first,
+              unsigned char* line)
+    {
+        bool hit = !first && count > 0 && row == r && data == picture->data && x_scale == xs &&
+                   y_scale == ys && errors.dots == n;
+        if (!hit) {
+            row = -1;
+            count = 0;
+            return false;
+        }
+        const auto& held = bits[kLines - count];
+        std::copy(held.begin(), held.end(), line);
+        ++row;
+        --count;
+        return true;
+    }
+
+    // Room for a group of n dots starting at line r, whose darkness is given;
+    // the darkness of the other lines is fetched. False when it cannot be made.
+    bool start(RasterJob* job, const XSImage* picture, double xs, double ys, int r,
+               const unsigned char* first_dark, long n_dots)
+    {
+        try {
+            for (int k = 0; k < kLines; ++k) {
+                sums[k].resize(n_dots);
+                black[k].resize(n_dots);
+                bits[k].assign((n_dots + 7) / 8, 0);
+                const unsigned char* d = first_dark;
+                long n_line = n_dots;
+                if (k > 0 && !(d = gray_darkness(job, picture, xs, ys, r + k, 0, &n_line)))
+                    return false;
+                if (n_line != n_dots)
+                    return false;
+                dark[k].assign(d, d + n_dots);
+            }
+        } catch (const std::bad_alloc&) {
+            errno = ENOMEM;
+            return false;
+        }
+        data = picture->data;
+        x_scale = xs;
+        y_scale = ys;
+        n = n_dots;
+        return true;
+    }
+
+    // Lines r + 1 .. r + kLines - 1 are made and held.
+    void hold(int r)
+    {
+        row = r + 1;
+        count = kLines - 1;
+    }
+};
+
+// The state of one method, freed with the job.
+template <int Rows, int Border>
+struct ErrorDiffusion {
+    ErrorRows<Rows, Border> rows;
+    HeldLines held;
+
+    ErrorDiffusion() = default;
+    ErrorDiffusion(const ErrorDiffusion&) = delete;
+    ErrorDiffusion& operator=(const ErrorDiffusion&) = delete;
+    ~ErrorDiffusion() { rows.release(); }
+};

@@ -1,0 +1,43 @@
+// One transmission of raster pages as an object: everything the halftoners
+// and the resampler keep from one output line to the next (column tables,
+// row blends, error rows and held lines of error diffusion, the random
+// sequence, the threshold level, the vector kernels in use). A job is made
+// per print job (or per page), handed to every call explicitly and freed at
+// the end; two jobs never share state, so they may run on two threads.
+#pragma once
+
+#include <memory>
+
+#include "job_report.h"
+#include "settings.h"
+#include "xsimage.h"
+
+struct RasterJob;
+
+// A fresh job, using the kernels vector_path() names at this moment; null
+// with errno ENOMEM.
+RasterJob* make_raster_job();
+// Frees the job and whatever its halftoners hold; null is ignored.
+void free_raster_job(RasterJob* job);
+
+struct RasterJobFree {
+    void operator()(RasterJob* job) const { free_raster_job(job); }
+};
+using RasterJobPtr = std::unique_ptr<RasterJob, RasterJobFree>;
+
+// The halftoner contract: fill one output line of dots (MSB first, set bit =
+// black) for output row `row` of the page at the given scales (printer dots
+// per picture pixel); first = 1 on the first line of a transmission restarts
+// the job's kept state. Lines of a transmission come in order 0, 1, 2, ....
+// 1, or 0 when the line cannot be made (no memory).
+typedef int (*halftoner)(RasterJob* job, Settings* settings, XSImage* picture, unsigned char* line,
+                         double x_scale, double y_scale, int row, int first);
+
+// Sends the raster pages of a picture the page set-up has prepared, through
+// `job`: each transmission of at most 99 copies is the copies command, the
+// vertical move, every line and a form feed. Each transmission sent whole is
+// told to `report` as page 1 with its copies. A job cancelled (job_cancelled)
+// stops after the current line, ends the page and returns 0 with errno
+// ECANCELED. 1, or 0 with errno (or xslerrno) on failure.
+int send_data(RasterJob* job, Settings* settings, XSImage* picture,
+              const job_report* report = nullptr);

@@ -1,0 +1,18 @@
+// What a RasterJob holds: seen only by the units that work on it.
+#pragma once
+
+#include "diffusion_state.h"
+#include "kernels.h"
+#include "random_sequence.h"
+#include "raster_job.h"
+#include "resample.h"
+
+struct RasterJob {
+    VectorPath path = VectorPath::plain;  // the kernels this job runs
+    ResampleCache resample;
+    ErrorDiffusion<2, 1> floyd;   // three dots by two lines
+    ErrorDiffusion<3, 2> jarvis;  // five by three
+    RandomSequence random;
+    bool threshold_set = false;
+    int32_t threshold_level = 0;  // T: a dot prints when its darkness reaches it
+};
