@@ -77,7 +77,7 @@ void print_sheet(benchmark::State& state, halftoner method)
 }
 
 // The resampling alone, for the share it takes of every method.
-int resample_only(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+int resample_only(RasterJob* job, const Settings*, XSImage* picture, unsigned char* line, double x_scale,
                   double y_scale, int row, int first)
 {
     long n;

@@ -16,13 +16,13 @@
 namespace {
 
 // pixlane's settings for the words, reading `in` and writing standard output.
-void scan_words(command_line& line, FILE* in, const char* title)
+void scan_words(command_line& line, FILE* in, const char* title, Settings* settings)
 {
     getoption_restart();
-    set_default(&option);
-    option_scan(program, line.argc(), line.argv.data(), &option);
-    option.input = in;
-    option.input_name = title;
+    set_default(settings);
+    option_scan(program, line.argc(), line.argv.data(), settings);
+    settings->input = in;
+    settings->input_name = title;
 }
 
 // The pages of a TIFF document (1 for every other picture); the stream is
@@ -46,25 +46,23 @@ int print_page(const job_request& request, FILE* in, const filter_job& job, cons
 {
     std::vector<std::string> words = picture_words(request);
     command_line line(program, words);
-    scan_words(line, in, job.title);
+    Settings settings;
+    scan_words(line, in, job.title, &settings);
     const page_renumbering renumbering = {&report, page};
     const job_report page_report = renumbered_report(&renumbering);
     int status = 0;
-    XslImagePtr picture(read_job_picture(&option, page_report, &status));
+    XslImagePtr picture(read_job_picture(&settings, page_report, &status));
     if (!picture)
         return 1;
     if (XslJpegCutShort())
         spooler_message("WARNING: The JPEG picture ends before its last row: what was read prints, "
                         "the rest is the decoder's gray.");
 
-    // How large the picture prints depends on its size: the words that say
-    // so join the others, and the settings are read again from all of them.
-    const std::vector<std::string> scaling = scaling_words(request, option, picture.get());
+    // How large the picture prints depends on its size, known only now.
+    const std::vector<std::string> scaling = scale_picture(request, &settings, picture.get());
     words.insert(words.end(), scaling.begin(), scaling.end());
-    command_line whole(program, words);
-    scan_words(whole, in, job.title);
     show_command("pixlane", words);
-    return print_job_picture(&option, picture.get(), page_report);
+    return print_job_picture(&settings, picture.get(), page_report);
 }
 
 }  // namespace

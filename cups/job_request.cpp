@@ -1,6 +1,9 @@
 #include "job_request.h"
 
 #include "charset_conversion.h"
+#include "filter_words.h"
+#include "halftone_methods.h"
+#include "text_encoding.h"
 
 #include <strings.h>
 
@@ -11,9 +14,6 @@
 #include <string_view>
 
 namespace {
-
-constexpr double mm_per_point = 25.4 / 72;
-constexpr double default_margin_mm = 5.0;  // both filters' default
 
 enum { PICTURE = 1, TEXT = 2 };
 
@@ -216,15 +216,12 @@ outcome percent_step(const std::string& value, int* step)
 outcome set_brightness(job_request& r, const std::string& value) { return percent_step(value, &r.brightness); }
 outcome set_saturation(job_request& r, const std::string& value) { return percent_step(value, &r.saturation); }
 
-// The halftoning methods in pixlane's order, as the PPD names them.
-const char* const halftone_names[] = {"ErrorDiffusion", "ErrorDiffusion5x3", "Bayer",
-                                      "Scroll",         "Random",            "Threshold"};
 
 outcome set_halftone(job_request& r, const std::string& value)
 {
-    for (int i = 0; i < 6; ++i)
-        if (same(value, halftone_names[i]) || value == std::to_string(i)) {
-            r.halftone = i;
+    for (const halftone_method& m : halftone_methods)
+        if (same(value, m.ppd_keyword) || value == std::to_string(m.number)) {
+            r.halftone = m.number;
             return {};
         }
     return ignored("not a halftoning method of this printer");
@@ -336,66 +333,7 @@ void check_margins(job_request& r)
                   " x " + number_word(h) + " mm page.";
 }
 
-bool margins_given(const job_request& r)
-{
-    for (double m : r.margins)
-        if (m >= 0)
-            return true;
-    return false;
-}
-
-// Words common to both filters: copies, paper, orientation, margins.
-std::vector<std::string> page_words(const job_request& r)
-{
-    std::vector<std::string> words = {"-cp", std::to_string(r.copies)};
-    if (r.paper_given) {
-        words.push_back("-ps");
-        if (r.paper.row != nullptr)
-            words.push_back(r.paper.row->name);
-        else
-            words.push_back(number_word(r.paper.width_mm) + "x" + number_word(r.paper.height_mm));
-    }
-    if (r.landscape)
-        words.insert(words.end(), {"-po", "1"});
-    if (margins_given(r)) {
-        words.push_back("-pm");
-        for (double m : r.margins)
-            words.push_back(number_word(m < 0 ? default_margin_mm : m * mm_per_point));
-    }
-    return words;
-}
-
 }  // namespace
-
-std::string number_word(double value, int decimals)
-{
-    char text[400];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string word = text;
-    while (word.back() == '0')
-        word.pop_back();
-    if (word.back() == '.')
-        word.pop_back();
-    return word == "-0" ? "0" : word;
-}
-
-int input_code_of_charset(const std::string& name)
-{
-    const struct {
-        const char* name;
-        int code;
-    } names[] = {
-        {"euc-jp", 0},      {"eucjp", 0},       {"x-euc-jp", 0},    {"euc", 0},
-        {"us-ascii", 0},    {"ascii", 0},       {"shift_jis", 1},   {"shift-jis", 1},
-        {"sjis", 1},        {"x-sjis", 1},      {"ms_kanji", 1},    {"windows-31j", 1},
-        {"cp932", 1},       {"iso-2022-jp", 2}, {"jis", 2},         {"csiso2022jp", 2},
-        {"utf-8", 3},       {"utf8", 3},
-    };
-    for (const auto& n : names)
-        if (same(name, n.name))
-            return n.code;
-    return -1;
-}
 
 job_request read_job_request(filter_kind kind, const char* copies,
                              const std::vector<cups_option>& ppd_defaults,
@@ -408,33 +346,4 @@ job_request read_job_request(filter_kind kind, const char* copies,
     apply_all(r, k, options);
     check_margins(r);
     return r;
-}
-
-std::vector<std::string> picture_words(const job_request& r)
-{
-    std::vector<std::string> words = page_words(r);
-    if (r.resolution != 0)
-        words.insert(words.end(), {"-r", std::to_string(r.resolution)});
-    if (r.gamma != 0)
-        words.insert(words.end(), {"-gm", number_word(r.gamma)});
-    if (r.brightness != 0)
-        words.insert(words.end(), {"-br", std::to_string(r.brightness)});
-    if (r.saturation != 0)
-        words.insert(words.end(), {"-sa", std::to_string(r.saturation)});
-    if (r.halftone >= 0)
-        words.insert(words.end(), {"-di", std::to_string(r.halftone)});
-    return words;
-}
-
-std::vector<std::string> text_words(const job_request& r)
-{
-    std::vector<std::string> words = page_words(r);
-    // The printer's Roman characters are half as wide as its font size.
-    if (r.cpi > 0) {
-        const std::string size = number_word(144 / r.cpi);
-        words.insert(words.end(), {"-fs", size, size});
-    }
-    if (r.lpi > 0)
-        words.insert(words.end(), {"-ls", number_word(72 / r.lpi)});
-    return words;
 }

@@ -11,6 +11,9 @@
 
 enum class filter_kind { picture, text };
 
+constexpr double mm_per_point = 25.4 / 72;
+constexpr double default_margin_mm = 5.0;  // both filters' default
+
 // How a picture is sized on the page once it has been read.
 enum class scaling_mode {
     automatic,        // its own size, or fitted when that is larger than the frame
@@ -51,17 +54,3 @@ struct job_request {
 job_request read_job_request(filter_kind kind, const char* copies,
                              const std::vector<cups_option>& ppd_defaults,
                              const std::vector<cups_option>& options);
-
-// The input code textlane reads for a charset name (EUC-JP, Shift_JIS,
-// ISO-2022-JP, UTF-8, US-ASCII and their other names), or -1.
-int input_code_of_charset(const std::string& name);
-
-// The command-line words of pixlane for the request, its scaling apart.
-std::vector<std::string> picture_words(const job_request& request);
-// The command-line words of textlane for the request, its input code apart.
-std::vector<std::string> text_words(const job_request& request);
-
-// A number as a command-line word, to four decimals (a ten-thousandth of a
-// millimetre, point or percent is far below what the printer can show)
-// without trailing zeros.
-std::string number_word(double value, int decimals = 4);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "halftone_methods.h"
+#include "filter_words.h"
 #include "job_request.h"
 #include "lane_version.h"
 #include "paper_names.h"
@@ -31,19 +33,6 @@ const char* const picture_types[] = {
 
 // The resolutions the picture filter offers; 240 dpi is the printer's own.
 const int resolutions[] = {240, 300, 400, 600};
-
-// The halftoning methods in pixlane's order (its -di numbers).
-const struct {
-    const char* name;
-    const char* text;
-} halftones[] = {
-    {"ErrorDiffusion", "Error diffusion (3 x 2)"},
-    {"ErrorDiffusion5x3", "Error diffusion (5 x 3)"},
-    {"Bayer", "Ordered dither (Bayer matrix)"},
-    {"Scroll", "Ordered dither (scroll matrix)"},
-    {"Random", "Random dither"},
-    {"Threshold", "Threshold"},
-};
 
 // PPD sizes are points to two decimals.
 std::string points(double v)
@@ -160,11 +149,11 @@ void write_ppd(FILE* out)
                out);
 
     std::fputs("*OpenUI *Halftoning/Halftoning: PickOne\n"
-               "*OrderDependency: 30 AnySetup *Halftoning\n"
-               "*DefaultHalftoning: ErrorDiffusion\n",
+               "*OrderDependency: 30 AnySetup *Halftoning\n",
                out);
-    for (const auto& h : halftones)
-        std::fprintf(out, "*Halftoning %s/%s: \"\"\n", h.name, h.text);
+    std::fprintf(out, "*DefaultHalftoning: %s\n", halftone_methods[0].ppd_keyword);
+    for (const halftone_method& h : halftone_methods)
+        std::fprintf(out, "*Halftoning %s/%s: \"\"\n", h.ppd_keyword, h.name);
     std::fputs("*CloseUI: *Halftoning\n", out);
 
     // Pictures: how large they print. "Default" leaves each filter its own.

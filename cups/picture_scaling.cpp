@@ -1,47 +1,81 @@
 #include "picture_scaling.h"
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "filter_words.h"
 #include "job.h"
 
-std::vector<std::string> scaling_words(const job_request& request, const Settings& settings,
+namespace {
+
+// What one scaling choice does to the settings, and the words that ask pixlane
+// for the same (for the log line).
+struct scaling_choice {
+    Settings* settings;
+    std::vector<std::string> words;
+
+    // -fi rule
+    void fit(int rule)
+    {
+        words.insert(words.end(), {"-fi", std::to_string(rule)});
+        settings->fit = rule + 1;
+    }
+    // -xs and -ys percent: the ratio as the word says it, so that the job
+    // prints as the logged command line would.
+    void ratio(double percent)
+    {
+        const std::string word = number_word(percent);
+        words.insert(words.end(), {"-xs", word, "-ys", word});
+        settings->fit = 0;
+        settings->x_scale = settings->y_scale = std::atof(word.c_str()) / 100.0;
+    }
+    // -la placement
+    void place(int placement)
+    {
+        words.insert(words.end(), {"-la", std::to_string(placement)});
+        settings->layout = placement + 1;
+    }
+};
+
+}  // namespace
+
+std::vector<std::string> scale_picture(const job_request& request, Settings* settings,
                                        const XSImage* picture)
 {
-    const picture_plan plan = plan_picture(&settings, picture);
+    const PageLayout plan = page_layout(settings, picture);
+    const float frame_width = static_cast<float>(plan.frame_inches.right - plan.frame_inches.left);
+    const float frame_height = static_cast<float>(plan.frame_inches.bottom - plan.frame_inches.top);
     // Inches per pixel that fill the frame across and down.
-    const double across = double(plan.frame_width) / plan.width;
-    const double down = double(plan.frame_height) / plan.height;
-    const double dpi = settings.resolution_x;
-    std::vector<std::string> words;
+    const double across = double(frame_width) / plan.width;
+    const double down = double(frame_height) / plan.height;
+    const double dpi = settings->resolution_x;
+    scaling_choice choice{settings, {}};
     switch (request.scaling) {
     case scaling_mode::automatic: {
-        const bool fits = plan.width * double(plan.x_scale) / dpi <= plan.frame_width &&
-                          plan.height * double(plan.y_scale) / dpi <= plan.frame_height;
+        const bool fits = plan.width * plan.x_scale / dpi <= frame_width &&
+                          plan.height * plan.y_scale / dpi <= frame_height;
         if (!fits)
-            words = {"-fi", "0"};
+            choice.fit(0);
         break;
     }
     case scaling_mode::fit:
-        words = {"-fi", "0"};
+        choice.fit(0);
         break;
     case scaling_mode::fill:
         // The larger ratio fills the frame; pixlane's -fi 2 takes the ratio across, -fi 1 the one down.
-        words = {"-fi", across > down ? "2" : "1"};
+        choice.fit(across > down ? 2 : 1);
         break;
     case scaling_mode::none:
         break;
     case scaling_mode::page_percent: {
         const int resolution = picture->resolution != 0 ? picture->resolution : 100;
-        const std::string ratio = number_word(request.scaling_percent * std::min(across, down) * resolution);
-        words = {"-xs", ratio, "-ys", ratio};
+        choice.ratio(request.scaling_percent * std::min(across, down) * resolution);
         break;
     }
-    case scaling_mode::natural_percent: {
-        const std::string ratio = number_word(request.scaling_percent);
-        words = {"-xs", ratio, "-ys", ratio};
+    case scaling_mode::natural_percent:
+        choice.ratio(request.scaling_percent);
         break;
     }
-    }
-    words.insert(words.end(), {"-la", "2"});
-    return words;
+    choice.place(2);  // centred
+    return choice.words;
 }

@@ -4,15 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "filter_words.h"
 #include "job_request.h"
 #include "settings.h"
 #include "xsimage.h"
 
-// pixlane's words that scale and place the picture as the request asks,
-// centred on the page; `settings` are pixlane's for the request's other
-// words (the picture at its own size). Automatic scaling keeps the picture's
+// Scales and places the picture as the request asks, centred on the page:
+// sets pixlane's settings (read from the request's other words, the picture
+// at its own size) as its words for that would, and returns those words. Automatic scaling keeps the picture's
 // own size when it fits the frame and fits it otherwise; fill takes the
 // larger of the two fitting ratios; a percentage of the page is that share
 // of the fitted size.
-std::vector<std::string> scaling_words(const job_request& request, const Settings& settings,
+std::vector<std::string> scale_picture(const job_request& request, Settings* settings,
                                        const XSImage* picture);

@@ -1,5 +1,9 @@
 #include "text_encoding.h"
 
+#include <strings.h>
+
+#include <cstring>
+
 namespace {
 
 constexpr unsigned char ESC = 0x1B;
@@ -171,4 +175,22 @@ int detect_input_code(FILE* in)
     if (std::ferror(in) || std::fseek(in, start, SEEK_SET) != 0)
         return -1;
     return scan.input_code();
+}
+
+int input_code_of_charset(const std::string& name)
+{
+    const struct {
+        const char* name;
+        int code;
+    } names[] = {
+        {"euc-jp", 0},      {"eucjp", 0},       {"x-euc-jp", 0},    {"euc", 0},
+        {"us-ascii", 0},    {"ascii", 0},       {"shift_jis", 1},   {"shift-jis", 1},
+        {"sjis", 1},        {"x-sjis", 1},      {"ms_kanji", 1},    {"windows-31j", 1},
+        {"cp932", 1},       {"iso-2022-jp", 2}, {"jis", 2},         {"csiso2022jp", 2},
+        {"utf-8", 3},       {"utf8", 3},
+    };
+    for (const auto& n : names)
+        if (name.size() == std::strlen(n.name) && strncasecmp(name.data(), n.name, name.size()) == 0)
+            return n.code;
+    return -1;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 // Bytes of a text, fed in any number of parts, weighed as each encoding the
 // text filter reads.
@@ -41,3 +42,7 @@ struct encoding_scan {
 // Scans `in` from its position to its end and returns to that position; -1
 // also when the stream cannot be read or moved back.
 int detect_input_code(FILE* in);
+
+// The input code textlane reads for a charset name (EUC-JP, Shift_JIS,
+// ISO-2022-JP, UTF-8, US-ASCII and their other names), or -1.
+int input_code_of_charset(const std::string& name);

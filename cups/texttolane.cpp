@@ -5,6 +5,7 @@
 #include <string>
 
 #include "charset_conversion.h"
+#include "filter_words.h"
 #include "spooler_filter.h"
 #include "text_encoding.h"
 #include "text_job.h"
@@ -43,14 +44,15 @@ int main(int argc, char** argv)
     std::vector<std::string> words = text_words(request);
     words.insert(words.end(), {"-fc", std::to_string(request.input_code)});
     command_line line(program, words);
-    set_default(&option);
-    option_scan(program, line.argc(), line.argv.data(), &option);
-    option.input = in;
+    TextSettings settings;
+    set_default(&settings);
+    option_scan(program, line.argc(), line.argv.data(), &settings);
+    settings.input = in;
     show_command("textlane", words);
     // Characters printed as the geta mark are worth a warning.
     job_report report = spooler_report();
     report.notice = [](void*, const char* text) { spooler_message(std::string("WARNING: ") + text); };
-    const int status = print_text(&option, report);
+    const int status = print_text(&settings, report);
     if (in != stdin)
         std::fclose(in);
     std::fflush(stdout);

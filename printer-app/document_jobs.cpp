@@ -55,7 +55,7 @@ bool print_picture(pappl_job_t* job, pappl_device_t* device)
         scan_picture_words(&settings, words, d.in, d.out, papplJobGetName(job));
         XslImagePtr picture(read_job_picture(&settings, report, &status));
         if (picture) {
-            const std::vector<std::string> scaling = scaling_words(request, settings, picture.get());
+            const std::vector<std::string> scaling = scale_picture(request, &settings, picture.get());
             words.insert(words.end(), scaling.begin(), scaling.end());
             scan_picture_words(&settings, words, d.in, d.out, papplJobGetName(job));
             log_words(job, "pixlane", words);

@@ -6,6 +6,7 @@
 
 #include "device_stream.h"
 #include "filter_lock.h"
+#include "filter_words.h"
 #include "job_options.h"
 #include "lane_driver.h"
 #include "raster_page_out.h"

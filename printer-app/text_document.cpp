@@ -6,6 +6,7 @@
 
 #include "document_job.h"
 #include "filter_lock.h"
+#include "filter_words.h"
 #include "job_options.h"
 #include "spooler_filter.h"
 #include "tevrak.h"

@@ -64,25 +64,28 @@ int32_t sheet_size(const Settings* s, float* width, float* height)
     return p->code;
 }
 
-// Landscape: the margins turn a quarter, the one given as top becoming the
-// left. The top passes through single precision on its way.
-template <class Settings>
-void turn_margins(Settings* s)
-{
-    const float top = static_cast<float>(s->margin_top);
-    s->margin_top = s->margin_right;
-    s->margin_right = s->margin_bottom;
-    s->margin_bottom = s->margin_left;
-    s->margin_left = top;
-}
+// The printable frame: its edges in inches from the top left of the sheet.
+struct PageFrame {
+    double top;
+    double bottom;
+    double left;
+    double right;
+};
 
-// The margins in millimetres become the printable frame: its edges in inches
-// from the top left of a sheet of the given size.
+// The frame the margins (millimetres) leave on a sheet of the given size in
+// inches. Landscape turns the margins a quarter first, the one given as top
+// becoming the left; the top passes through single precision on its way.
 template <class Settings>
-void margins_to_frame(Settings* s, float sheet_width, float sheet_height)
+PageFrame margin_frame(const Settings* s, bool landscape, float sheet_width, float sheet_height)
 {
-    s->margin_top = s->margin_top / kMillimetresPerInch;
-    s->margin_left = s->margin_left / kMillimetresPerInch;
-    s->margin_bottom = sheet_height - s->margin_bottom / kMillimetresPerInch;
-    s->margin_right = sheet_width - s->margin_right / kMillimetresPerInch;
+    double top = s->margin_top, bottom = s->margin_bottom, left = s->margin_left, right = s->margin_right;
+    if (landscape) {
+        const float turned_top = static_cast<float>(top);
+        top = right;
+        right = bottom;
+        bottom = left;
+        left = turned_top;
+    }
+    return {top / kMillimetresPerInch, sheet_height - bottom / kMillimetresPerInch,
+            left / kMillimetresPerInch, sheet_width - right / kMillimetresPerInch};
 }

@@ -1,9 +1,17 @@
-// Whole numbers for printer commands and numeric options, shared by both filters.
+// The printer's units, and whole numbers for printer commands and numeric
+// options: shared by both filters and the stream viewer.
 #pragma once
 
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+
+// Every printer command measures in 1/720 inch from the sheet's upper-left
+// corner (the sheet lying in portrait).
+constexpr double units_per_inch = 720.0;
+// A transmission starts its moves at the page start: 144 units (0.2 inch) in
+// from the sheet's top and left edges.
+constexpr double page_start = 144.0;
 
 // Truncates toward zero; values beyond the range of int (absurd numbers from
 // the command line) are held at its ends instead of overflowing, NaN reads as 0.

@@ -225,13 +225,13 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
 
 }  // namespace
 
-int floyd_gray(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+int floyd_gray(RasterJob* job, const Settings*, XSImage* picture, unsigned char* line, double x_scale,
                double y_scale, int row, int first)
 {
     return diffuse<FloydLine>(job, job->floyd, picture, line, x_scale, y_scale, row, first);
 }
 
-int error_gray(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+int error_gray(RasterJob* job, const Settings*, XSImage* picture, unsigned char* line, double x_scale,
                double y_scale, int row, int first)
 {
     return diffuse<JarvisLine>(job, job->jarvis, picture, line, x_scale, y_scale, row, first);

@@ -4,15 +4,15 @@
 
 #include "raster_job.h"
 
-int floyd_gray(RasterJob*, Settings*, XSImage*, unsigned char*, double, double, int, int);
-int error_gray(RasterJob*, Settings*, XSImage*, unsigned char*, double, double, int, int);
-int bayer_gray(RasterJob*, Settings*, XSImage*, unsigned char*, double, double, int, int);
-int scroll_gray(RasterJob*, Settings*, XSImage*, unsigned char*, double, double, int, int);
-int random_gray(RasterJob*, Settings*, XSImage*, unsigned char*, double, double, int, int);
-int threshold_gray(RasterJob*, Settings*, XSImage*, unsigned char*, double, double, int, int);
-int null_func(RasterJob*, Settings*, XSImage*, unsigned char*, double, double, int, int);
+int floyd_gray(RasterJob*, const Settings*, XSImage*, unsigned char*, double, double, int, int);
+int error_gray(RasterJob*, const Settings*, XSImage*, unsigned char*, double, double, int, int);
+int bayer_gray(RasterJob*, const Settings*, XSImage*, unsigned char*, double, double, int, int);
+int scroll_gray(RasterJob*, const Settings*, XSImage*, unsigned char*, double, double, int, int);
+int random_gray(RasterJob*, const Settings*, XSImage*, unsigned char*, double, double, int, int);
+int threshold_gray(RasterJob*, const Settings*, XSImage*, unsigned char*, double, double, int, int);
+int null_func(RasterJob*, const Settings*, XSImage*, unsigned char*, double, double, int, int);
 
 // The ordered-dither worker: thresholds is one row of 8 matrix values, taken
 // by dot column mod 8.
-int matrix_gray(RasterJob*, Settings*, XSImage*, unsigned char*, double, double, int,
+int matrix_gray(RasterJob*, const Settings*, XSImage*, unsigned char*, double, double, int,
                 const int32_t* thresholds);

@@ -41,43 +41,45 @@ void write_setup(FILE* out, int paper_unit)
     fputs("\x1b[1;1 G", out);
 }
 
-// Selects the paper of the given size in inches.
-void write_paper(FILE* out, const Settings* settings, float width, float height)
+// Selects the paper of the layout's sheet.
+void write_paper(FILE* out, const Settings* settings, const PageLayout& layout)
 {
     if (settings->paper_mode == 1) {
-        const float w720 = width * 720.0f, h720 = height * 720.0f;
+        const float unit = static_cast<float>(units_per_inch);
+        const float w720 = layout.sheet_width * unit, h720 = layout.sheet_height * unit;
         fprintf(out, "\x1b[80;%d;%dp", to_units(w720), to_units(h720));
         return;
     }
-    fprintf(out, "\x1b[%dp", paper_lookup(settings->paper_name)->code);
+    fprintf(out, "\x1b[%dp", layout.paper_code);
 }
 
 // Marks the printable frame: its upper-left corner (marks 0 and 2) and its
 // lower-right corner (marks 1 and 3), reached by relative moves.
-void write_frame(FILE* out, const Settings* s)
+void write_frame(FILE* out, const PageFrame& f)
 {
     fputs("\x1b[0;1;0x", out);
     fprintf(out, "\x1b[%de\x1b[%da\x1b[0t\x1b[2t\x1b[%de\x1b[%da\x1b[1t\x1b[3t",
-            to_units(s->margin_top * 720), to_units(s->margin_left * 720),
-            to_units((s->margin_bottom - s->margin_top) * 720),
-            to_units((s->margin_right - s->margin_left) * 720));
+            to_units(f.top * units_per_inch), to_units(f.left * units_per_inch),
+            to_units((f.bottom - f.top) * units_per_inch),
+            to_units((f.right - f.left) * units_per_inch));
 }
 
 // Printer dots per picture pixel, by the fit rule; the frame is in inches.
-void compute_scale(Settings* s, const XSImage* picture, float* sx, float* sy)
+void compute_scale(const Settings* s, const PageFrame& frame, int width, int height, int resolution,
+                   float* sx, float* sy)
 {
     const int dpi = s->resolution_x;
     if (s->fit == 0 || s->fit == -1) {
-        const int resolution = picture->resolution != 0 ? picture->resolution : 100;
-        const float r = static_cast<float>(static_cast<double>(dpi) / resolution);
+        const int picture_dpi = resolution != 0 ? resolution : 100;
+        const float r = static_cast<float>(static_cast<double>(dpi) / picture_dpi);
         *sx = static_cast<float>(r * s->x_scale);
         *sy = static_cast<float>(r * s->y_scale);
         return;
     }
-    const float pw = static_cast<float>(s->margin_right - s->margin_left);
-    const float ph = static_cast<float>(s->margin_bottom - s->margin_top);
-    *sx = static_cast<float>(static_cast<double>(dpi) * pw / picture->width);
-    *sy = static_cast<float>(static_cast<double>(dpi) * ph / picture->height);
+    const float pw = static_cast<float>(frame.right - frame.left);
+    const float ph = static_cast<float>(frame.bottom - frame.top);
+    *sx = static_cast<float>(static_cast<double>(dpi) * pw / width);
+    *sy = static_cast<float>(static_cast<double>(dpi) * ph / height);
     switch (s->fit) {
     case 1:   // the lower ratio
         if (*sx < *sy)
@@ -96,8 +98,10 @@ void compute_scale(Settings* s, const XSImage* picture, float* sx, float* sy)
     }
 }
 
-// The picture's upper-left corner on the sheet, in inches.
-void compute_position(const Settings* s, float paper_width, float ow, float oh, double* x, double* y)
+// The picture's upper-left corner on the sheet, in inches, for a picture of
+// ow x oh inches.
+void compute_position(const Settings* s, const PageFrame& frame, float paper_width, float ow,
+                      float oh, double* x, double* y)
 {
     const bool landscape = s->orientation != 0;
     if (s->layout & (LAYOUT_X_GIVEN | LAYOUT_Y_GIVEN)) {
@@ -111,8 +115,8 @@ void compute_position(const Settings* s, float paper_width, float ow, float oh, 
         }
         return;
     }
-    const float pw = static_cast<float>(s->margin_right - s->margin_left);
-    const float ph = static_cast<float>(s->margin_bottom - s->margin_top);
+    const float pw = static_cast<float>(frame.right - frame.left);
+    const float ph = static_cast<float>(frame.bottom - frame.top);
     const int placement = landscape ? turn_placement(s->layout) : s->layout;
     float px = 0, py = 0;
     switch (placement) {
@@ -122,41 +126,44 @@ void compute_position(const Settings* s, float paper_width, float ow, float oh, 
     case 5: px = pw - ow; py = ph - oh; break;
     default: break;   // 1, left upper
     }
-    *x = px + s->margin_left;
-    *y = py + s->margin_top;
+    *x = px + frame.left;
+    *y = py + frame.top;
 }
 
-// Turns the margins for landscape, makes them the frame in inches from the
-// sheet's top left, and finds the scale of a picture of the given size.
-void plan_page(Settings* s, const XSImage* picture, float* paper_width, float* paper_height,
-               float* sx, float* sy)
+// The layout of a picture of width x height pixels as it stands on the sheet.
+PageLayout layout_for(const Settings* s, int width, int height, int resolution)
 {
-    if (s->orientation != 0)
-        turn_margins(s);   // the other way round from the picture: top becomes left
-    sheet_size(s, paper_width, paper_height);
-    margins_to_frame(s, *paper_width, *paper_height);
-    compute_scale(s, picture, sx, sy);
+    PageLayout l{};
+    l.paper_code = sheet_size(s, &l.sheet_width, &l.sheet_height);
+    // Landscape turns the margins the other way round from the picture: top becomes left.
+    l.frame_inches = margin_frame(s, s->orientation != 0, l.sheet_width, l.sheet_height);
+    const PageFrame& f = l.frame_inches;
+    l.frame = {std::trunc(f.top * units_per_inch), std::trunc(f.bottom * units_per_inch),
+               std::trunc(f.left * units_per_inch), std::trunc(f.right * units_per_inch)};
+    l.width = width;
+    l.height = height;
+    float sx, sy;
+    compute_scale(s, f, width, height, resolution, &sx, &sy);
+    l.x_scale = sx;
+    l.y_scale = sy;
+    const int dpi = s->resolution_x;
+    const float ow = static_cast<float>(width * static_cast<double>(sx) / dpi);
+    const float oh = static_cast<float>(height * static_cast<double>(sy) / dpi);
+    double x, y;
+    compute_position(s, f, l.sheet_width, ow, oh, &x, &y);
+    l.x_origin = std::trunc(x * units_per_inch);
+    l.y_origin = std::trunc(y * units_per_inch);
+    return l;
 }
 
 }  // namespace
 
-picture_plan plan_picture(const Settings* settings, const XSImage* picture)
+PageLayout page_layout(const Settings* settings, const XSImage* picture)
 {
     // The picture as it will stand on the sheet: landscape turns it.
-    XSImage turned = *picture;
-    if (settings->orientation != 0) {
-        turned.width = picture->height;
-        turned.height = picture->width;
-    }
-    Settings s = *settings;
-    float paper_width, paper_height;
-    picture_plan plan;
-    plan_page(&s, &turned, &paper_width, &paper_height, &plan.x_scale, &plan.y_scale);
-    plan.frame_width = static_cast<float>(s.margin_right - s.margin_left);
-    plan.frame_height = static_cast<float>(s.margin_bottom - s.margin_top);
-    plan.width = turned.width;
-    plan.height = turned.height;
-    return plan;
+    const bool turned = settings->orientation != 0;
+    return layout_for(settings, turned ? picture->height : picture->width,
+                      turned ? picture->width : picture->height, picture->resolution);
 }
 
 const char* page_problem(const Settings* settings, const XSImage* picture)
@@ -167,15 +174,15 @@ const char* page_problem(const Settings* settings, const XSImage* picture)
     if (ratios && !(std::isfinite(settings->x_scale) && settings->x_scale > 0 &&
                     std::isfinite(settings->y_scale) && settings->y_scale > 0))
         return "the scale must be a finite positive number";
-    const picture_plan plan = plan_picture(settings, picture);
-    const long dots = resample_count(plan.width, plan.x_scale);
-    const long lines = resample_count(plan.height, plan.y_scale);
+    const PageLayout layout = page_layout(settings, picture);
+    const long dots = resample_count(layout.width, layout.x_scale);
+    const long lines = resample_count(layout.height, layout.y_scale);
     if (dots < 0 || lines < 0 || dots > max_dots_per_line || double(dots) * double(lines) > max_dots_per_page)
         return "the page is too large for the printer (at most 65536 dots a line and 4294967296 dots a page)";
     return nullptr;
 }
 
-int initialize(Settings* settings, XSImage* picture)
+int initialize(const Settings* settings, XSImage* picture, PageLayout* layout)
 {
     if (settings->orientation != 0 && !XSLRotate270(picture))
         return 0;
@@ -185,35 +192,15 @@ int initialize(Settings* settings, XSImage* picture)
     } else {
         XSLBitmapToGray(picture);   // a bitmap that stays one prints through the bitmap sampler
     }
-    set_up_page(settings, picture);
+    set_up_page(settings, picture, layout);
     return 1;
 }
 
-void set_up_page(Settings* settings, const XSImage* picture)
+void set_up_page(const Settings* settings, const XSImage* picture, PageLayout* layout)
 {
-    Settings* s = settings;
-    // From here on the margins hold the frame in inches from the sheet's top left.
-    float paper_width, paper_height, sx, sy;
-    plan_page(s, picture, &paper_width, &paper_height, &sx, &sy);
-    FILE* out = s->output;
-    write_setup(out, s->paper_unit);
-    write_paper(out, s, paper_width, paper_height);
-    write_frame(out, s);
-
-    s->x_scale = sx;
-    s->y_scale = sy;
-    s->fit = 0;
-    const int dpi = s->resolution_x;
-    const float ow = static_cast<float>(picture->width * static_cast<double>(sx) / dpi);
-    const float oh = static_cast<float>(picture->height * static_cast<double>(sy) / dpi);
-
-    double x, y;
-    compute_position(s, paper_width, ow, oh, &x, &y);
-    s->x_origin = std::trunc(x * 720);
-    s->y_origin = std::trunc(y * 720);
-    s->margin_top = std::trunc(s->margin_top * 720);
-    s->margin_left = std::trunc(s->margin_left * 720);
-    s->margin_bottom = std::trunc(s->margin_bottom * 720);
-    s->margin_right = std::trunc(s->margin_right * 720);
-    s->layout = 0;
+    *layout = layout_for(settings, picture->width, picture->height, picture->resolution);
+    FILE* out = settings->output;
+    write_setup(out, settings->paper_unit);
+    write_paper(out, settings, *layout);
+    write_frame(out, layout->frame_inches);
 }

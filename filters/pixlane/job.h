@@ -2,16 +2,18 @@
 #pragma once
 
 #include "job_report.h"
+#include "page_layout.h"
 #include "raster_job.h"
 #include "settings.h"
 #include "xsimage.h"
 
 XSImage* read_data(Settings* settings);
-int initialize(Settings* settings, XSImage* picture);
+// Turns the picture for landscape, brings it to 8-bit gray, writes the
+// printer's set-up for it and fills *layout; the settings are only read.
+int initialize(const Settings* settings, XSImage* picture, PageLayout* layout);
 // The second half of initialize, for a picture already upright and gray (or a
-// bitmap): writes the set-up stream and rewrites the settings into dots and
-// 1/720 inch for send_data.
-void set_up_page(Settings* settings, const XSImage* picture);
+// bitmap): fills *layout and writes the set-up stream.
+void set_up_page(const Settings* settings, const XSImage* picture, PageLayout* layout);
 
 // Largest raster a job may send: far beyond every real sheet (A0 at 1200 dpi is
 // about 40000 dots wide), so that absurd scales or resolutions are refused
@@ -21,19 +23,5 @@ constexpr double max_dots_per_page = 4294967296.0;
 // Why the page asked for cannot be printed (a resolution or scale that is not
 // a finite positive number, a raster beyond the bounds above), or null.
 const char* page_problem(const Settings* settings, const XSImage* picture);
-// The page the settings ask for, as the set-up will compute it: the printable
-// frame in inches, the picture's size in pixels as it stands on the sheet
-// (turned for landscape) and its scale in printer dots per pixel. Nothing is
-// changed or written.
-struct picture_plan {
-    float frame_width;
-    float frame_height;
-    int width;
-    int height;
-    float x_scale;
-    float y_scale;
-};
-picture_plan plan_picture(const Settings* settings, const XSImage* picture);
-
 // send_data, the raster pages: see raster_job.h.
-int terminate(Settings* settings);
+int terminate(const Settings* settings);

@@ -12,13 +12,14 @@ int main(int argc, char** argv)
         const char* slash = std::strrchr(argv[0], '/');
         program = slash != nullptr ? slash + 1 : argv[0];
     }
-    set_default(&option);
-    option_scan(program, argc, argv, &option);
+    Settings settings;
+    set_default(&settings);
+    option_scan(program, argc, argv, &settings);
 
     const job_report report = program_report(program);
     int status = 0;
-    XSImage* picture = read_job_picture(&option, report, &status);
+    XSImage* picture = read_job_picture(&settings, report, &status);
     if (picture == nullptr)
         std::exit(status);
-    std::exit(print_job_picture(&option, picture, report));
+    std::exit(print_job_picture(&settings, picture, report));
 }

@@ -12,7 +12,7 @@ inline double bit_value(const unsigned char* row, long x)
 
 }  // namespace
 
-int null_func(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+int null_func(RasterJob* job, const Settings*, XSImage* picture, unsigned char* line, double x_scale,
               double y_scale, int row, int)
 {
     long n = resample_count(picture->width, x_scale);

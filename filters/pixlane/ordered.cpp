@@ -31,7 +31,7 @@ const int32_t scroll_matrix[8][8] = {
 
 }  // namespace
 
-int matrix_gray(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+int matrix_gray(RasterJob* job, const Settings*, XSImage* picture, unsigned char* line, double x_scale,
                 double y_scale, int row, const int32_t* thresholds)
 {
     long n;
@@ -45,7 +45,7 @@ int matrix_gray(RasterJob* job, Settings*, XSImage* picture, unsigned char* line
     return 1;
 }
 
-int bayer_gray(RasterJob* job, Settings* settings, XSImage* picture, unsigned char* line,
+int bayer_gray(RasterJob* job, const Settings* settings, XSImage* picture, unsigned char* line,
                double x_scale, double y_scale, int row, int first)
 {
     if (first)
@@ -53,7 +53,7 @@ int bayer_gray(RasterJob* job, Settings* settings, XSImage* picture, unsigned ch
     return matrix_gray(job, settings, picture, line, x_scale, y_scale, row, bayer_matrix[row & 7]);
 }
 
-int scroll_gray(RasterJob* job, Settings* settings, XSImage* picture, unsigned char* line,
+int scroll_gray(RasterJob* job, const Settings* settings, XSImage* picture, unsigned char* line,
                 double x_scale, double y_scale, int row, int first)
 {
     if (first)

@@ -64,13 +64,14 @@ int print_job_picture(Settings* settings, XSImage* picture, const job_report& re
         return report_stage_failure(report, problem);
 
     begin_stage();
-    if (!initialize(settings, picture))
+    PageLayout layout;
+    if (!initialize(settings, picture, &layout))
         return fail_after_reset(settings, report, "cannot set up the page");
 
     // A page cut short still gets the closing reset, but the job has failed.
     begin_stage();
     RasterJobPtr job(make_raster_job());
-    if (!job || !send_data(job.get(), settings, picture, &report))
+    if (!job || !send_data(job.get(), settings, &layout, picture, &report))
         return fail_after_reset(settings, report, "cannot print the picture");
 
     begin_stage();

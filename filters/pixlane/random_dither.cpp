@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-int random_gray(RasterJob* job, Settings*, XSImage* picture, unsigned char* line, double x_scale,
+int random_gray(RasterJob* job, const Settings*, XSImage* picture, unsigned char* line, double x_scale,
                 double y_scale, int row, int first)
 {
     if (first)
@@ -34,7 +34,7 @@ int32_t threshold_from(double threshold)
 
 }  // namespace
 
-int threshold_gray(RasterJob* job, Settings* settings, XSImage* picture, unsigned char* line,
+int threshold_gray(RasterJob* job, const Settings* settings, XSImage* picture, unsigned char* line,
                    double x_scale, double y_scale, int row, int first)
 {
     if (first || !job->threshold_set) {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "job_report.h"
+#include "page_layout.h"
 #include "settings.h"
 #include "xsimage.h"
 
@@ -30,14 +31,14 @@ using RasterJobPtr = std::unique_ptr<RasterJob, RasterJobFree>;
 // per picture pixel); first = 1 on the first line of a transmission restarts
 // the job's kept state. Lines of a transmission come in order 0, 1, 2, ....
 // 1, or 0 when the line cannot be made (no memory).
-typedef int (*halftoner)(RasterJob* job, Settings* settings, XSImage* picture, unsigned char* line,
+typedef int (*halftoner)(RasterJob* job, const Settings* settings, XSImage* picture, unsigned char* line,
                          double x_scale, double y_scale, int row, int first);
 
-// Sends the raster pages of a picture the page set-up has prepared, through
-// `job`: each transmission of at most 99 copies is the copies command, the
+// Sends the raster pages of a picture the page set-up has prepared, placed
+// and scaled as `layout` says, through `job`: each transmission of at most 99 copies is the copies command, the
 // vertical move, every line and a form feed. Each transmission sent whole is
 // told to `report` as page 1 with its copies. A job cancelled (job_cancelled)
 // stops after the current line, ends the page and returns 0 with errno
 // ECANCELED. 1, or 0 with errno (or xslerrno) on failure.
-int send_data(RasterJob* job, Settings* settings, XSImage* picture,
+int send_data(RasterJob* job, const Settings* settings, const PageLayout* layout, XSImage* picture,
               const job_report* report = nullptr);

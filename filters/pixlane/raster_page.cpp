@@ -98,13 +98,14 @@ int print_raster_page(FILE* out, XSImage* page, const raster_page_setup& setup, 
     s.dither = setup.halftone;
     s.output = out;
 
-    set_up_page(&s, page);
+    PageLayout layout;
+    set_up_page(&s, page, &layout);
     // The page's report names its own page number, whatever send_data says.
     const job_report none;
     const page_renumbering renumbering = {report != nullptr ? report : &none, setup.page_number};
     const job_report page_report = renumbered_report(&renumbering);
     RasterJobPtr job(make_raster_job());
-    return job && send_data(job.get(), &s, page, &page_report);
+    return job && send_data(job.get(), &s, &layout, page, &page_report);
 }
 
 int end_raster_job(FILE* out)

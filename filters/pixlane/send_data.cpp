@@ -11,15 +11,13 @@
 
 #include "cancel.h"
 #include "halftone.h"
+#include "halftone_methods.h"
 #include "printer_units.h"
 #include "resample.h"
 #include "xsown.h"
 
 namespace {
 
-// Positions are sent relative to where the printer starts a page:
-// 144 units (0.2 inch) from the sheet's top and left edges.
-constexpr long page_start = 144;
 constexpr int max_copies_per_transmission = 99;
 
 // Gray pictures are halftoned by the chosen method; a method number the
@@ -27,11 +25,11 @@ constexpr int max_copies_per_transmission = 99;
 // (the bitmap sampler would misread gray bytes as packed bits).
 halftoner gray_halftoner(int method)
 {
+    // By method number, as halftone_methods.h lists them.
     static const halftoner methods[] = {floyd_gray,  error_gray,  bayer_gray,
                                         scroll_gray, random_gray, threshold_gray};
-    if (method >= 0 && method < static_cast<int>(std::size(methods)))
-        return methods[method];
-    return floyd_gray;
+    static_assert(std::size(methods) == halftone_method_count, "one halftoner per method");
+    return known_halftone(method) ? methods[method] : methods[0];
 }
 
 // Appends "\e[%d%c" with the distance and the letter of its direction to
@@ -56,7 +54,8 @@ int end_cancelled_page(FILE* out)
 
 }  // namespace
 
-int send_data(RasterJob* job, Settings* settings, XSImage* picture, const job_report* report)
+int send_data(RasterJob* job, const Settings* settings, const PageLayout* layout, XSImage* picture,
+              const job_report* report)
 {
     halftoner fill = null_func;
     if (picture->type != 0) {
@@ -65,8 +64,8 @@ int send_data(RasterJob* job, Settings* settings, XSImage* picture, const job_re
         fill = gray_halftoner(settings->dither);
     }
 
-    const long dots = resample_count(picture->width, settings->x_scale);
-    const long lines = resample_count(picture->height, settings->y_scale);
+    const long dots = resample_count(picture->width, layout->x_scale);
+    const long lines = resample_count(picture->height, layout->y_scale);
     if (dots < 0 || lines < 0) {
         errno = ENOMEM;   // a page that large cannot be held
         return 0;
@@ -77,8 +76,8 @@ int send_data(RasterJob* job, Settings* settings, XSImage* picture, const job_re
         return 0;
 
     FILE* out = settings->output;
-    const long dx = to_units(settings->x_origin) - page_start;
-    const long dy = to_units(settings->y_origin) - page_start;
+    const long dx = to_units(layout->x_origin) - to_units(page_start);  // moves start there
+    const long dy = to_units(layout->y_origin) - to_units(page_start);
 
     // What precedes every raster line's bytes is the same for the whole job.
     char line_head[96];
@@ -102,7 +101,7 @@ int send_data(RasterJob* job, Settings* settings, XSImage* picture, const job_re
             if (ferror(out))
                 return 0;
             std::fill_n(line.get(), line_bytes, 0);
-            if (!fill(job, settings, picture, line.get(), settings->x_scale, settings->y_scale,
+            if (!fill(job, settings, picture, line.get(), layout->x_scale, layout->y_scale,
                       static_cast<int>(row), row == 0))
                 return 0;
             fwrite(line_head, 1, head_length, out);

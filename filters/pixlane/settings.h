@@ -1,5 +1,5 @@
-// The image filter's job settings: one record filled from the command line,
-// partly rewritten in place by the page set-up.
+// The image filter's job settings: one record filled from the command line
+// and only read after that (the page set-up works out a PageLayout).
 #pragma once
 
 #include <cstdint>
@@ -34,10 +34,10 @@ struct Settings {
     int32_t contrast;
     int32_t bright;
     int32_t fit;                // -1 none, 0 explicit ratios, 1..3 fit rule 0..2
-    double x_scale;             // ratio; after set-up: printer dots per picture pixel
+    double x_scale;             // ratio to the picture's own size
     double y_scale;
     int32_t layout;             // -1 none, 1..5 placement, else bits 16 (x) / 32 (y)
-    double x_origin;            // millimetres; after set-up: 1/720 inch
+    double x_origin;            // millimetres
     double y_origin;
     int32_t copies;
     int32_t special;
@@ -53,7 +53,7 @@ struct Settings {
 
 enum { LAYOUT_X_GIVEN = 16, LAYOUT_Y_GIVEN = 32 };
 
-extern Settings option;
+// The program's name for messages (set by main).
 extern const char* program;
 
 void set_default(Settings* settings);

@@ -1,6 +1,6 @@
-// The command-line program's one job: kept apart from the settings' code so
+// The command-line program's name: kept apart from the settings' code so
 // that a program running jobs of both filters in one process links.
+// Process-wide: set once by main before any job runs, read by messages.
 #include "settings.h"
 
-Settings option;
 const char* program = "pixlane";

@@ -2,7 +2,7 @@
 
 #include "job.h"
 
-int terminate(Settings* settings)
+int terminate(const Settings* settings)
 {
     FILE* out = settings->output;
     std::fputs("\x1b<", out);  // resets the printer

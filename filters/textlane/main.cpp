@@ -25,14 +25,15 @@ int main(int argc, char** argv)
         const char* slash = std::strrchr(argv[0], '/');
         program = slash != nullptr ? slash + 1 : argv[0];
     }
-    set_default(&option);
-    option_scan(program, argc, argv, &option);
-    const int status = print_text(&option, program_report(program));
+    TextSettings settings;
+    set_default(&settings);
+    option_scan(program, argc, argv, &settings);
+    const int status = print_text(&settings, program_report(program));
     if (status != 0) {
-        close_streams(&option);
+        close_streams(&settings);
         return status;
     }
-    if (close_streams(&option))
+    if (close_streams(&settings))
         return 0;
     const int error = errno != 0 ? errno : 1;
     std::perror(program);

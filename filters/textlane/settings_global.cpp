@@ -1,6 +1,6 @@
-// The command-line program's one job: kept apart from the option code so
-// that a program running jobs of both filters in one process links.
+// The command-line program's name: kept apart from the option code so that a
+// program running jobs of both filters in one process links.
+// Process-wide: set once by main before any job runs, read by messages.
 #include "text_settings.h"
 
-TextSettings option;
 const char* program = "textlane";

@@ -8,7 +8,7 @@ namespace {
 // Printer positions are single-precision products truncated toward zero.
 int32_t units(float inches)
 {
-    return to_units(inches * 720.0f);
+    return to_units(inches * static_cast<float>(units_per_inch));
 }
 
 }  // namespace
@@ -42,20 +42,19 @@ int initialize(TextSettings* s)
 
     if (s->orientation != 0) {
         // Landscape: the margins turn a quarter and the paper's sides swap.
-        turn_margins(s);
         float w = width;
         width = height;
         height = w;
     }
-    margins_to_frame(s, width, height);
+    const PageFrame frame = margin_frame(s, s->orientation != 0, width, height);
 
     std::fputs("\033[0;0;0x\033[150k", out);
 
     // The 5 mm correction applies to bottom, left and right, not to the top.
-    float y0 = static_cast<float>(s->margin_top);
-    float y1 = static_cast<float>(s->margin_bottom - 5.0 / kMillimetresPerInch);
-    float x0 = static_cast<float>(s->margin_left - 5.0 / kMillimetresPerInch);
-    float x1 = static_cast<float>(s->margin_right - 5.0 / kMillimetresPerInch);
+    float y0 = static_cast<float>(frame.top);
+    float y1 = static_cast<float>(frame.bottom - 5.0 / kMillimetresPerInch);
+    float x0 = static_cast<float>(frame.left - 5.0 / kMillimetresPerInch);
+    float x1 = static_cast<float>(frame.right - 5.0 / kMillimetresPerInch);
     std::fprintf(out, "\033[%de\033[%da\033[0t\033[2t", units(y0), units(x0));
     std::fputs("\033[1;5;0x", out);
     std::fprintf(out, "\033[%de\033[%da\033[1t\033[3t", units(y1 - y0), units(x1 - x0));

@@ -40,7 +40,7 @@ struct TextSettings {
     FILE* output;
 };
 
-extern TextSettings option;
+// The program's name for messages (set by main).
 extern const char* program;
 
 // Option numbers: positions in the option table.

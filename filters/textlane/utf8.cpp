@@ -6,7 +6,9 @@
 
 namespace {
 
-size_t substitutions = 0;
+// Marks written in place of characters EUC lacks, counted per thread so that
+// a job reads only its own (utf8_substitutions).
+thread_local size_t substitutions = 0;
 
 // Decodes one EUC character to a code point; 0 when the C library has none.
 uint32_t decode(iconv_t cd, const unsigned char* euc, size_t length)

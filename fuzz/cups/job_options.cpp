@@ -9,6 +9,7 @@
 #include "cups_options.h"
 #include "fuzz_bytes.h"
 #include "fuzz_target.h"
+#include "filter_words.h"
 #include "job_request.h"
 #include "text_encoding.h"
 

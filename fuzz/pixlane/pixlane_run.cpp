@@ -47,14 +47,15 @@ void run_picture_job(Settings* settings, FILE* picture_stream)
     settings->input = picture_stream;
     settings->output = out;
     XSImage* picture = read_data(settings);
+    PageLayout layout;
     if (picture != nullptr && long(picture->width) * picture->height <= most_pixels &&
-        page_problem(settings, picture) == nullptr && initialize(settings, picture)) {
-        const double dots = double(resample_count(picture->width, settings->x_scale)) *
-                            resample_count(picture->height, settings->y_scale);
+        page_problem(settings, picture) == nullptr && initialize(settings, picture, &layout)) {
+        const double dots = double(resample_count(picture->width, layout.x_scale)) *
+                            resample_count(picture->height, layout.y_scale);
         const double transmissions = settings->copies / 99 + 1.0;
         RasterJobPtr job(make_raster_job());
         if (job && dots * transmissions <= most_dots_sent)
-            send_data(job.get(), settings, picture);
+            send_data(job.get(), settings, &layout, picture);
     }
     terminate(settings);
     if (picture != nullptr)

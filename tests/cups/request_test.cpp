@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cups_options.h"
+#include "filter_words.h"
 #include "job_request.h"
 #include "paper_names.h"
 

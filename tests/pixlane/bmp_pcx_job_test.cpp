@@ -7,31 +7,10 @@
 #include "bmp_maker.h"
 #include "pcx_maker.h"
 #include "run_program.h"
+#include "same_print.h"
 #include "temp_dir.h"
 
 namespace {
-
-// Every file prints, from its name and from standard input, the very stream
-// the reference anymap prints.
-void expectPrintsLike(const std::string& anymap, const std::vector<std::string>& files)
-{
-    TempDir dir;
-    write_file(dir.file("reference.pnm"), anymap);
-    ProgramResult reference = run_program(PIXLANE_BIN, {"-in", dir.file("reference.pnm")});
-    ASSERT_EQ(reference.status, 0) << reference.err;
-    ASSERT_GT(reference.out.size(), 100u);
-    for (size_t i = 0; i < files.size(); ++i) {
-        SCOPED_TRACE("file " + std::to_string(i));
-        const std::string name = dir.file("picture" + std::to_string(i));
-        write_file(name, files[i]);
-        ProgramResult named = run_program(PIXLANE_BIN, {"-in", name});
-        ProgramResult piped = run_program(PIXLANE_BIN, {}, files[i]);
-        EXPECT_EQ(named.status, 0) << named.err;
-        EXPECT_EQ(piped.status, 0) << piped.err;
-        EXPECT_EQ(named.out, reference.out);
-        EXPECT_EQ(piped.out, reference.out);
-    }
-}
 
 using Rows = std::vector<std::vector<uint32_t>>;
 

@@ -42,14 +42,15 @@ Sent send(int copies, bool cancelled)
     settings.copies = copies;
     settings.y_scale = settings.x_scale = 0.1 / 2.4;  // 10 lines of 10 dots
     Image picture = uniform_picture(100, 100, 0);
-    EXPECT_EQ(initialize(&settings, picture.get()), 1);
+    PageLayout layout{};
+    EXPECT_EQ(initialize(&settings, picture.get(), &layout), 1);
     settings.output = out.file();
     Sent sent;
     const job_report report = recording(&sent.pages);
     job_cancelled = cancelled ? 1 : 0;
     errno = 0;
     RasterJobPtr job(make_raster_job());
-    sent.result = send_data(job.get(), &settings, picture.get(), &report);
+    sent.result = send_data(job.get(), &settings, &layout, picture.get(), &report);
     sent.err = errno;
     job_cancelled = 0;
     sent.stream = parse_printer_stream(out.text());

@@ -9,6 +9,7 @@ namespace {
 struct PageJob {
     MemoryStream out;
     Settings settings = default_settings(out.file());
+    PageLayout layout{};
 };
 
 // The frame's two moves: down and right to its upper-left corner, then to its lower-right.
@@ -24,18 +25,19 @@ TEST(PageSetup, DefaultJobStreamScaleAndPlace)
 {
     PageJob job;
     Image picture = uniform_picture(100, 50, 0);
-    ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
+    ASSERT_EQ(initialize(&job.settings, picture.get(), &job.layout), 1);
     EXPECT_EQ(job.out.text(), default_setup);
-    EXPECT_EQ(job.settings.x_scale, 2.4f);
-    EXPECT_EQ(job.settings.y_scale, 2.4f);
-    EXPECT_EQ(job.settings.x_origin, 141);
-    EXPECT_EQ(job.settings.y_origin, 141);
-    EXPECT_EQ(job.settings.margin_top, 141);
-    EXPECT_EQ(job.settings.margin_left, 141);
-    EXPECT_EQ(job.settings.margin_bottom, 8277);
-    EXPECT_EQ(job.settings.margin_right, 5811);
-    EXPECT_EQ(job.settings.fit, 0);
-    EXPECT_EQ(job.settings.layout, 0);
+    EXPECT_EQ(job.layout.x_scale, 2.4f);
+    EXPECT_EQ(job.layout.y_scale, 2.4f);
+    EXPECT_EQ(job.layout.x_origin, 141);
+    EXPECT_EQ(job.layout.y_origin, 141);
+    EXPECT_EQ(job.layout.frame.top, 141);
+    EXPECT_EQ(job.layout.frame.left, 141);
+    EXPECT_EQ(job.layout.frame.bottom, 8277);
+    EXPECT_EQ(job.layout.frame.right, 5811);
+    // The settings stay as parsed.
+    EXPECT_EQ(job.settings.fit, -1);
+    EXPECT_EQ(job.settings.layout, LAYOUT_X_GIVEN | LAYOUT_Y_GIVEN);
     // The picture leaves as 8-bit gray with its ramp.
     EXPECT_EQ(picture->type, 1);
     EXPECT_EQ(picture->planes, 1);
@@ -53,12 +55,12 @@ TEST(PageSetup, LandscapeTurnsPictureAndMargins)
     job.settings.margin_right = 40;
     job.settings.layout = 1;
     Image picture = rgb_picture(3, 2, [](int x, int y) { return 10 * (y * 3 + x); });
-    ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
+    ASSERT_EQ(initialize(&job.settings, picture.get(), &job.layout), 1);
     // Top 40, right 20, bottom 30, left 10 mm after the turn.
     EXPECT_EQ(frame_moves(job.out.text()),
               (std::vector<std::string>{"ESC[1133e", "ESC[283a", "ESC[6434e", "ESC[5102a"}));
-    EXPECT_EQ(job.settings.margin_top, 1133);
-    EXPECT_EQ(job.settings.margin_left, 283);
+    EXPECT_EQ(job.layout.frame.top, 1133);
+    EXPECT_EQ(job.layout.frame.left, 283);
     // Turned clockwise: the picture's first column, read upwards, is the new top row.
     ASSERT_EQ(picture->width, 2);
     ASSERT_EQ(picture->height, 3);
@@ -71,13 +73,13 @@ TEST(PageSetup, LandscapeTurnsPictureAndMargins)
     PageJob portrait;
     portrait.settings.margin_left = 5.08;
     Image flat = uniform_picture(2, 2, 0);
-    ASSERT_EQ(initialize(&portrait.settings, flat.get()), 1);
+    ASSERT_EQ(initialize(&portrait.settings, flat.get(), &portrait.layout), 1);
     EXPECT_EQ(frame_moves(portrait.out.text())[1], "ESC[144a");
     PageJob turned;
     turned.settings.orientation = 1;
     turned.settings.margin_top = 5.08;
     Image upright = uniform_picture(2, 2, 0);
-    ASSERT_EQ(initialize(&turned.settings, upright.get()), 1);
+    ASSERT_EQ(initialize(&turned.settings, upright.get(), &turned.layout), 1);
     EXPECT_EQ(frame_moves(turned.out.text())[1], "ESC[143a");
 }
 
@@ -99,9 +101,9 @@ TEST(PageSetup, LandscapePlacementFollowsThePicture)
         job.settings.orientation = 1;
         job.settings.layout = c.layout;
         Image picture = uniform_picture(100, 50, 0);
-        ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
-        EXPECT_EQ(job.settings.x_origin, c.x) << c.layout;
-        EXPECT_EQ(job.settings.y_origin, c.y) << c.layout;
+        ASSERT_EQ(initialize(&job.settings, picture.get(), &job.layout), 1);
+        EXPECT_EQ(job.layout.x_origin, c.x) << c.layout;
+        EXPECT_EQ(job.layout.y_origin, c.y) << c.layout;
     }
 
     // An origin given in mm on the turned page: x counts from the sheet's
@@ -111,9 +113,9 @@ TEST(PageSetup, LandscapePlacementFollowsThePicture)
     origin.settings.x_origin = 20;
     origin.settings.y_origin = 30;
     Image third = uniform_picture(100, 50, 0);
-    ASSERT_EQ(initialize(&origin.settings, third.get()), 1);
-    EXPECT_EQ(origin.settings.x_origin, 4742);
-    EXPECT_EQ(origin.settings.y_origin, 566);
+    ASSERT_EQ(initialize(&origin.settings, third.get(), &origin.layout), 1);
+    EXPECT_EQ(origin.layout.x_origin, 4742);
+    EXPECT_EQ(origin.layout.y_origin, 566);
 
     // W - ow - t is worked out in double and rounded to single once: 210 mm
     // less 0.15 inch less 83 mm is 4.85 inches, which lands just below as a
@@ -122,8 +124,8 @@ TEST(PageSetup, LandscapePlacementFollowsThePicture)
     rounding.settings.orientation = 1;
     rounding.settings.y_origin = 83;
     Image narrow = uniform_picture(100, 15, 0);
-    ASSERT_EQ(initialize(&rounding.settings, narrow.get()), 1);
-    EXPECT_EQ(rounding.settings.x_origin, 3491);
+    ASSERT_EQ(initialize(&rounding.settings, narrow.get(), &rounding.layout), 1);
+    EXPECT_EQ(rounding.layout.x_origin, 3491);
 }
 
 TEST(PageSetup, PlacementsInTheFrame)
@@ -140,9 +142,9 @@ TEST(PageSetup, PlacementsInTheFrame)
         PageJob job;
         job.settings.layout = c.layout;
         Image picture = uniform_picture(100, 100, 0);
-        ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
-        EXPECT_EQ(job.settings.x_origin, c.x) << c.layout;
-        EXPECT_EQ(job.settings.y_origin, c.y) << c.layout;
+        ASSERT_EQ(initialize(&job.settings, picture.get(), &job.layout), 1);
+        EXPECT_EQ(job.layout.x_origin, c.x) << c.layout;
+        EXPECT_EQ(job.layout.y_origin, c.y) << c.layout;
     }
 }
 
@@ -151,9 +153,9 @@ TEST(PageSetup, CentreOfAPictureLargerThanTheFrame)
     PageJob job;
     job.settings.layout = 3;
     Image picture = uniform_picture(2000, 3000, 0);
-    ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
-    EXPECT_EQ(job.settings.x_origin, -4223);
-    EXPECT_EQ(job.settings.y_origin, -6590);
+    ASSERT_EQ(initialize(&job.settings, picture.get(), &job.layout), 1);
+    EXPECT_EQ(job.layout.x_origin, -4223);
+    EXPECT_EQ(job.layout.y_origin, -6590);
 }
 
 TEST(PageSetup, FitRules)
@@ -169,11 +171,11 @@ TEST(PageSetup, FitRules)
         PageJob job;
         job.settings.fit = c.fit;
         Image picture = uniform_picture(200, 100, 0);
-        ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
-        EXPECT_EQ(static_cast<long>(200 * job.settings.x_scale), c.dots) << c.fit;
-        EXPECT_EQ(static_cast<long>(100 * job.settings.y_scale), c.lines) << c.fit;
-        EXPECT_EQ(job.settings.fit, 0);
-        EXPECT_EQ(job.settings.y_origin, 141);   // at the frame's top
+        ASSERT_EQ(initialize(&job.settings, picture.get(), &job.layout), 1);
+        EXPECT_EQ(static_cast<long>(200 * job.layout.x_scale), c.dots) << c.fit;
+        EXPECT_EQ(static_cast<long>(100 * job.layout.y_scale), c.lines) << c.fit;
+        EXPECT_EQ(job.settings.fit, c.fit);
+        EXPECT_EQ(job.layout.y_origin, 141);   // at the frame's top
     }
 
     PageJob ratios;
@@ -181,9 +183,9 @@ TEST(PageSetup, FitRules)
     ratios.settings.x_scale = 0.5;
     Image picture = uniform_picture(200, 100, 0);
     picture->resolution = 300;
-    ASSERT_EQ(initialize(&ratios.settings, picture.get()), 1);
-    EXPECT_EQ(ratios.settings.x_scale, 0.4f);
-    EXPECT_EQ(ratios.settings.y_scale, 0.8f);
+    ASSERT_EQ(initialize(&ratios.settings, picture.get(), &ratios.layout), 1);
+    EXPECT_EQ(ratios.layout.x_scale, 0.4f);
+    EXPECT_EQ(ratios.layout.y_scale, 0.8f);
 }
 
 TEST(PageSetup, BitmapBecomesGray)
@@ -191,7 +193,7 @@ TEST(PageSetup, BitmapBecomesGray)
     PageJob job;
     Image picture(XSLCrNewBit(9, 2));
     picture->data[0] = 0x80;   // pixel (0, 0) black
-    ASSERT_EQ(initialize(&job.settings, picture.get()), 1);
+    ASSERT_EQ(initialize(&job.settings, picture.get(), &job.layout), 1);
     EXPECT_EQ(picture->type, 1);
     EXPECT_EQ(picture->data[0], 0);
     EXPECT_EQ(picture->data[1], 255);

@@ -18,18 +18,19 @@ struct Prepared {
     MemoryStream out;
     Settings settings = default_settings(setup.file());
     Image picture;
+    PageLayout layout{};
     RasterJobPtr job{make_raster_job()};
 
     explicit Prepared(Image p, void (*adjust)(Settings*) = nullptr) : picture(std::move(p))
     {
         if (adjust != nullptr)
             adjust(&settings);
-        EXPECT_EQ(initialize(&settings, picture.get()), 1);
+        EXPECT_EQ(initialize(&settings, picture.get(), &layout), 1);
         settings.output = out.file();
     }
     PrinterStream send()
     {
-        EXPECT_EQ(send_data(job.get(), &settings, picture.get()), 1);
+        EXPECT_EQ(send_data(job.get(), &settings, &layout, picture.get()), 1);
         PrinterStream stream = parse_printer_stream(out.text());
         EXPECT_EQ(stream.error, "");
         return stream;
@@ -74,15 +75,15 @@ TEST(RasterOutput, CopiesGoOutNinetyNineAtATime)
 TEST(RasterOutput, MovesRelativeToThePageStart)
 {
     Prepared exact(gradient_picture());
-    exact.settings.x_origin = exact.settings.y_origin = 144;
+    exact.layout.x_origin = exact.layout.y_origin = 144;
     const auto none = exact.send().commands;
     EXPECT_EQ(none.at(1), "ESC[0;1;0x");
     EXPECT_EQ(none.at(2), "ESC[0;1;1x");
     EXPECT_EQ(none.at(3), "ESC[12;12;240.r");
 
     Prepared moved(gradient_picture());
-    moved.settings.x_origin = 100;
-    moved.settings.y_origin = 200;
+    moved.layout.x_origin = 100;
+    moved.layout.y_origin = 200;
     const PrinterStream stream = moved.send();
     EXPECT_EQ(stream.commands.at(2), "ESC[56e");
     EXPECT_EQ(count(stream.commands, "ESC[44j"), 48);
@@ -91,8 +92,8 @@ TEST(RasterOutput, MovesRelativeToThePageStart)
     EXPECT_EQ(stream.commands.at(4), "ESC[44j");
 
     Prepared up_right(gradient_picture());
-    up_right.settings.x_origin = 500;
-    up_right.settings.y_origin = 0;
+    up_right.layout.x_origin = 500;
+    up_right.layout.y_origin = 0;
     const auto c = up_right.send().commands;
     EXPECT_EQ(c.at(2), "ESC[144k");
     EXPECT_EQ(c.at(4), "ESC[356a");
@@ -131,15 +132,16 @@ TEST(RasterOutput, BitmapPrintsThroughTheBitmapSampler)
 {
     MemoryStream out;
     Settings settings = default_settings(out.file());
-    settings.x_scale = settings.y_scale = 1;
-    settings.x_origin = settings.y_origin = 144;
+    PageLayout layout{};
+    layout.x_scale = layout.y_scale = 1;
+    layout.x_origin = layout.y_origin = 144;
     Image picture(XSLCrNewBit(13, 5));
     for (int i = 0; i < 10; ++i)
         picture->data[i] = static_cast<unsigned char>(0x5a ^ (i * 29));
     for (int y = 0; y < 5; ++y)
         picture->data[y * 2 + 1] &= 0xf8;   // padding bits beyond the width
     RasterJobPtr job(make_raster_job());
-    ASSERT_EQ(send_data(job.get(), &settings, picture.get()), 1);
+    ASSERT_EQ(send_data(job.get(), &settings, &layout, picture.get()), 1);
     const PrinterStream stream = parse_printer_stream(out.text());
     ASSERT_EQ(stream.rows.size(), 5u);
     for (int y = 0; y < 5; ++y)
@@ -162,7 +164,10 @@ TEST(RasterOutput, GrayColormapIsNormalisedFirst)
     // Index 1 means black in this picture's own colormap.
     MemoryStream out;
     Settings settings = default_settings(out.file());
-    settings.x_scale = settings.y_scale = 1;
+    PageLayout layout{};
+    layout.x_scale = layout.y_scale = 1;
+    layout.x_origin = settings.x_origin;
+    layout.y_origin = settings.y_origin;
     Image picture(XSLCrNewZmap2(8, 2, 8));
     memset(picture->data, 1, 16);
     picture->ncolors = 2;
@@ -170,7 +175,7 @@ TEST(RasterOutput, GrayColormapIsNormalisedFirst)
     picture->colormap[0] = {0, 255, 255, 255};
     picture->colormap[1] = {1, 0, 0, 0};
     RasterJobPtr job(make_raster_job());
-    ASSERT_EQ(send_data(job.get(), &settings, picture.get()), 1);
+    ASSERT_EQ(send_data(job.get(), &settings, &layout, picture.get()), 1);
     const PrinterStream stream = parse_printer_stream(out.text());
     ASSERT_EQ(stream.rows.size(), 2u);
     EXPECT_EQ(stream.rows[0], std::vector<unsigned char>{0xff});
@@ -181,9 +186,9 @@ TEST(RasterOutput, FailuresStopThePage)
 {
     // A line too long to hold fails before anything is written.
     Prepared huge(gradient_picture());
-    huge.settings.x_scale = 1e12;
+    huge.layout.x_scale = 1e12;
     errno = 0;
-    EXPECT_EQ(send_data(huge.job.get(), &huge.settings, huge.picture.get()), 0);
+    EXPECT_EQ(send_data(huge.job.get(), &huge.settings, &huge.layout, huge.picture.get()), 0);
     EXPECT_EQ(errno, ENOMEM);
     EXPECT_EQ(huge.out.text(), "");
 
@@ -193,6 +198,6 @@ TEST(RasterOutput, FailuresStopThePage)
     setbuf(full, nullptr);
     Prepared job(gradient_picture());
     job.settings.output = full;
-    EXPECT_EQ(send_data(job.job.get(), &job.settings, job.picture.get()), 0);
+    EXPECT_EQ(send_data(job.job.get(), &job.settings, &job.layout, job.picture.get()), 0);
     fclose(full);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "run_program.h"
+#include "same_print.h"
 #include "temp_dir.h"
 #include "xsioiris.h"
 #include "xsiosun.h"
@@ -32,27 +33,6 @@ unsigned char level(long i, int channel)
     return static_cast<unsigned char>(i * (7 + channel * 13) + channel * 50);
 }
 
-// Every file must print what the reference anymap prints, named or piped.
-void expect_prints_like(const std::string& anymap, const std::vector<std::string>& files)
-{
-    TempDir dir;
-    write_file(dir.file("reference.pnm"), anymap);
-    ProgramResult reference = run_program(PIXLANE_BIN, {"-in", dir.file("reference.pnm")});
-    ASSERT_EQ(reference.status, 0) << reference.err;
-    ASSERT_GT(reference.out.size(), 100u);
-    for (size_t i = 0; i < files.size(); ++i) {
-        SCOPED_TRACE("file " + std::to_string(i));
-        const std::string path = dir.file("picture" + std::to_string(i));
-        write_file(path, files[i]);
-        ProgramResult named = run_program(PIXLANE_BIN, {"-in", path});
-        ProgramResult piped = run_program(PIXLANE_BIN, {}, files[i]);
-        EXPECT_EQ(named.status, 0) << named.err;
-        EXPECT_EQ(piped.status, 0) << piped.err;
-        EXPECT_EQ(named.out, reference.out);
-        EXPECT_EQ(piped.out, reference.out);
-    }
-}
-
 std::string anymap_header(const char* form)
 {
     return std::string(form) + "\n" + std::to_string(kWidth) + " " + std::to_string(kHeight) + "\n";
@@ -69,7 +49,7 @@ TEST(WorkstationJob, GrayPrintsLikeTheSamePgm)
     const std::string sun = written_by(RsWriter, gray.get());
     // The same file without its colormap: an 8-bit Sun raster without one is gray.
     const std::string bare = sun.substr(0, 24) + std::string(8, '\0') + sun.substr(32 + 768);
-    expect_prints_like(pgm, {sun, bare, written_by(XSWriteIRIS, gray.get())});
+    expectPrintsLike(pgm, {sun, bare, written_by(XSWriteIRIS, gray.get())});
 }
 
 TEST(WorkstationJob, ColourPrintsLikeTheSamePpm)
@@ -80,7 +60,7 @@ TEST(WorkstationJob, ColourPrintsLikeTheSamePpm)
     for (long i = 0; i < kWidth * kHeight; ++i)
         for (int c = 0; c < 3; ++c)
             ppm += char(planes[c][i] = level(i, c));
-    expect_prints_like(ppm, {written_by(RsWriter, rgb.get()), written_by(XSWriteIRIS, rgb.get())});
+    expectPrintsLike(ppm, {written_by(RsWriter, rgb.get()), written_by(XSWriteIRIS, rgb.get())});
 }
 
 TEST(WorkstationJob, BitmapPrintsLikeTheSamePbm)
@@ -89,5 +69,5 @@ TEST(WorkstationJob, BitmapPrintsLikeTheSamePbm)
     std::string pbm = anymap_header("P4");
     for (long i = 0; i < XSLDataSize(bitmap.get()); ++i)
         pbm += char(bitmap->data[i] = level(i, 2));
-    expect_prints_like(pbm, {written_by(RsWriter, bitmap.get())});
+    expectPrintsLike(pbm, {written_by(RsWriter, bitmap.get())});
 }

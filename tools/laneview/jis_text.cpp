@@ -7,11 +7,12 @@
 
 namespace {
 
-// One conversion state for the process: EUC-JP holds both character sets,
-// so each character is brought to its EUC form and converted from there.
+// One conversion state per thread (a converter must not be shared between
+// threads): EUC-JP holds both character sets, so each character is brought
+// to its EUC form and converted from there.
 iconv_t euc_to_utf8()
 {
-    static iconv_t cd = iconv_open("UTF-8", "EUC-JP");
+    thread_local iconv_t cd = iconv_open("UTF-8", "EUC-JP");
     return cd;
 }
 

@@ -16,10 +16,9 @@
 #include <string_view>
 #include <vector>
 
+#include "printer_units.h"
 #include "stream_tokens.h"
 
-constexpr double units_per_inch = 720.0;
-constexpr double page_start = 144.0;
 constexpr int default_resolution = 240;
 constexpr size_t most_kept_problems = 1000;   // a stream of noise has one per few bytes
 
