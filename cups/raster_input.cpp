@@ -34,17 +34,27 @@ const char* kind_text(pixel_kind k)
     return "";
 }
 
+// An enumerated header field as the number the file holds: a damaged file may
+// hold any value, which the enumeration itself cannot.
+template <typename Enum>
+unsigned enum_field(const Enum& field)
+{
+    unsigned value;
+    std::memcpy(&value, &field, sizeof value);
+    return value;
+}
+
 // The kind of the header's pixels, or false for one this printer does not take.
 bool kind_of(const cups_page_header2_t& h, pixel_kind* kind)
 {
     const unsigned bits = h.cupsBitsPerColor;
-    if (h.cupsColorOrder != CUPS_ORDER_CHUNKED)
+    if (enum_field(h.cupsColorOrder) != CUPS_ORDER_CHUNKED)
         return false;
-    switch (h.cupsColorSpace) {
+    switch (enum_field(h.cupsColorSpace)) {
     case CUPS_CSPACE_K:
     case CUPS_CSPACE_W:
     case CUPS_CSPACE_SW: {
-        const bool black = h.cupsColorSpace == CUPS_CSPACE_K;
+        const bool black = enum_field(h.cupsColorSpace) == CUPS_CSPACE_K;
         if (h.cupsBitsPerPixel != bits)
             return false;
         if (bits == 1)
@@ -173,9 +183,9 @@ raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page
     in.pages = number;
     pixel_kind kind;
     if (!kind_of(h, &kind)) {
-        *error = page_text(number) + "colour space " + std::to_string(h.cupsColorSpace) + " with " +
+        *error = page_text(number) + "colour space " + std::to_string(enum_field(h.cupsColorSpace)) + " with " +
                  std::to_string(h.cupsBitsPerColor) + " bits per colour in order " +
-                 std::to_string(h.cupsColorOrder) +
+                 std::to_string(enum_field(h.cupsColorOrder)) +
                  " is not one this printer takes (1, 8 or 16-bit gray or black, 8 or 16-bit RGB, chunked).";
         return raster_read::failed;
     }
