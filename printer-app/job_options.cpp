@@ -2,12 +2,10 @@
 
 #include <cstring>
 
+#include "halftone_methods.h"
 #include "lane_driver.h"
 
 namespace {
-
-// The PPD's names of the methods, in the same order as the IPP keywords.
-const char* const ppd_halftones[6] = {"ErrorDiffusion", "ErrorDiffusion5x3", "Bayer", "Scroll", "Random", "Threshold"};
 
 const char* scaling_keyword(pappl_scaling_t scaling)
 {
@@ -53,14 +51,14 @@ std::vector<cups_option> spooler_options(const pappl_pr_options_t* o)
     if (o->printer_resolution[0] > 0)
         list.push_back({"Resolution", std::to_string(o->printer_resolution[0]) + "dpi"});
     if (const int method = quality_halftone(o->print_quality); method >= 0)
-        list.push_back({"Halftoning", ppd_halftones[method]});
+        list.push_back({"Halftoning", halftone_methods[method].ppd_keyword});
     // The vendor attributes come last: a method named outright wins over print-quality.
     for (int i = 0; i < o->num_vendor; ++i) {
         const cups_option_t& v = o->vendor[i];
         if (!std::strcmp(v.name, halftoning_attr)) {
-            for (int m = 0; m < 6; ++m)
+            for (int m = 0; m < halftone_method_count; ++m)
                 if (!std::strcmp(v.value, halftoning_keywords[m]))
-                    list.push_back({"Halftoning", ppd_halftones[m]});
+                    list.push_back({"Halftoning", halftone_methods[m].ppd_keyword});
         } else if (!std::strcmp(v.name, brightness_attr)) {
             list.push_back({"brightness", v.value});
         } else if (!std::strcmp(v.name, gamma_attr)) {
