@@ -195,3 +195,10 @@ std::string small_pdf(int pages, int width, int height)
            std::to_string(xref) + "\n%%EOF\n";
     return pdf;
 }
+
+std::string AppServer::add_file_printer(const std::string& name) const
+{
+    const std::string device = dir.file(name + ".prn");
+    write_file(device, "");
+    return add_printer(name, "file://" + device) ? device : "";
+}

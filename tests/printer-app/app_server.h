@@ -28,6 +28,9 @@ struct AppServer {
     ProgramResult run(const std::vector<std::string>& args) const;
     // Adds printer `name` on `device_uri` with the lane driver.
     bool add_printer(const std::string& name, const std::string& device_uri) const;
+    // Adds printer `name` on an empty file: device of the state folder; the
+    // file's path, or "" when the printer could not be added.
+    std::string add_file_printer(const std::string& name) const;
     // Submits `file` to printer `name`; the job's id, or 0.
     int submit(const std::string& name, const std::string& file, const std::vector<std::string>& options = {}) const;
     // Waits (bounded) until every job of the printer has ended; false on timeout.

@@ -24,9 +24,8 @@ TEST(PrinterAppDriverless, LpThroughAnEverywhereQueueReachesTheDevice)
 {
     AppServer app;
     ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
-    const std::string device = app.dir.file("device.prn");
-    write_file(device, "");
-    ASSERT_TRUE(app.add_printer("lane", "file://" + device));
+    const std::string device = app.add_file_printer("lane");
+    ASSERT_FALSE(device.empty());
     PrivateCupsd cupsd(true);
     if (!cupsd.start())
         GTEST_SKIP() << "cupsd cannot start here";

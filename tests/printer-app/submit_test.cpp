@@ -22,9 +22,8 @@ TEST(PrinterAppSubmit, DocumentsPrintAsTheSpoolerFiltersPrintThem)
 {
     AppServer app;
     ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
-    const std::string device = app.dir.file("device.prn");
-    write_file(device, "");
-    ASSERT_TRUE(app.add_printer("lane", "file://" + device));
+    const std::string device = app.add_file_printer("lane");
+    ASSERT_FALSE(device.empty());
 
     const SubmitCase cases[] = {
         {"text.txt", sample_text("EUC-JP"), {"document-format=text/plain"}, TEXTTOLANE_BIN, "media=iso_a4_210x297mm"},
