@@ -189,7 +189,11 @@ raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page
                  " is not one this printer takes (1, 8 or 16-bit gray or black, 8 or 16-bit RGB, chunked).";
         return raster_read::failed;
     }
-    if (h.cupsWidth == 0 || h.cupsHeight == 0 || h.HWResolution[0] == 0 || h.HWResolution[1] == 0 ||
+    // No sheet the printer feeds is wider than this many dots, so no line
+    // buffer need be larger, whatever the header claims.
+    constexpr uint64_t widest_line = uint64_t(max_raster_resolution) * uint64_t(max_sheet_inches);
+    if (h.cupsWidth == 0 || h.cupsWidth > widest_line || h.cupsHeight == 0 || h.HWResolution[0] == 0 ||
+        h.HWResolution[1] == 0 ||
         h.cupsBytesPerLine != (static_cast<uint64_t>(h.cupsWidth) * h.cupsBitsPerPixel + 7) / 8) {
         *error = page_text(number) + "the page header gives no usable size.";
         return raster_read::failed;
