@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,19 @@ struct FuzzArgs {
         argv.push_back(nullptr);
     }
     int argc() const { return static_cast<int>(words.size()); }
+
+    // Words that would open files, print the usage or end the process
+    // ("--version" for every program) become a lone "-", which names no option.
+    void disarm(std::initializer_list<const char*> harmful)
+    {
+        for (size_t i = 1; i < words.size(); ++i) {
+            bool bad = words[i] == "--version";
+            for (const char* w : harmful)
+                bad = bad || words[i] == w;
+            if (bad)
+                argv[i][1] = '\0';
+        }
+    }
 };
 
 // A read-only stream over the bytes; a real seekable FILE, as the readers need.

@@ -14,23 +14,13 @@ namespace {
 constexpr long most_pixels = 1L << 20;
 constexpr double most_dots_sent = 1 << 23;
 
-bool harmful(const std::string& word)
-{
-    for (const char* w : {"-in", "-input", "-out", "-output", "-help"})
-        if (word == w)
-            return true;
-    return false;
-}
-
 }  // namespace
 
 void settings_from_input(FuzzBytes& in, size_t most_words, Settings* settings)
 {
     set_default(settings);
     FuzzArgs args("pixlane", in, most_words + 1);
-    for (size_t i = 0; i < args.words.size(); ++i)
-        if (harmful(args.words[i]))
-            args.argv[i][1] = '\0';   // a lone "-", which names no option
+    args.disarm({"-in", "-input", "-out", "-output", "-help"});
     getoption_restart();
     option_scan("pixlane", args.argc(), args.argv.data(), settings);
     getoption_restart();   // the parser is left as found, for whatever runs next in the process

@@ -15,22 +15,12 @@
 
 namespace {
 
-bool harmful(const std::string& word)
-{
-    for (const char* w : {"-in", "-input", "-out", "-output", "-help", "-h"})
-        if (word == w)
-            return true;
-    return false;
-}
-
 void text_job(const uint8_t* data, size_t size)
 {
     FuzzBytes in{data, size};
     const size_t words = in.pick(16);
     FuzzArgs args("textlane", in, words + 1);
-    for (size_t i = 0; i < args.words.size(); ++i)
-        if (harmful(args.words[i]))
-            args.argv[i][1] = '\0';
+    args.disarm({"-in", "-input", "-out", "-output", "-help", "-h"});
     TextSettings settings;
     set_default(&settings);
     getoption_restart();
