@@ -1,23 +1,18 @@
 #include "document_jobs.h"
 
 #include <cstring>
-#include <mutex>
 #include <string>
 
 #include "document_job.h"
-#include "filter_lock.h"
 #include "job_options.h"
 #include "lane_driver.h"
 #include "pdf_pages.h"
-#include "picture_job.h"
-#include "picture_scaling.h"
+#include "picture_document.h"
 #include "spooler_filter.h"
-#include "tevrak.h"
 #include "raster_callbacks.h"
 #include "text_document.h"
 #include "text_encoding.h"
 #include "xsregistry.h"
-#include "xsown.h"
 
 const char* const picture_types[] = {
     "image/tiff", "image/gif", "image/bmp", "image/x-portable-anymap", "image/x-sun-raster",
@@ -25,44 +20,21 @@ const char* const picture_types[] = {
 
 namespace {
 
-// The image filter's settings for `words`, reading `in` and writing `out`.
-void scan_picture_words(Settings* settings, const std::vector<std::string>& words, FILE* in, FILE* out,
-                        const char* title)
-{
-    command_line line("imagetolane", words);
-    getoption_restart();
-    set_default(settings);
-    option_scan("imagetolane", line.argc(), line.argv.data(), settings);
-    settings->input = in;
-    settings->input_name = title;
-    settings->output = out;
-    settings->output_name = "printer";
-}
-
 // What imagetolane does for the same options, in this process.
 bool print_picture(pappl_job_t* job, pappl_device_t* device)
 {
     DocumentJob d;
     if (!d.open(job, filter_kind::picture) || !d.connect(device))
         return false;
-    const job_request& request = d.request;
-    const job_report report = pappl_report(job);
-    int status = 1;
-    {
-        std::lock_guard<std::mutex> hold(filter_lock());
-        Settings settings;
-        std::vector<std::string> words = picture_words(request);
-        scan_picture_words(&settings, words, d.in, d.out, papplJobGetName(job));
-        XslImagePtr picture(read_job_picture(&settings, report, &status));
-        if (picture) {
-            const std::vector<std::string> scaling = scale_picture(request, &settings, picture.get());
-            words.insert(words.end(), scaling.begin(), scaling.end());
-            scan_picture_words(&settings, words, d.in, d.out, papplJobGetName(job));
-            log_words(job, "pixlane", words);
-            status = print_job_picture(&settings, picture.get(), report);
-        }
-    }
-    return d.finish(status);
+    picture_document document;
+    document.request = &d.request;
+    document.in = d.in;
+    document.out = d.out;
+    document.title = papplJobGetName(job);
+    document.report = pappl_report(job);
+    document.show_words = [job](const std::vector<std::string>& words) { log_words(job, "pixlane", words); };
+    document.warn = [job](const char* text) { papplLogJob(job, PAPPL_LOGLEVEL_WARN, "%s", text); };
+    return d.finish(print_picture_document(document));
 }
 
 bool picture_filter(pappl_job_t* job, pappl_device_t* device, void*)
