@@ -3,8 +3,7 @@
 
 #include <string>
 
-#include "run_program.h"
-#include "temp_dir.h"
+#include "same_print.h"
 #include "xwd_maker.h"
 
 namespace {
@@ -18,24 +17,6 @@ uint32_t level(int x, int y)
 bool black(int x, int y)
 {
     return (x / 3 + y) % 3 == 0;
-}
-
-// The anymap and every dump print the same stream, from a named file and from
-// standard input.
-void expect_prints_like(const std::string& pnm, const std::string& dump)
-{
-    TempDir dir;
-    write_file(dir.file("picture.pnm"), pnm);
-    write_file(dir.file("picture.dump"), dump);
-    ProgramResult reference = run_program(PIXLANE_BIN, {"-in", dir.file("picture.pnm")});
-    ProgramResult file = run_program(PIXLANE_BIN, {"-in", dir.file("picture.dump")});
-    ProgramResult piped = run_program(PIXLANE_BIN, {}, dump);
-    ASSERT_EQ(reference.status, 0) << reference.err;
-    EXPECT_EQ(file.status, 0) << file.err;
-    EXPECT_EQ(piped.status, 0) << piped.err;
-    EXPECT_GT(reference.out.size(), 100u);
-    EXPECT_EQ(file.out, reference.out);
-    EXPECT_EQ(piped.out, reference.out);
 }
 
 std::string pnm(const char* form, const std::string& pixels, int width = kPictureWidth)
@@ -75,7 +56,7 @@ TEST(WindowDumpJob, GrayXwdPrintsLikeThePgm)
     for (int i = 0; i < 256; ++i)
         d.colours.push_back({uint32_t(i), uint16_t(i * 257), uint16_t(i * 257), uint16_t(i * 257)});
     d.pixels = xwd_sample_lines(kPictureWidth, kPictureHeight, 8, 1, kPictureWidth + 2, level);
-    expect_prints_like(pgm(), d.bytes());
+    expectPrintsLike(pgm(), {d.bytes()});
 }
 
 TEST(WindowDumpJob, TrueColourXwdPrintsLikeThePpm)
@@ -88,7 +69,7 @@ TEST(WindowDumpJob, TrueColourXwdPrintsLikeThePpm)
     d.pixels = xwd_sample_lines(kPictureWidth, kPictureHeight, 24, 0, kPictureWidth * 3, [](int x, int y) {
         return level(x, y) << 16 | (255 - level(x, y)) << 8 | uint32_t(x * 8);
     });
-    expect_prints_like(ppm(), d.bytes());
+    expectPrintsLike(ppm(), {d.bytes()});
 }
 
 TEST(WindowDumpJob, XwdBitmapPrintsLikeThePbm)
@@ -99,7 +80,7 @@ TEST(WindowDumpJob, XwdBitmapPrintsLikeThePbm)
     d.field[XwdByteOrder] = 0;
     d.field[XwdBitOrder] = 0;
     d.pixels = xwd_bitmap_lines(kPictureWidth, kPictureHeight, 32, 0, 0, 4, black);
-    expect_prints_like(pbm(), d.bytes());
+    expectPrintsLike(pbm(), {d.bytes()});
 }
 
 TEST(WindowDumpJob, Tv11BitmapPrintsLikeThePbm)
@@ -110,7 +91,7 @@ TEST(WindowDumpJob, Tv11BitmapPrintsLikeThePbm)
     d.field[XwdUnit] = d.field[XwdPad] = 16;
     d.field[XwdWinWidth] = 100;
     d.pixels = xwd_bitmap_lines(kPictureWidth, kPictureHeight, 16, 1, 1, 4, black);
-    expect_prints_like(pbm(), d.bytes());
+    expectPrintsLike(pbm(), {d.bytes()});
 }
 
 TEST(WindowDumpJob, Tv10BitmapPrintsLikeThePbm)
@@ -121,5 +102,5 @@ TEST(WindowDumpJob, Tv10BitmapPrintsLikeThePbm)
     put_be(tv10, kPictureHeight, 2);
     put_be(tv10, 1, 2);
     tv10 += xwd_bitmap_lines(32, kPictureHeight, 16, 1, 0, 4, black);
-    expect_prints_like(pbm(32), tv10);
+    expectPrintsLike(pbm(32), {tv10});
 }
