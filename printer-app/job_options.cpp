@@ -57,7 +57,7 @@ std::vector<cups_option> spooler_options(const pappl_pr_options_t* o)
         const cups_option_t& v = o->vendor[i];
         if (!std::strcmp(v.name, halftoning_attr)) {
             for (int m = 0; m < halftone_method_count; ++m)
-                if (!std::strcmp(v.value, halftoning_keywords[m]))
+                if (!std::strcmp(v.value, halftone_methods[m].ipp_keyword))
                     list.push_back({"Halftoning", halftone_methods[m].ppd_keyword});
         } else if (!std::strcmp(v.name, brightness_attr)) {
             list.push_back({"brightness", v.value});

@@ -5,12 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "halftone_methods.h"
 #include "paper.h"
 #include "paper_names.h"
 #include "raster_callbacks.h"
-
-const char* const halftoning_keywords[6] = {"error-diffusion", "error-diffusion-5x3", "bayer",
-                                            "scroll",          "random",              "threshold"};
 
 namespace {
 
@@ -67,9 +65,12 @@ void add_driver_attributes(ipp_t** attrs)
     ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-default", nullptr, "auto");
     ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-supported", nullptr, "auto");
     ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "pwg-raster-document-sheet-back", nullptr, "normal");
-    ippAddStrings(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "lane-halftoning-supported", 6, nullptr,
-                  halftoning_keywords);
-    ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "lane-halftoning-default", nullptr, halftoning_keywords[0]);
+    const char* halftoning[halftone_method_count];
+    for (int m = 0; m < halftone_method_count; ++m)
+        halftoning[m] = halftone_methods[m].ipp_keyword;
+    ippAddStrings(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "lane-halftoning-supported", halftone_method_count,
+                  nullptr, halftoning);
+    ippAddString(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "lane-halftoning-default", nullptr, halftoning[0]);
     // Brightness in percent (100 unchanged), gamma in thousandths of the printer's own.
     ippAddRange(*attrs, IPP_TAG_PRINTER, "lane-brightness-supported", 0, 200);
     ippAddInteger(*attrs, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "lane-brightness-default", 100);

@@ -18,8 +18,6 @@ constexpr int lane_margin = 500;
 constexpr const char halftoning_attr[] = "lane-halftoning";
 constexpr const char brightness_attr[] = "lane-brightness";
 constexpr const char gamma_attr[] = "lane-gamma";
-// The six methods in the filters' order, as IPP keywords.
-extern const char* const halftoning_keywords[6];
 
 bool lane_driver_cb(pappl_system_t* system, const char* driver_name, const char* device_uri,
                     const char* device_id, pappl_pr_driver_data_t* data, ipp_t** attrs, void* cbdata);

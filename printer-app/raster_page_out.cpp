@@ -1,6 +1,7 @@
 #include "raster_page_out.h"
 
 #include "cancel.h"
+#include "halftone_methods.h"
 #include "raster_page.h"
 
 struct PageWriter {
@@ -25,7 +26,7 @@ bool write_page(PageWriter* writer, XSImage* page, long sheet_width, long sheet_
     setup.left_points = points(left);
     setup.top_points = points(top);
     setup.x_resolution = setup.y_resolution = page->resolution;
-    setup.halftone = writer->halftone >= 0 && writer->halftone <= 5 ? writer->halftone : 0;
+    setup.halftone = known_halftone(writer->halftone) ? writer->halftone : 0;
     setup.page_number = ++writer->pages;
     if (cancelled)
         job_cancelled = 1;
