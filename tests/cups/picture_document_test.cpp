@@ -2,45 +2,19 @@
 // of a TIFF prints; a JPEG cut short prints what it holds, with a warning.
 #include <gtest/gtest.h>
 
-#include <tiffio.h>
-
 #include <string>
 #include <vector>
 
+#include "picture_maker.h"
 #include "spooler_fixture.h"
 #include "temp_dir.h"
 #include "viewed_job.h"
-
-namespace {
-
-// A TIFF of black 8-bit gray pages of the given sizes.
-void write_tiff(const std::string& path, const std::vector<std::pair<int, int>>& sizes)
-{
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    ASSERT_NE(tif, nullptr);
-    for (const auto& [width, height] : sizes) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
-        std::vector<unsigned char> row(width, 0);
-        for (int y = 0; y < height; ++y)
-            TIFFWriteScanline(tif, row.data(), y, 0);
-        TIFFWriteDirectory(tif);
-    }
-    TIFFClose(tif);
-}
-
-}  // namespace
 
 TEST(ImageToLane, EveryPageOfATiffPrints)
 {
     TempDir dir;
     const std::string file = dir.file("pages.tiff");
-    write_tiff(file, {{40, 30}, {30, 60}, {50, 50}});
+    write_file(file, gray_tiff_pages({{40, 30}, {30, 60}, {50, 50}}));
     const FilterRun run = run_filter(IMAGETOLANE_BIN, "2", "", file);
     ASSERT_EQ(run.result.status, 0) << run.result.err;
     EXPECT_EQ(run.lines("PAGE:"), (std::vector<std::string>{"PAGE: 1 2", "PAGE: 2 2", "PAGE: 3 2"}));

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <tiffio.h>
+
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "temp_dir.h"
 #include "xsio.h"
 #include "xsregistry.h"
 #include "xsreadkit.h"
@@ -37,4 +42,30 @@ inline std::string picture_bytes(const std::string& format, int width, int heigh
     EXPECT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), bytes.size());
     std::fclose(f);
     return bytes;
+}
+
+// A TIFF of black 8-bit gray pages of the given sizes, one directory a page.
+inline std::string gray_tiff_pages(const std::vector<std::pair<int, int>>& sizes)
+{
+    TempDir dir;
+    const std::string path = dir.file("pages.tif");
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    EXPECT_NE(tif, nullptr);
+    if (tif == nullptr)
+        return "";
+    for (const auto& [width, height] : sizes) {
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+        std::vector<unsigned char> row(width, 0);
+        for (int y = 0; y < height; ++y)
+            TIFFWriteScanline(tif, row.data(), y, 0);
+        TIFFWriteDirectory(tif);
+    }
+    TIFFClose(tif);
+    return read_file(path);
 }
