@@ -618,39 +618,23 @@ TEST(TiffRead, DensitiesMakeSquarePixels)
         write_pages(file, {p});
         return read_file(file);
     };
-    XSImage* image = with_res(RESUNIT_INCH, 200, 100);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->width, 4);
-    EXPECT_EQ(image->height, 6);
-    EXPECT_EQ(image->resolution, 200);
-    XSLFree(image);
-
-    image = with_res(RESUNIT_INCH, 300, 0);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->width, 4);
-    EXPECT_EQ(image->height, 3);
-    EXPECT_EQ(image->resolution, 300);
-    XSLFree(image);
-
-    image = with_res(RESUNIT_NONE, 300, 150);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->height, 3);
-    EXPECT_EQ(image->resolution, 100);
-    XSLFree(image);
-
-    image = with_res(RESUNIT_CENTIMETER, 100, 100);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->resolution, 254);
-    XSLFree(image);
-
-    // Densities more than 16 times apart are damage: the picture is not stretched.
-    for (auto [x, y, width, height] : {std::array{1600, 100, 4, 48}, std::array{100, 1700, 4, 3},
-                                       std::array{65535, 1, 4, 3}}) {
-        image = with_res(RESUNIT_INCH, float(x), float(y));
+    // Unequal densities stretch the rows to square pixels at the larger one;
+    // densities more than 16 times apart are damage, and nothing is stretched.
+    struct Row {
+        uint16_t unit;
+        float x, y;
+        int width, height, resolution;
+    };
+    for (const Row& r : {Row{RESUNIT_INCH, 200, 100, 4, 6, 200}, Row{RESUNIT_INCH, 300, 0, 4, 3, 300},
+                         Row{RESUNIT_NONE, 300, 150, 4, 3, 100}, Row{RESUNIT_CENTIMETER, 100, 100, 4, 3, 254},
+                         Row{RESUNIT_INCH, 1600, 100, 4, 48, 1600}, Row{RESUNIT_INCH, 100, 1700, 4, 3, 100},
+                         Row{RESUNIT_INCH, 65535, 1, 4, 3, 65535}}) {
+        SCOPED_TRACE(std::to_string(r.x) + " x " + std::to_string(r.y));
+        XSImage* image = with_res(r.unit, r.x, r.y);
         ASSERT_NE(image, nullptr);
-        EXPECT_EQ(image->width, width);
-        EXPECT_EQ(image->height, height);
-        EXPECT_EQ(image->resolution, x);
+        EXPECT_EQ(image->width, r.width);
+        EXPECT_EQ(image->height, r.height);
+        EXPECT_EQ(image->resolution, r.resolution);
         XSLFree(image);
     }
 }
