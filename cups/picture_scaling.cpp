@@ -77,5 +77,8 @@ std::vector<std::string> scale_picture(const job_request& request, Settings* set
         break;
     }
     choice.place(2);  // centred
+    // A picture larger than the page (filled, or at its own size) prints
+    // what lands on the sheet; nothing beyond it is sent.
+    settings->clip_to_sheet = 1;
     return choice.words;
 }

@@ -41,13 +41,21 @@ void write_setup(FILE* out, int paper_unit)
     fputs("\x1b[1;1 G", out);
 }
 
+// A custom sheet's sides in printer units, as its paper command gives them.
+void custom_sheet_units(const PageLayout& layout, int* width, int* height)
+{
+    const float unit = static_cast<float>(units_per_inch);
+    *width = to_units(layout.sheet_width * unit);
+    *height = to_units(layout.sheet_height * unit);
+}
+
 // Selects the paper of the layout's sheet.
 void write_paper(FILE* out, const Settings* settings, const PageLayout& layout)
 {
     if (settings->paper_mode == 1) {
-        const float unit = static_cast<float>(units_per_inch);
-        const float w720 = layout.sheet_width * unit, h720 = layout.sheet_height * unit;
-        fprintf(out, "\x1b[80;%d;%dp", to_units(w720), to_units(h720));
+        int width, height;
+        custom_sheet_units(layout, &width, &height);
+        fprintf(out, "\x1b[80;%d;%dp", width, height);
         return;
     }
     fprintf(out, "\x1b[%dp", layout.paper_code);
@@ -130,6 +138,22 @@ void compute_position(const Settings* s, const PageFrame& frame, float paper_wid
     *y = py + frame.top;
 }
 
+// The sheet's sides in printer units as the printer knows them: a paper of
+// the table exactly, a custom size as its command gives it.
+void sheet_units(const PageLayout& l, double* width, double* height)
+{
+    for (const paper_entry* p = paper; p->name != nullptr; ++p)
+        if (p->code == l.paper_code) {
+            *width = p->width * units_per_inch;
+            *height = p->height * units_per_inch;
+            return;
+        }
+    int w, h;
+    custom_sheet_units(l, &w, &h);
+    *width = w;
+    *height = h;
+}
+
 // The layout of a picture of width x height pixels as it stands on the sheet.
 PageLayout layout_for(const Settings* s, int width, int height, int resolution)
 {
@@ -153,6 +177,8 @@ PageLayout layout_for(const Settings* s, int width, int height, int resolution)
     compute_position(s, f, l.sheet_width, ow, oh, &x, &y);
     l.x_origin = std::trunc(x * units_per_inch);
     l.y_origin = std::trunc(y * units_per_inch);
+    l.clip_to_sheet = s->clip_to_sheet != 0;
+    sheet_units(l, &l.sheet_units_across, &l.sheet_units_down);
     return l;
 }
 

@@ -21,6 +21,11 @@ struct PageLayout {
     double y_scale;
     double x_origin;             // the picture's upper-left corner in printer units, truncated
     double y_origin;
+    // Set for the spooler filters: no dot beyond the sheet is sent. The dots
+    // that land on it stay the same dots in the same places.
+    bool clip_to_sheet;
+    double sheet_units_across;   // the sheet as the printer takes it, in printer units
+    double sheet_units_down;
 };
 
 // The layout the page set-up will use for a picture as read (before it is

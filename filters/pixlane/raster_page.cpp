@@ -1,5 +1,6 @@
 #include "raster_page.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -23,6 +24,20 @@ const paper_entry* table_paper(double width_mm, double height_mm)
             std::fabs(p->height * mm_per_inch - height_mm) <= paper_tolerance_mm)
             return p;
     return nullptr;
+}
+
+// The sheet the page prints on, in inches as it lies: the table's paper
+// within a millimetre of the page's size (returned), or a custom size.
+const paper_entry* printed_sheet(const raster_page_setup& setup, double* width, double* height)
+{
+    *width = sheet_inches(setup.width_points);
+    *height = sheet_inches(setup.height_points);
+    const paper_entry* row = table_paper(*width * mm_per_inch, *height * mm_per_inch);
+    if (row != nullptr) {
+        *width = row->width;
+        *height = row->height;
+    }
+    return row;
 }
 
 // Keeps the top-left width x height pixels, rows packed anew.
@@ -60,8 +75,14 @@ const char* raster_page_problem(const raster_page_setup& setup)
 
 void raster_page_limits(const raster_page_setup& setup, long* width, long* height)
 {
-    *width = static_cast<long>(sheet_inches(setup.width_points - setup.left_points) * setup.x_resolution);
-    *height = static_cast<long>(sheet_inches(setup.height_points - setup.top_points) * setup.y_resolution);
+    double sheet_width = setup.width_points, sheet_height = setup.height_points;
+    double inches_width, inches_height;
+    if (printed_sheet(setup, &inches_width, &inches_height) != nullptr) {
+        sheet_width = inches_width * points_per_inch;
+        sheet_height = inches_height * points_per_inch;
+    }
+    *width = std::max(0L, static_cast<long>(sheet_inches(sheet_width - setup.left_points) * setup.x_resolution));
+    *height = std::max(0L, static_cast<long>(sheet_inches(sheet_height - setup.top_points) * setup.y_resolution));
 }
 
 int print_raster_page(FILE* out, XSImage* page, const raster_page_setup& setup, const job_report* report)
@@ -78,15 +99,17 @@ int print_raster_page(FILE* out, XSImage* page, const raster_page_setup& setup, 
     Settings s;
     set_default(&s);
     s.resolution_x = s.resolution_y = setup.x_resolution;
-    const double width_mm = sheet_inches(setup.width_points) * mm_per_inch;
-    const double height_mm = sheet_inches(setup.height_points) * mm_per_inch;
-    if (const paper_entry* row = table_paper(width_mm, height_mm)) {
+    double sheet_width, sheet_height;
+    if (const paper_entry* row = printed_sheet(setup, &sheet_width, &sheet_height)) {
         s.paper_name = row->name;
     } else {
         s.paper_mode = 1;
-        s.paper_width = width_mm;
-        s.paper_height = height_mm;
+        s.paper_width = sheet_width * mm_per_inch;
+        s.paper_height = sheet_height * mm_per_inch;
     }
+    // What the rounding of the page's size or resolution would still put
+    // beyond the sheet is not sent either.
+    s.clip_to_sheet = 1;
     // One pixel one dot, from the page's place on the sheet.
     s.fit = 0;
     s.x_scale = 1.0;

@@ -41,19 +41,20 @@ constexpr double max_sheet_inches = 17.0;
 // bounds above, a first pixel off the sheet), or null.
 const char* raster_page_problem(const raster_page_setup& setup);
 
-// The most pixels across and down of a page that stay on the sheet: a caller
-// keeps no more of its page than this (what lies beyond would print off the
-// paper). Only for a setup without a problem.
+// The most pixels across and down of a page that stay on the sheet it prints
+// on (the table's paper when the page's size is one): a caller keeps no more
+// of its page than this (what lies beyond would print off the paper). Only for
+// a setup without a problem.
 void raster_page_limits(const raster_page_setup& setup, long* width, long* height);
 
 // Sends one page. `page` holds the page's pixels from the place the setup
 // gives: 8-bit gray (one byte a pixel, 0 black to 255 white, with or without
 // a gray colormap) halftoned by setup.halftone, or a bitmap (type 0, set bit
 // black) whose dots go out as they are. Pixels beyond raster_page_limits are
-// dropped. The page's resolution field is set to the page's. Writes to `out`;
-// tells `report` of the page once its form feed has gone out. 1, or 0 with
-// errno (ECANCELED when job_cancelled stopped it; the page is then ended) or
-// xslerrno set.
+// dropped, and no dot beyond the sheet is sent. The page's resolution field
+// is set to the page's. Writes to `out`; tells `report` of the page once its
+// form feed has gone out. 1, or 0 with errno (ECANCELED when job_cancelled
+// stopped it; the page is then ended) or xslerrno set.
 int print_raster_page(FILE* out, XSImage* page, const raster_page_setup& setup, const job_report* report);
 
 // After the last page: the closing reset. 1, or 0 when the output failed.

@@ -52,6 +52,74 @@ int end_cancelled_page(FILE* out)
     return 0;
 }
 
+// Dots [first, first + count) of a line, packed from the top bit of out's
+// first byte; the bits after them are cleared. `line` holds a byte beyond
+// the one of its last dot.
+void take_dots(const unsigned char* line, long first, long count, unsigned char* out)
+{
+    const long bytes = (count + 7) / 8;
+    const unsigned char* from = line + first / 8;
+    const int shift = static_cast<int>(first & 7);
+    for (long i = 0; i < bytes; ++i)
+        out[i] = static_cast<unsigned char>(shift == 0 ? from[i] : (from[i] << shift) | (from[i + 1] >> (8 - shift)));
+    if (count & 7)
+        out[bytes - 1] &= static_cast<unsigned char>(0xFF << (8 - (count & 7)));
+}
+
+// What goes out of the picture's dots and lines: dots [first_dot, end_dot)
+// of lines [first_line, end_line), the first dot at x_start, the first line
+// at y_start (printer units).
+struct SentPart {
+    long first_dot, end_dot, first_line, end_line;
+    double x_start, y_start;
+};
+
+// Everything, or for a layout clipped to the sheet what lands on it, placed
+// as the printer places it: a line's dots side by side from where it begins,
+// and each line one dot row below the one before (in compatible mode, the
+// stream's step below).
+SentPart sent_part(const Settings* s, const PageLayout* layout, long dots, long lines)
+{
+    SentPart part{0, dots, 0, lines, layout->x_origin, layout->y_origin};
+    if (!layout->clip_to_sheet || dots == 0 || lines == 0)
+        return part;
+    const int dpi = s->resolution_x;
+    const long across = dot_index(layout->sheet_units_across, dpi);
+    const long down = dot_index(layout->sheet_units_down, dpi);
+
+    const long column = dot_index(layout->x_origin, dpi);
+    part.first_dot = std::clamp(-column, 0L, dots);
+    part.end_dot = std::clamp(across - column, part.first_dot, dots);
+    if (part.first_dot > 0)
+        part.x_start = 0;   // the sheet's first column
+    if (part.first_dot == part.end_dot) {   // no line has a dot on the sheet
+        part.end_line = 0;
+        return part;
+    }
+
+    const bool compatible = s->special == 1;
+    const double step = compatible ? compatible_line_step : units_per_inch / dpi;
+    const double top = layout->y_origin;
+    auto row = [&](long line) { return dot_index(top + line * step, dpi); };
+    // A guess from the positions, then the rows themselves decide.
+    long first = std::clamp(static_cast<long>(std::ceil(-top / step)), 0L, lines);
+    while (first > 0 && row(first - 1) >= 0)
+        --first;
+    while (first < lines && row(first) < 0)
+        ++first;
+    long end = std::clamp(static_cast<long>(std::ceil((down * units_per_inch / dpi - top) / step)), first, lines);
+    while (end > first && row(end - 1) >= down)
+        --end;
+    while (end < lines && row(end) < down)
+        ++end;
+    part.first_line = first;
+    part.end_line = end;
+    // Lines one dot row apart: the first sent is on the sheet's first row.
+    if (first > 0)
+        part.y_start = compatible ? top + first * step : 0;
+    return part;
+}
+
 }  // namespace
 
 int send_data(RasterJob* job, const Settings* settings, const PageLayout* layout, XSImage* picture,
@@ -70,21 +138,29 @@ int send_data(RasterJob* job, const Settings* settings, const PageLayout* layout
         errno = ENOMEM;   // a page that large cannot be held
         return 0;
     }
-    const int line_bytes = static_cast<int>((dots + 7) / 8);
-    XslBuffer<unsigned char> line(static_cast<unsigned char*>(malloc(line_bytes > 0 ? line_bytes : 1)));
-    if (!line)
+    // The whole line is halftoned (so every dot is what it would be) and the
+    // part that is sent copied out of it, from a line buffer with a byte to
+    // spare at its end.
+    const SentPart keep = sent_part(settings, layout, dots, lines);
+    const long line_bytes = (dots + 7) / 8;
+    const bool cut = keep.first_dot != 0 || keep.end_dot != dots;
+    const long sent_dots = keep.end_dot - keep.first_dot;
+    const int sent_bytes = static_cast<int>((sent_dots + 7) / 8);
+    XslBuffer<unsigned char> line(static_cast<unsigned char*>(malloc(line_bytes + 1)));
+    XslBuffer<unsigned char> sent(cut ? static_cast<unsigned char*>(malloc(sent_bytes + 1)) : nullptr);
+    if (!line || (cut && !sent))
         return 0;
 
     FILE* out = settings->output;
-    const long dx = to_units(layout->x_origin) - to_units(page_start);  // moves start there
-    const long dy = to_units(layout->y_origin) - to_units(page_start);
+    const long dx = to_units(keep.x_start) - to_units(page_start);  // moves start there
+    const long dy = to_units(keep.y_start) - to_units(page_start);
 
     // What precedes every raster line's bytes is the same for the whole job.
     char line_head[96];
     int head_length = snprintf(line_head, sizeof line_head, "\x1b[0;1;1x");
     head_length = append_move(line_head, head_length, sizeof line_head, dx, 'a', 'j');
     head_length += snprintf(line_head + head_length, sizeof line_head - head_length,
-                            "\x1b[%d;%d;%d.r", line_bytes, line_bytes, settings->resolution_x);
+                            "\x1b[%d;%d;%d.r", sent_bytes, sent_bytes, settings->resolution_x);
     char page_head[48];
     int page_head_length = snprintf(page_head, sizeof page_head, "\x1b[0;1;0x");
     page_head_length = append_move(page_head, page_head_length, sizeof page_head, dy, 'e', 'k');
@@ -97,18 +173,24 @@ int send_data(RasterJob* job, const Settings* settings, const PageLayout* layout
         remaining -= copies;
         fprintf(out, "\x1b[%dv", copies);
         fwrite(page_head, 1, page_head_length, out);
-        for (long row = 0; row < lines; ++row) {
+        // Lines above the part that is sent are halftoned all the same: the
+        // dots below depend on them.
+        for (long row = 0; row < keep.end_line; ++row) {
             if (ferror(out))
                 return 0;
-            std::fill_n(line.get(), line_bytes, 0);
+            std::fill_n(line.get(), line_bytes + 1, 0);
             if (!fill(job, settings, picture, line.get(), layout->x_scale, layout->y_scale,
                       static_cast<int>(row), row == 0))
                 return 0;
-            fwrite(line_head, 1, head_length, out);
-            fwrite(line.get(), 1, line_bytes, out);
-            if (compatible)
-                fputs("\x1b[3e", out);
-            if (job_cancelled && row + 1 < lines)
+            if (row >= keep.first_line) {
+                fwrite(line_head, 1, head_length, out);
+                if (cut)
+                    take_dots(line.get(), keep.first_dot, sent_dots, sent.get());
+                fwrite(cut ? sent.get() : line.get(), 1, sent_bytes, out);
+                if (compatible)
+                    fputs("\x1b[3e", out);
+            }
+            if (job_cancelled && row + 1 < keep.end_line)
                 return end_cancelled_page(out);
         }
         fputc('\f', out);

@@ -43,4 +43,5 @@ void set_default(Settings* settings)
     settings->output = stdout;
     settings->input_errno = 0;
     settings->output_errno = 0;
+    settings->clip_to_sheet = 0;
 }

@@ -49,6 +49,8 @@ struct Settings {
     FILE* output;
     int32_t input_errno;        // errno of a failed -in open, else 0
     int32_t output_errno;       // errno of a failed -out open, else 0
+    int32_t clip_to_sheet;      // 1: no dots beyond the sheet are sent; set by
+                                // the spooler filters, no option sets it
 };
 
 enum { LAYOUT_X_GIVEN = 16, LAYOUT_Y_GIVEN = 32 };

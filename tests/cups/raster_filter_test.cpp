@@ -132,6 +132,8 @@ TEST(RasterFilter, EveryPageKeepsItsPaperCopiesAndPlace)
         {{283, 425}, 240, 943, 1416, "", 10, 1000},
         // Drawn larger than its sheet (826 x 1169 dots): what lies beyond is not sent.
         {{595, 842}, 100, 900, 1200, "A4", 780, 1100},
+        // A size within a millimetre of A4 prints on A4, and what lies beyond A4 is not sent.
+        {{598, 844}, 240, 1993, 2813, "A4", 1900, 2750},
     };
     std::vector<RasterPage> raster;
     for (const auto& p : pages) {
@@ -148,10 +150,11 @@ TEST(RasterFilter, EveryPageKeepsItsPaperCopiesAndPlace)
     const FilterRun run = run_filter(RASTERTOLANE_BIN, "2", "Halftoning=Threshold", file);
     ASSERT_EQ(run.result.status, 0) << run.result.err;
     EXPECT_EQ(run.lines("PAGE:"),
-              (std::vector<std::string>{"PAGE: 1 2", "PAGE: 2 2", "PAGE: 3 2", "PAGE: 4 2", "PAGE: 5 2"}));
+              (std::vector<std::string>{"PAGE: 1 2", "PAGE: 2 2", "PAGE: 3 2", "PAGE: 4 2", "PAGE: 5 2", "PAGE: 6 2"}));
 
     const ViewedJob job = view(run.result.out);
     EXPECT_EQ(job.problem_text, "");
+    EXPECT_TRUE(raster_on_sheets(job));
     ASSERT_EQ(job.pages.size(), std::size(pages));
     for (size_t i = 0; i < job.pages.size(); ++i) {
         const Page& page = job.pages[i].page;

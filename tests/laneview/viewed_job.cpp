@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "printer_units.h"
 #include "run_program.h"
 #include "stream_walk.h"
 #include "temp_dir.h"
@@ -21,6 +22,21 @@ ViewedJob view(std::string stream)
     for (const Problem& problem : job.problems)
         job.problem_text += problem.message + "\n";
     return job;
+}
+
+bool raster_on_sheets(const ViewedJob& job)
+{
+    for (const ViewedPage& v : job.pages) {
+        for (const RasterLine& line : v.page.lines) {
+            const long column = dot_index(line.x, line.resolution), row = dot_index(line.y, line.resolution);
+            const long last_byte = column + 8 * (long(line.bytes) - 1);
+            if (column < 0 || row < 0 || row >= v.picture.height || last_byte >= v.picture.width)
+                return false;
+        }
+        if (long(v.page.lines.size()) > v.picture.height)
+            return false;
+    }
+    return true;
 }
 
 ViewedJob print_and_view(const std::string& picture, const std::vector<std::string>& options)

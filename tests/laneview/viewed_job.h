@@ -23,6 +23,10 @@ struct ViewedJob {
 // Walks `stream` and draws every page.
 ViewedJob view(std::string stream);
 
+// Whether every page's raster stays on its sheet: each line begins on it,
+// no byte of it begins past the sheet's right edge, no more lines than rows.
+bool raster_on_sheets(const ViewedJob& job);
+
 // Runs pixlane with `options` on `picture` (the bytes of a picture file) and views the result.
 ViewedJob print_and_view(const std::string& picture, const std::vector<std::string>& options);
 

@@ -5,6 +5,8 @@
 #include <bit>
 #include <cmath>
 
+#include "printer_units.h"  // dot_index
+
 // Black dots among dots [from, to) of a line.
 inline long count_black(const unsigned char* data, long from, long to)
 {
@@ -24,11 +26,3 @@ inline bool dot_is_set(const unsigned char* data, long i)
     return (data[i >> 3] >> (7 - (i & 7))) & 1;
 }
 
-// The dot (column or row, at `resolution` dots per inch) under a position
-// in 1/720 inch. Positions a raster line reached by its own height are
-// fractions of a unit; the small allowance keeps them on their dot.
-inline long dot_index(double units, int resolution)
-{
-    const double dots = std::floor(units * resolution / 720.0 + 1e-6);
-    return static_cast<long>(std::clamp(dots, -1e15, 1e15));
-}
