@@ -81,7 +81,9 @@ void write_ppd(FILE* out)
                "*DefaultColorSpace: Gray\n"
                "*FileSystem: False\n"
                "*Throughput: \"1\"\n"
-               "*LandscapeOrientation: Plus90\n"
+               // Landscape documents turn as pixlane turns pictures: a quarter
+               // turn clockwise, the page's top on the sheet's right edge.
+               "*LandscapeOrientation: Minus90\n"
                "*TTRasterizer: Type42\n"
                "*cupsVersion: 2.4\n"
                "*cupsManualCopies: False\n",
