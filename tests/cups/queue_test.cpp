@@ -5,12 +5,32 @@
 
 #include <unistd.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "private_cupsd.h"
 #include "spooler_fixture.h"
 #include "viewed_job.h"
+
+namespace {
+
+// The media names the scheduler offers IPP clients for the queue
+// (media-supported), asked with ipptool.
+std::vector<std::string> media_supported(const PrivateCupsd& cupsd, const std::string& queue)
+{
+    const ProgramResult r = run_cups(
+        "ipptool", {"-tv", "ipp://" + cupsd.host + "/printers/" + queue, "get-printer-attributes.test"});
+    const std::string head = "media-supported (1setOf keyword) = ";
+    const size_t at = r.out.find(head), from = at + head.size();
+    std::istringstream list(at == std::string::npos ? "" : r.out.substr(from, r.out.find('\n', from) - from));
+    std::vector<std::string> names;
+    for (std::string name; std::getline(list, name, ',');)
+        names.push_back(name);
+    return names;
+}
+
+}  // namespace
 
 TEST(CupsQueue, JobsSentWithLpReachTheDeviceAsTheFiltersWriteThem)
 {
@@ -23,6 +43,21 @@ TEST(CupsQueue, JobsSentWithLpReachTheDeviceAsTheFiltersWriteThem)
     ProgramResult r = run_cups("lpadmin", {"-h", cupsd.host, "-p", "lane", "-E", "-v", "file://" + device, "-P",
                                            cupsd.spooler.ppd});
     ASSERT_EQ(r.status, 0) << r.err;
+
+    // What IPP clients see: a name a paper and the custom range. The
+    // scheduler names a size by its dimensions alone: PWG's name where there
+    // is one, else the size itself, as for every turned paper.
+    if (!cups_program("ipptool").empty()) {   // the set-up installs it
+        EXPECT_EQ(media_supported(cupsd, "lane"),
+                  (std::vector<std::string>{
+                      "iso_a3_297x420mm", "custom_420x297mm_420x297mm", "iso_a4_210x297mm", "custom_297x210mm_297x210mm",
+                      "iso_a5_148x210mm", "custom_210x148mm_210x148mm", "jpn_hagaki_100x148mm",
+                      "custom_148x100mm_148x100mm", "jis_b4_257x364mm", "custom_364x257mm_364x257mm", "jis_b5_182x257mm",
+                      "custom_257x182mm_257x182mm", "jis_b6_128x182mm", "custom_182x128mm_182x128mm",
+                      "na_letter_8.5x11in", "custom_11x8.5in_11x8.5in", "na_legal_8.5x14in", "custom_14x8.5in_14x8.5in",
+                      "na_ledger_11x17in", "na_executive_7.25x10.5in", "custom_10.5x7.25in_10.5x7.25in",
+                      "om_folio_210x330mm", "custom_min_1x1in", "custom_max_17x17in"}));
+    }
 
     const std::string picture = cupsd.spooler.file("photo.jpg");
     write_file(picture, picture_bytes("JPEG", 60, 40));
@@ -39,6 +74,9 @@ TEST(CupsQueue, JobsSentWithLpReachTheDeviceAsTheFiltersWriteThem)
         {{"-o", "media=Custom.100x150mm"}, TEXTLANE_BIN, {"-cp", "1", "-ps", "100x150", "-fc", "0"}, "letter.txt"},
         {{"-n", "3", "-o", "media=Custom.4x6in", "-o", "Resolution=300dpi"}, PIXLANE_BIN,
          {"-cp", "3", "-ps", "101.6x152.4", "-r", "300", "-di", "0", "-la", "2"}, "photo.jpg"},
+        // A turned paper by the name IPP clients see prints on that paper.
+        {{"-o", "media=custom_297x210mm_297x210mm"}, PIXLANE_BIN,
+         {"-cp", "1", "-ps", "A4R", "-r", "240", "-di", "0", "-la", "2"}, "photo.jpg"},
     };
     for (const auto& job : jobs) {
         std::vector<std::string> args = {"-h", cupsd.host, "-d", "lane"};
@@ -53,7 +91,7 @@ TEST(CupsQueue, JobsSentWithLpReachTheDeviceAsTheFiltersWriteThem)
     // Every job was counted, with its copies.
     const std::string pages = read_file(cupsd.spooler.file("log/page_log"));
     for (const char* counted : {"total 2 - localhost photo.jpg", "total 1 - localhost letter.txt",
-                                "total 3 - localhost photo.jpg"})
+                                "total 3 - localhost photo.jpg", "total 1 - localhost photo.jpg"})
         EXPECT_NE(pages.find(counted), std::string::npos) << counted << "\n" << pages;
 }
 
