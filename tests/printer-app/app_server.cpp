@@ -1,5 +1,7 @@
 #include "app_server.h"
 
+#include <gtest/gtest.h>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -61,6 +63,15 @@ void AppServer::stop()
 {
     if (pid <= 0)
         return;
+    // A server that went away by itself crashed: its sanitizer report is in its output.
+    int status;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+        pid = -1;
+        const std::string log = read_file(dir.file("log"));
+        ADD_FAILURE() << "the server ended by itself (status " << status << "):\n" << read_file(dir.file("output"))
+                      << "\nthe end of its log:\n" << log.substr(log.size() > 8000 ? log.size() - 8000 : 0);
+        return;
+    }
     kill(pid, SIGTERM);
     for (int attempt = 0; attempt < 100; ++attempt) {
         if (waitpid(pid, nullptr, WNOHANG) == pid) {
@@ -76,6 +87,12 @@ void AppServer::stop()
 
 ProgramResult AppServer::run(const std::vector<std::string>& args) const
 {
+    // A sub-command that finds no server starts one of its own, which nobody
+    // would stop: a server that died fails the test at once instead.
+    siginfo_t ended{};
+    if (pid <= 0 || waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+        ended.si_pid != 0)
+        return {"", "the server is not running", -1};
     return run_program(LANE_PRINTER_APP_BIN, args, {}, {{"LANE_PRINTER_APP_STATE", dir.file("state")}});
 }
 
