@@ -1,11 +1,9 @@
 #include "text_document.h"
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "document_job.h"
-#include "filter_lock.h"
 #include "filter_words.h"
 #include "job_options.h"
 #include "spooler_filter.h"
@@ -29,20 +27,15 @@ bool print_plain_text(pappl_job_t* job, pappl_device_t* device, void*)
     }
     if (!d.connect(device))
         return false;
-    int status = 1;
-    {
-        std::lock_guard<std::mutex> hold(filter_lock());
-        std::vector<std::string> words = text_words(request);
-        words.insert(words.end(), {"-fc", std::to_string(request.input_code)});
-        log_words(job, "textlane", words);
-        command_line line("texttolane", words);
-        TextSettings settings;
-        getoption_restart();
-        set_default(&settings);
-        option_scan("texttolane", line.argc(), line.argv.data(), &settings);
-        settings.input = d.in;
-        settings.output = d.out;
-        status = print_text(&settings, pappl_report(job));
-    }
-    return d.finish(status);
+    std::vector<std::string> words = text_words(request);
+    words.insert(words.end(), {"-fc", std::to_string(request.input_code)});
+    log_words(job, "textlane", words);
+    command_line line("texttolane", words);
+    TextSettings settings;
+    getoption_restart();
+    set_default(&settings);
+    option_scan("texttolane", line.argc(), line.argv.data(), &settings);
+    settings.input = d.in;
+    settings.output = d.out;
+    return d.finish(print_text(&settings, pappl_report(job)));
 }
