@@ -126,9 +126,8 @@ void convert_line(pixel_kind kind, const unsigned char* in, unsigned char* out, 
 
 std::string page_text(int page) { return "page " + std::to_string(page) + ": "; }
 
-// The sheet: the header's page size in points, or the pixels' own extent when
-// it gives none; and where the pixels begin on it, the imaging box's top left
-// (a page drawn inside the PPD's margins starts at them).
+}  // namespace
+
 void sheet_points(const cups_page_header2_t& h, raster_page_setup* setup)
 {
     setup->width_points = h.PageSize[0];
@@ -150,8 +149,6 @@ void sheet_points(const cups_page_header2_t& h, raster_page_setup* setup)
         setup->top_points = setup->height_points - h.ImagingBoundingBox[3];
     }
 }
-
-}  // namespace
 
 raster_input::raster_input(FILE* in) : file(in)
 {
@@ -246,4 +243,11 @@ raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page
                   setup->left_points, setup->top_points, setup->width_points, setup->height_points);
     *description = text;
     return raster_read::page;
+}
+
+void set_job_tone(const job_request& request, raster_page_setup* setup)
+{
+    setup->halftone = request.halftone >= 0 ? request.halftone : 0;
+    setup->brightness = request.brightness;
+    setup->gamma = request.gamma > 0 ? request.gamma : 1.0;
 }

@@ -10,6 +10,7 @@
 
 #include <cups/raster.h>
 
+#include "job_request.h"
 #include "raster_page.h"
 #include "xsown.h"
 
@@ -34,3 +35,15 @@ enum class raster_read { page, end, failed };
 // give raster_read::failed with the reason in *error.
 raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page_setup* setup,
                              std::string* description, std::string* error);
+
+// What the job asks of every raster page, wherever the page came from: the
+// halftoning method and the brightness and gamma corrections (a page drawn
+// by a spooler's chain or a Printer Application keeps its own gamma unless
+// the job asks for another).
+void set_job_tone(const job_request& request, raster_page_setup* setup);
+
+// The sheet of a page header: the header's page size in points, or the
+// pixels' own extent when it gives none; and where the pixels begin on it,
+// the imaging box's top left (a page drawn inside the PPD's margins starts at
+// them).
+void sheet_points(const cups_page_header2_t& h, raster_page_setup* setup);

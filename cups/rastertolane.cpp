@@ -39,7 +39,7 @@ int main(int argc, char** argv)
             // The job's copies, or the page's own when the job leaves them at one.
             if (request.copies > 1)
                 setup.copies = request.copies;
-            setup.halftone = request.halftone >= 0 ? request.halftone : 0;
+            set_job_tone(request, &setup);
             errno = 0;
             sent = true;
             if (!print_raster_page(stdout, page.get(), setup, &report)) {

@@ -79,8 +79,12 @@ int print_pgm_page(FILE* in, LaneRasterJob* lane, int dpi)
     const long width = pgm_number(in), height = pgm_number(in), maxval = pgm_number(in);
     if (width <= 0 || height <= 0 || maxval != 255)
         return -1;
-    if (!lane_raster_start_page(lane, static_cast<unsigned>(width), static_cast<unsigned>(height), 8,
-                           static_cast<unsigned>(dpi)))
+    // The renderer draws the whole sheet.
+    raster_page_setup sheet;
+    sheet.x_resolution = sheet.y_resolution = dpi;
+    sheet.width_points = width * 72.0 / dpi;
+    sheet.height_points = height * 72.0 / dpi;
+    if (!lane_raster_start_page(lane, static_cast<unsigned>(width), static_cast<unsigned>(height), 8, sheet))
         return -1;
     std::vector<unsigned char> line(static_cast<size_t>(width));
     for (long y = 0; y < height; ++y) {

@@ -1,56 +1,39 @@
 #include "raster_callbacks.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "device_stream.h"
-#include "filter_lock.h"
-#include "filter_words.h"
 #include "job_options.h"
 #include "lane_driver.h"
+#include "raster_input.h"
 #include "raster_page_out.h"
-#include "settings.h"
-#include "spooler_filter.h"
-#include "tevrak.h"
 #include "xsown.h"
 
 struct LaneRasterJob {
     pappl_job_t* job = nullptr;
     DeviceStream stream;
     FILE* out = nullptr;
-    Settings settings{};
+    raster_page_setup tone;
     PageWriter* writer = nullptr;
     XslImagePtr page;
     unsigned bits = 8;
-    long margin_x = 0, margin_y = 0;  // dots of the sheet outside the frame
-    long sheet_width = 0, sheet_height = 0;
+    raster_page_setup sheet;  // the page's
     bool failed = false;
 };
 
 namespace {
 
-// Dots in a length given in hundredths of millimetres.
-long dots(long hundredths, unsigned dpi)
-{
-    return static_cast<long>(static_cast<double>(hundredths) * dpi / 2540.0 + 0.5);
-}
-
-// The image filter's settings for the job's options: its halftoning method,
-// corrections and paper; the page itself comes at the printer's resolution.
-bool read_raster_settings(LaneRasterJob* lane, pappl_pr_options_t* options)
+// The job's halftoning and corrections, as the spooler's raster filter reads
+// them; the page itself comes at the printer's resolution.
+bool read_raster_tone(LaneRasterJob* lane, pappl_pr_options_t* options)
 {
     const job_request request = read_pappl_request(lane->job, filter_kind::picture, options);
     if (!request.error.empty())
         return false;
-    std::lock_guard<std::mutex> hold(filter_lock());
-    const std::vector<std::string> words = picture_words(request);
-    command_line line("rastertolane", words);
-    getoption_restart();
-    set_default(&lane->settings);
-    option_scan("rastertolane", line.argc(), line.argv.data(), &lane->settings);
-    lane->settings.output = lane->out;
-    lane->settings.output_name = "printer";
+    set_job_tone(request, &lane->tone);
     return true;
 }
 
@@ -63,9 +46,16 @@ bool rstartjob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* de
 
 bool rstartpage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned)
 {
-    auto* lane = static_cast<LaneRasterJob*>(papplJobGetData(job));
+    // The sheet as the spooler's raster filter reads it from the same header.
     const auto& h = options->header;
-    return lane_raster_start_page(lane, h.cupsWidth, h.cupsHeight, h.cupsBitsPerPixel, h.HWResolution[0]);
+    if (h.HWResolution[0] == 0 || h.HWResolution[1] == 0)
+        return false;
+    raster_page_setup sheet;
+    sheet.x_resolution = static_cast<int>(std::min(h.HWResolution[0], 100000u));
+    sheet.y_resolution = static_cast<int>(std::min(h.HWResolution[1], 100000u));
+    sheet_points(h, &sheet);
+    return lane_raster_start_page(static_cast<LaneRasterJob*>(papplJobGetData(job)), h.cupsWidth, h.cupsHeight,
+                                  h.cupsBitsPerPixel, sheet);
 }
 
 bool rwriteline(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y, const unsigned char* line)
@@ -112,40 +102,42 @@ LaneRasterJob* open_lane_raster(pappl_job_t* job, pappl_pr_options_t* options, p
     auto* lane = new LaneRasterJob;
     lane->job = job;
     lane->out = open_device_stream(&lane->stream, job, device);
-    if (lane->out == nullptr || !read_raster_settings(lane, options) ||
-        (lane->writer = start_page_writer(&lane->settings, lane->out)) == nullptr) {
+    if (lane->out == nullptr || !read_raster_tone(lane, options) ||
+        (lane->writer = start_page_writer(lane->tone, lane->out)) == nullptr) {
         close_lane_raster(lane);
         return nullptr;
     }
     return lane;
 }
 
-bool lane_raster_start_page(LaneRasterJob* lane, unsigned width, unsigned height, unsigned bits, unsigned dpi)
+bool lane_raster_start_page(LaneRasterJob* lane, unsigned width, unsigned height, unsigned bits,
+                            const raster_page_setup& sheet)
 {
-    if (lane == nullptr || (bits != 1 && bits != 8 && bits != 24) || dpi == 0)
+    if (lane == nullptr || (bits != 1 && bits != 8 && bits != 24))
         return false;
-    // Only the frame inside the printer's margins is kept: the rest of the
-    // sheet is never printed.
-    lane->bits = bits;
-    lane->sheet_width = width;
-    lane->sheet_height = height;
-    lane->margin_x = dots(lane_margin, dpi);
-    lane->margin_y = dots(lane_margin, dpi);
-    const long frame_width = static_cast<long>(width) - 2 * lane->margin_x;
-    const long frame_height = static_cast<long>(height) - 2 * lane->margin_y;
-    if (frame_width <= 0 || frame_height <= 0) {
-        papplLogJob(lane->job, PAPPL_LOGLEVEL_ERROR, "The page is smaller than the printer's margins.");
+    if (const char* problem = raster_page_problem(sheet)) {
+        papplLogJob(lane->job, PAPPL_LOGLEVEL_ERROR, "The page cannot be printed: %s.", problem);
         return false;
     }
-    XSImage* page = bits == 1 ? XSLCrNewBit(static_cast<int>(frame_width), static_cast<int>(frame_height))
-                              : XSLCrNewZmap2(static_cast<int>(frame_width), static_cast<int>(frame_height), 8);
+    // As the spooler's raster filter keeps it: what lies on the sheet, from
+    // the page's first pixel.
+    long keep_width, keep_height;
+    raster_page_limits(sheet, &keep_width, &keep_height);
+    keep_width = std::min(keep_width, static_cast<long>(width));
+    keep_height = std::min(keep_height, static_cast<long>(height));
+    XSImage* page = nullptr;
+    if (keep_width > 0 && keep_height > 0 && XSLSizeOK(keep_width, keep_height, 1))
+        page = bits == 1 ? XSLCrNewBit(static_cast<int>(keep_width), static_cast<int>(keep_height))
+                         : XSLCrNewZmap2(static_cast<int>(keep_width), static_cast<int>(keep_height), 8);
     if (page == nullptr) {
-        papplLogJob(lane->job, PAPPL_LOGLEVEL_ERROR, "No memory for a page of %ld x %ld dots.", frame_width, frame_height);
+        papplLogJob(lane->job, PAPPL_LOGLEVEL_ERROR, "No memory for a page of %ld x %ld dots.", keep_width,
+                    keep_height);
         return false;
     }
-    if (bits == 8)
+    if (bits != 1)
         std::memset(page->data, 255, static_cast<size_t>(XSLDataSize(page)));
-    page->resolution = static_cast<uint16_t>(dpi);
+    lane->bits = bits;
+    lane->sheet = sheet;
     lane->page.reset(page);
     return true;
 }
@@ -153,37 +145,22 @@ bool lane_raster_start_page(LaneRasterJob* lane, unsigned width, unsigned height
 void lane_raster_line(LaneRasterJob* lane, unsigned y, const unsigned char* line)
 {
     XSImage* page = lane->page.get();
-    if (page == nullptr || y < static_cast<unsigned long>(lane->margin_y))
+    if (page == nullptr || y >= static_cast<unsigned>(page->height))
         return;
-    const long row = static_cast<long>(y) - lane->margin_y;
-    if (row >= page->height)
-        return;
-    const long stride = XSLBytesPerLine(page);
-    unsigned char* target = page->data + row * stride;
-    if (lane->bits == 8) {
-        std::memcpy(target, line + lane->margin_x, static_cast<size_t>(page->width));
-        return;
-    }
+    unsigned char* target = page->data + static_cast<long>(y) * XSLBytesPerLine(page);
     if (lane->bits == 24) {
-        const unsigned char* rgb = line + 3 * lane->margin_x;
-        for (long x = 0; x < page->width; ++x, rgb += 3)
-            target[x] = static_cast<unsigned char>(XslFastGray(rgb[0], rgb[1], rgb[2]));
+        for (long x = 0; x < page->width; ++x, line += 3)
+            target[x] = static_cast<unsigned char>(XslFastGray(line[0], line[1], line[2]));
         return;
     }
-    // Bits shifted left by the margin.
-    for (long x = 0; x < page->width; ++x) {
-        const long from = x + lane->margin_x;
-        if (line[from >> 3] & (0x80 >> (from & 7)))
-            target[x >> 3] |= static_cast<unsigned char>(0x80 >> (x & 7));
-    }
+    std::memcpy(target, line, static_cast<size_t>(XSLBytesPerLine(page)));
 }
 
 bool lane_raster_end_page(LaneRasterJob* lane)
 {
     if (lane == nullptr || !lane->page)
         return false;
-    const bool ok = write_page(lane->writer, lane->page.get(), lane->sheet_width, lane->sheet_height,
-                               lane->margin_x, lane->margin_y, papplJobIsCanceled(lane->job));
+    const bool ok = write_page(lane->writer, lane->page.get(), lane->sheet, papplJobIsCanceled(lane->job));
     lane->page.reset();
     if (ok)
         papplJobSetImpressionsCompleted(lane->job, 1);

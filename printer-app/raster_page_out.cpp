@@ -1,32 +1,27 @@
 #include "raster_page_out.h"
 
 #include "cancel.h"
-#include "halftone_methods.h"
-#include "raster_page.h"
 
 struct PageWriter {
     FILE* out;
-    int halftone;
+    raster_page_setup job;
     int pages = 0;
 };
 
-PageWriter* start_page_writer(const Settings* settings, FILE* out)
+PageWriter* start_page_writer(const raster_page_setup& job, FILE* out)
 {
-    return new PageWriter{out, settings->dither};
+    return new PageWriter{out, job};
 }
 
-bool write_page(PageWriter* writer, XSImage* page, long sheet_width, long sheet_height, long left,
-                long top, bool cancelled)
+bool write_page(PageWriter* writer, XSImage* page, const raster_page_setup& sheet, bool cancelled)
 {
-    const double dpi = page->resolution;
-    const auto points = [dpi](long dots) { return dots * 72.0 / dpi; };
-    raster_page_setup setup;
-    setup.width_points = points(sheet_width);
-    setup.height_points = points(sheet_height);
-    setup.left_points = points(left);
-    setup.top_points = points(top);
-    setup.x_resolution = setup.y_resolution = page->resolution;
-    setup.halftone = known_halftone(writer->halftone) ? writer->halftone : 0;
+    raster_page_setup setup = writer->job;
+    setup.width_points = sheet.width_points;
+    setup.height_points = sheet.height_points;
+    setup.left_points = sheet.left_points;
+    setup.top_points = sheet.top_points;
+    setup.x_resolution = sheet.x_resolution;
+    setup.y_resolution = sheet.y_resolution;
     setup.page_number = ++writer->pages;
     if (cancelled)
         job_cancelled = 1;

@@ -5,18 +5,16 @@
 
 #include <cstdio>
 
-#include "settings.h"
+#include "raster_page.h"
 #include "xsimage.h"
 
 struct PageWriter;
 
-// Null with errno when the job cannot start.
-PageWriter* start_page_writer(const Settings* settings, FILE* out);
-// Prints one page held as 8-bit gray or 1-bit at its resolution field, cut
-// from a sheet of sheet_width x sheet_height dots whose first kept pixel lies
-// left x top dots in; a cancelled job ends the page early.
-bool write_page(PageWriter* writer, XSImage* page, long sheet_width, long sheet_height, long left,
-                long top, bool cancelled);
+// Every page goes out with the halftoning and corrections of `job`.
+PageWriter* start_page_writer(const raster_page_setup& job, FILE* out);
+// Prints one page held as 8-bit gray or 1-bit, on the sheet and at the
+// resolutions `sheet` gives; a cancelled job ends the page early.
+bool write_page(PageWriter* writer, XSImage* page, const raster_page_setup& sheet, bool cancelled);
 // The closing reset when a page went out; frees the writer. True when
 // everything went out.
 bool end_page_writer(PageWriter* writer);

@@ -1,9 +1,11 @@
 #include "corrections.h"
 
+#include "xschannel.h"
 #include "xsconv.h"
 #include "xsgamma.h"
 #include "xsgraytables.h"
 #include "xshsv.h"
+#include "xstonetables.h"
 
 namespace {
 
@@ -57,4 +59,20 @@ int correct_picture(const Settings* s, XSImage* picture)
     if (gray && !XSLConvGray(picture)) return 0;
     if (s->mono != 0 && !XSLConvGray(picture)) return 0;
     return 1;
+}
+
+bool gray_tone_table(int32_t bright, double gamma, unsigned char table[256])
+{
+    const bool gammas = gamma > 0 && gamma != 1.0;
+    if (bright == 0 && !gammas) return false;
+    unsigned char gamma_table[256];
+    if (gammas) XSBuildGamma(gamma_table, gamma);
+    for (int v = 0; v < 256; ++v) {
+        // Brightness works in the colour model XSLBrightenColor's mode 2 uses.
+        int r = v, g = v, b = v;
+        if (bright != 0) ModifiedHSV(&r, &g, &b, 0.0, 1.0, Percent(bright) / 100);
+        const unsigned char level = static_cast<unsigned char>(XslClipChannel(r));
+        table[v] = gammas ? gamma_table[level] : level;
+    }
+    return true;
 }

@@ -18,3 +18,9 @@ int correct_picture(const Settings* settings, XSImage* picture);
 // planes between them. 1, or 0 with xslerrno.
 bool tables_only(const Settings* s, const XSImage* picture);
 int one_pass_gray(const Settings* s, XSImage* picture);
+
+// The level a gray pixel gets from the brightness step (-100 to 100, as the
+// settings' offset) and then the gamma that the picture corrections apply:
+// the same curves, for pages that arrive already gray. False, with no table
+// made, when neither changes anything.
+bool gray_tone_table(int32_t bright, double gamma, unsigned char table[256]);

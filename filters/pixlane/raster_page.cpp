@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "corrections.h"
 #include "job.h"
 #include "paper.h"
 
@@ -54,6 +55,20 @@ void clip_page(XSImage* page, long width, long height)
         std::memmove(page->data + y * stride, page->data + y * old_stride, stride);
 }
 
+// The brightness and gamma of the setup on a gray page's levels.
+int correct_gray_page(XSImage* page, const raster_page_setup& setup)
+{
+    unsigned char tone[256];
+    if (page->type == 0 || !gray_tone_table(setup.brightness, setup.gamma, tone))
+        return 1;
+    if (!XSLBuildGraymap(page))
+        return 0;
+    const size_t bytes = static_cast<size_t>(XSLBytesPerLine(page)) * static_cast<size_t>(page->height);
+    for (size_t i = 0; i < bytes; ++i)
+        page->data[i] = tone[page->data[i]];
+    return 1;
+}
+
 }  // namespace
 
 const char* raster_page_problem(const raster_page_setup& setup)
@@ -95,6 +110,8 @@ int print_raster_page(FILE* out, XSImage* page, const raster_page_setup& setup, 
     raster_page_limits(setup, &width, &height);
     clip_page(page, width, height);
     page->resolution = static_cast<uint16_t>(setup.x_resolution);
+    if (!correct_gray_page(page, setup))
+        return 0;
 
     Settings s;
     set_default(&s);

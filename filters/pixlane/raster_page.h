@@ -29,6 +29,10 @@ struct raster_page_setup {
     int copies = 1;         // 1 to 9999; the printer repeats the page
     int halftone = 0;       // pixlane's -di method 0 to 5, for gray pages
     int page_number = 1;    // for report->page_sent
+    // The picture corrections a gray page takes before halftoning: a
+    // brightness step of -100 to 100 and a gamma (1: as drawn).
+    int brightness = 0;
+    double gamma = 1.0;
 };
 
 // Resolutions the printer takes, and the sheet sides it feeds, in inches.
@@ -49,7 +53,8 @@ void raster_page_limits(const raster_page_setup& setup, long* width, long* heigh
 
 // Sends one page. `page` holds the page's pixels from the place the setup
 // gives: 8-bit gray (one byte a pixel, 0 black to 255 white, with or without
-// a gray colormap) halftoned by setup.halftone, or a bitmap (type 0, set bit
+// a gray colormap) corrected by the setup's brightness and gamma and halftoned
+// by setup.halftone, or a bitmap (type 0, set bit
 // black) whose dots go out as they are. Pixels beyond raster_page_limits are
 // dropped, and no dot beyond the sheet is sent. The page's resolution field
 // is set to the page's. Writes to `out`; tells `report` of the page once its

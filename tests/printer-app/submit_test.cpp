@@ -4,6 +4,7 @@
 
 #include "app_server.h"
 #include "picture_maker.h"
+#include "raster_maker.h"
 #include "spooler_fixture.h"
 
 namespace {
@@ -15,6 +16,19 @@ struct SubmitCase {
     const char* filter;
     const char* filter_options;      // the same request in the filter's words
 };
+
+// A sheet of A4 as a client renders it at 300 dpi: gray steps across, a black
+// bar near the top left.
+std::string gray_pwg_page()
+{
+    RasterPage page = blank_raster_page(CUPS_CSPACE_SW, 8, 2480, 3508, 255);
+    page.dpi = 300;
+    for (unsigned y = 0; y < page.height; ++y)
+        for (unsigned x = 0; x < page.width; ++x)
+            page.rows[static_cast<size_t>(y) * page.width + x] =
+                y > 100 && y < 400 && x > 100 && x < 1200 ? 0 : static_cast<unsigned char>(x / 10);
+    return raster_document({page}, CUPS_RASTER_WRITE_PWG);
+}
 
 }  // namespace
 
@@ -37,6 +51,9 @@ TEST(PrinterAppSubmit, DocumentsPrintAsTheSpoolerFiltersPrintThem)
          "Resolution=240dpi media=A4 print-scaling=fit Halftoning=Bayer"},
         {"picture.bmp", picture_bytes("BMP", 40, 30), {"print-quality=5", "printer-resolution=600dpi"},
          IMAGETOLANE_BIN, "Resolution=600dpi media=A4 Halftoning=ErrorDiffusion5x3"},
+        {"page.pwg", gray_pwg_page(), {}, RASTERTOLANE_BIN, ""},
+        {"toned.pwg", gray_pwg_page(), {"lane-brightness=130", "lane-gamma=1800", "lane-halftoning=bayer"},
+         RASTERTOLANE_BIN, "brightness=130 gamma=1800 Halftoning=Bayer"},
     };
     for (const SubmitCase& c : cases) {
         SCOPED_TRACE(c.name);
