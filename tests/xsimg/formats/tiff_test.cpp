@@ -17,6 +17,7 @@
 #include "xsimage.h"
 #include "xsio.h"
 #include "xsiotiff.h"
+#include "xsown.h"
 
 namespace {
 
@@ -147,6 +148,19 @@ Bytes gray_levels(XSImage* image)
     return plane(image);
 }
 
+// The page written alone to a file and read back; null when refused.
+XslImagePtr read_page(const Page& p)
+{
+    TiffFile file;
+    write_pages(file, {p});
+    return XslImagePtr(read_file(file));
+}
+
+Bytes plane(const XslImagePtr& image)
+{
+    return plane(image.get());
+}
+
 // Sets the width and length entries of the first directory to LONG values.
 void set_declared_size(Bytes& b, uint32_t width, uint32_t height)
 {
@@ -225,13 +239,11 @@ XS_CONFORMANCE(Tiff, {.reader = XSReadTiff, .writer = write_tiff, .samples = tif
 
 TEST(TiffRead, EightBitGrayBothPolarities)
 {
-    TiffFile file;
     Page p;
     p.width = 3;
     p.height = 2;
     p.rows = {0, 100, 255, 7, 8, 9};
-    write_pages(file, {p});
-    XSImage* image = read_file(file);
+    XslImagePtr image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->type, 1);
     EXPECT_EQ(image->depth, 8u);
@@ -240,15 +252,12 @@ TEST(TiffRead, EightBitGrayBothPolarities)
     EXPECT_EQ(image->resolution, 100);
     EXPECT_EQ(plane(image), p.rows);
     EXPECT_EQ(image->colormap[100].red, 100);
-    XSLFree(image);
 
     p.photometric = PHOTOMETRIC_MINISWHITE;
-    write_pages(file, {p});
-    image = read_file(file);
+    image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->colormap[0].red, 255);
     EXPECT_EQ(image->colormap[255].green, 0);
-    XSLFree(image);
 }
 
 TEST(TiffRead, OneBitPolaritiesGiveTheSamePage)
@@ -259,20 +268,16 @@ TEST(TiffRead, OneBitPolaritiesGiveTheSamePage)
     Bytes inverted;
     for (size_t i = 0; i < black_bits.size(); ++i)
         inverted.push_back(static_cast<unsigned char>(~black_bits[i] & (i % 2 ? 0xC0 : 0xFF)));
-    TiffFile white_file, black_file;
     Page p;
     p.width = 10;
     p.height = 2;
     p.bits = 1;
     p.photometric = PHOTOMETRIC_MINISWHITE;
     p.rows = black_bits;
-    write_pages(white_file, {p});
+    XslImagePtr a = read_page(p);
     p.photometric = PHOTOMETRIC_MINISBLACK;
     p.rows = inverted;
-    write_pages(black_file, {p});
-
-    XSImage* a = read_file(white_file);
-    XSImage* b = read_file(black_file);
+    XslImagePtr b = read_page(p);
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(a->type, 0);
@@ -284,45 +289,37 @@ TEST(TiffRead, OneBitPolaritiesGiveTheSamePage)
     ASSERT_EQ(b->ncolors, 2);
     EXPECT_EQ(b->colormap[0].red, 255);
     EXPECT_EQ(b->colormap[1].red, 0);
-    Bytes ga = gray_levels(a), gb = gray_levels(b);
+    Bytes ga = gray_levels(a.get()), gb = gray_levels(b.get());
     EXPECT_EQ(ga, gb);
     EXPECT_EQ(ga[0], 0);    // black
     EXPECT_EQ(ga[1], 255);  // white
-    XSLFree(a);
-    XSLFree(b);
 }
 
 TEST(TiffRead, PackedGrayKeepsEveryColumn)
 {
-    TiffFile file;
     Page p;
     p.width = 5;
     p.height = 2;
     p.bits = 2;
     p.rows = {0b00011011, 0b01000000, 0b11100100, 0b10000000};
-    write_pages(file, {p});
-    XSImage* image = read_file(file);
+    XslImagePtr image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(plane(image), (Bytes{0, 1, 2, 3, 1, 3, 2, 1, 0, 2}));
     EXPECT_EQ(image->ncolors, 4);
     EXPECT_EQ(image->colormap[2].red, 170);
-    XSLFree(image);
 
     p.bits = 4;
     p.width = 3;
     p.rows = {0x12, 0x30, 0xF0, 0xA0};
-    write_pages(file, {p});
-    image = read_file(file);
+    image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(plane(image), (Bytes{1, 2, 3, 15, 0, 10}));
     EXPECT_EQ(image->colormap[15].red, 255);
     EXPECT_EQ(image->colormap[1].red, 17);
-    XSLFree(image);
 }
 
 TEST(TiffRead, Palettes)
 {
-    TiffFile file;
     static uint16_t red[256], green[256], blue[256];
     for (int i = 0; i < 256; ++i) {
         red[i] = static_cast<uint16_t>(i * 257);
@@ -336,8 +333,7 @@ TEST(TiffRead, Palettes)
     p.photometric = PHOTOMETRIC_PALETTE;
     p.extra = [](TIFF* tif) { TIFFSetField(tif, TIFFTAG_COLORMAP, red, green, blue); };
     p.rows = {0b10100000, 0b10000000};
-    write_pages(file, {p});
-    XSImage* image = read_file(file);
+    XslImagePtr image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->type, 1);
     EXPECT_EQ(image->depth, 8u);
@@ -347,56 +343,46 @@ TEST(TiffRead, Palettes)
     EXPECT_EQ(image->colormap[1].blue, 0x12);
     EXPECT_EQ(image->colormap[2].red, 255);
     EXPECT_EQ(image->colormap[200].blue, 255);
-    XSLFree(image);
 
     p.bits = 8;
     p.width = 2;
     p.rows = {7, 200};
-    write_pages(file, {p});
-    image = read_file(file);
+    image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(plane(image), (Bytes{7, 200}));
     EXPECT_EQ(image->colormap[200].red, 200);
-    XSLFree(image);
 
     // 2 and 4 bits per index are unpacked too.
     p.bits = 4;
     p.rows = {0x1F};
-    write_pages(file, {p});
-    image = read_file(file);
+    image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(plane(image), (Bytes{1, 15}));
     EXPECT_EQ(image->colormap[15].red, 15);
     EXPECT_EQ(image->colormap[16].red, 255);
-    XSLFree(image);
 
     p.bits = 2;
     p.width = 3;
     p.rows = {0b11100100};
-    write_pages(file, {p});
-    image = read_file(file);
+    image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(plane(image), (Bytes{3, 2, 1}));
     EXPECT_EQ(image->colormap[3].green, 252);
-    XSLFree(image);
 }
 
 TEST(TiffRead, ColourKinds)
 {
-    TiffFile file;
     Page p;
     p.width = 2;
     p.photometric = PHOTOMETRIC_RGB;
     p.samples = 3;
     p.rows = {1, 2, 3, 250, 251, 252};
-    write_pages(file, {p});
-    XSImage* image = read_file(file);
+    XslImagePtr image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->depth, 24u);
     EXPECT_EQ(image->bytes_per_pixel, 3);
     EXPECT_EQ(image->red_mask, 0xFF0000u);
     EXPECT_EQ(plane(image), p.rows);
-    XSLFree(image);
     EXPECT_EQ(XSIsTiffColor(), 0);
 
     p.samples = 4;
@@ -405,29 +391,23 @@ TEST(TiffRead, ColourKinds)
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
     };
     p.rows = {1, 2, 3, 99, 250, 251, 252, 98};
-    write_pages(file, {p});
-    image = read_file(file);
+    image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(plane(image), (Bytes{1, 2, 3, 250, 251, 252}));
-    XSLFree(image);
 
     p.photometric = PHOTOMETRIC_SEPARATED;
     p.extra = [](TIFF* tif) { TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK); };
     p.rows = {10, 20, 30, 40, 200, 0, 100, 100};
-    write_pages(file, {p});
-    image = read_file(file);
+    image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(plane(image), (Bytes{205, 195, 185, 0, 155, 55}));
     EXPECT_EQ(XSIsTiffColor(), 1);
-    XSLFree(image);
 
     p.photometric = PHOTOMETRIC_RGB;
     p.samples = 3;
     p.extra = nullptr;
     p.rows = {1, 2, 3, 4, 5, 6};
-    write_pages(file, {p});
-    image = read_file(file);
-    XSLFree(image);
+    image = read_page(p);
     EXPECT_EQ(XSIsTiffColor(), 0);
 }
 
@@ -435,7 +415,6 @@ TEST(TiffRead, JpegYCbCrArrivesAsRgb)
 {
     if (!TIFFIsCODECConfigured(COMPRESSION_JPEG))
         GTEST_SKIP() << "no JPEG codec";
-    TiffFile file;
     Page p;
     p.width = 16;
     p.height = 16;
@@ -452,8 +431,7 @@ TEST(TiffRead, JpegYCbCrArrivesAsRgb)
         p.rows.push_back(60);
         p.rows.push_back(30);
     }
-    write_pages(file, {p});
-    XSImage* image = read_file(file);
+    XslImagePtr image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->depth, 24u);
     Bytes px = plane(image);
@@ -462,7 +440,6 @@ TEST(TiffRead, JpegYCbCrArrivesAsRgb)
         EXPECT_NEAR(px[i + 1], 60, 4);
         EXPECT_NEAR(px[i + 2], 30, 4);
     }
-    XSLFree(image);
 }
 
 TEST(TiffRead, RefusedKinds)
@@ -551,9 +528,7 @@ TEST(TiffRead, TilesAndSeparatePlanesReadLikeStrips)
         const size_t line = (37 * k.bits * k.samples + 7) / 8;
         for (size_t i = 0; i < line * 23; ++i)
             strips.rows.push_back(static_cast<unsigned char>(i * 37 + i / 11));
-        TiffFile reference;
-        write_pages(reference, {strips});
-        XSImage* expected = read_file(reference);
+        XslImagePtr expected = read_page(strips);
         ASSERT_NE(expected, nullptr) << k.name;
         for (const auto& l : layouts) {
             if (l.separate && k.samples == 1)
@@ -562,15 +537,11 @@ TEST(TiffRead, TilesAndSeparatePlanesReadLikeStrips)
             Page p = strips;
             p.tile = l.tile;
             p.separate = l.separate;
-            TiffFile file;
-            write_pages(file, {p});
-            XSImage* image = read_file(file);
+            XslImagePtr image = read_page(p);
             ASSERT_NE(image, nullptr) << xslerrno;
-            EXPECT_EQ(XslKindOf(image), XslKindOf(expected));
+            EXPECT_EQ(XslKindOf(image.get()), XslKindOf(expected.get()));
             EXPECT_EQ(plane(image), plane(expected));
-            XSLFree(image);
         }
-        XSLFree(expected);
     }
 }
 
@@ -602,7 +573,6 @@ TEST(TiffRead, PagesAndPageSelection)
 
 TEST(TiffRead, DensitiesMakeSquarePixels)
 {
-    TiffFile file;
     Page p;
     p.width = 4;
     p.height = 3;
@@ -615,8 +585,7 @@ TEST(TiffRead, DensitiesMakeSquarePixels)
             if (y > 0)
                 TIFFSetField(tif, TIFFTAG_YRESOLUTION, y);
         };
-        write_pages(file, {p});
-        return read_file(file);
+        return read_page(p);
     };
     // Unequal densities stretch the rows to square pixels at the larger one;
     // densities more than 16 times apart are damage, and nothing is stretched.
@@ -630,12 +599,11 @@ TEST(TiffRead, DensitiesMakeSquarePixels)
                          Row{RESUNIT_INCH, 1600, 100, 4, 48, 1600}, Row{RESUNIT_INCH, 100, 1700, 4, 3, 100},
                          Row{RESUNIT_INCH, 65535, 1, 4, 3, 65535}}) {
         SCOPED_TRACE(std::to_string(r.x) + " x " + std::to_string(r.y));
-        XSImage* image = with_res(r.unit, r.x, r.y);
+        XslImagePtr image = with_res(r.unit, r.x, r.y);
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(image->width, r.width);
         EXPECT_EQ(image->height, r.height);
         EXPECT_EQ(image->resolution, r.resolution);
-        XSLFree(image);
     }
 }
 
@@ -855,18 +823,16 @@ TEST(TiffRead, GrayRampsAtEveryDepthAndPolarity)
             Bytes row((7 * bits + 7) / 8, 0);
             for (int x = 0; x < 7; ++x)
                 row[x * bits / 8] |= static_cast<unsigned char>(samples[x] << (8 - bits - (x * bits) % 8));
-            TiffFile file;
             Page p;
             p.width = 7;
             p.bits = bits;
             p.photometric = photometric;
             p.rows = row;
-            write_pages(file, {p});
-            XSImage* image = read_file(file);
+            XslImagePtr image = read_page(p);
             ASSERT_NE(image, nullptr);
             // Whatever the depth and polarity, the gray level a pixel shows is the
             // sample's level as the file means it.
-            Bytes levels = gray_levels(image);
+            Bytes levels = gray_levels(image.get());
             ASSERT_EQ(levels.size(), 7u);
             for (int x = 0; x < 7; ++x) {
                 int level = samples[x] * 255 / top;
@@ -874,7 +840,6 @@ TEST(TiffRead, GrayRampsAtEveryDepthAndPolarity)
                     level = 255 - level;
                 EXPECT_EQ(levels[x], level) << "pixel " << x;
             }
-            XSLFree(image);
         }
     }
 }
