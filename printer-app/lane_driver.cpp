@@ -91,14 +91,17 @@ bool lane_driver_cb(pappl_system_t* system, const char* driver_name, const char*
     std::strncpy(d->make_and_model, lane_make_and_model, sizeof d->make_and_model - 1);
     d->ppm = 10;
     d->kind = PAPPL_KIND_DOCUMENT | PAPPL_KIND_PHOTO;
-    d->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_MONOCHROME | PAPPL_COLOR_MODE_BI_LEVEL;
+    // Colour is offered only so that colour pages are taken: PAPPL refuses
+    // 24-bit raster unless the driver claims the colour mode, and every
+    // driverless client may send sRGB pages. They print in gray, as
+    // rastertolane prints them; gray stays the default.
+    d->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_MONOCHROME | PAPPL_COLOR_MODE_BI_LEVEL |
+                         PAPPL_COLOR_MODE_COLOR;
     d->color_default = PAPPL_COLOR_MODE_MONOCHROME;
     d->content_default = PAPPL_CONTENT_AUTO;
     d->quality_default = IPP_QUALITY_NORMAL;
     d->scaling_default = PAPPL_SCALING_AUTO;
     d->orient_default = IPP_ORIENT_PORTRAIT;
-    // Colour pages are taken too (every driverless client can send them) and
-    // printed in gray.
     d->raster_types = PAPPL_PWG_RASTER_TYPE_BLACK_1 | PAPPL_PWG_RASTER_TYPE_SGRAY_8 | PAPPL_PWG_RASTER_TYPE_SRGB_8;
     d->duplex = PAPPL_DUPLEX_NONE;
     d->sides_supported = PAPPL_SIDES_ONE_SIDED;

@@ -17,16 +17,18 @@ struct SubmitCase {
     const char* filter_options;      // the same request in the filter's words
 };
 
-// A sheet of A4 as a client renders it at 300 dpi: gray steps across, a black
-// bar near the top left.
-std::string gray_pwg_page()
+// A sheet of A4 as a client renders it at 300 dpi: steps across (in colour,
+// each channel its own), a black bar near the top left.
+std::string pwg_page(cups_cspace_t space)
 {
-    RasterPage page = blank_raster_page(CUPS_CSPACE_SW, 8, 2480, 3508, 255);
+    RasterPage page = blank_raster_page(space, 8, 2480, 3508, 255);
     page.dpi = 300;
+    const unsigned colours = page.colours();
     for (unsigned y = 0; y < page.height; ++y)
         for (unsigned x = 0; x < page.width; ++x)
-            page.rows[static_cast<size_t>(y) * page.width + x] =
-                y > 100 && y < 400 && x > 100 && x < 1200 ? 0 : static_cast<unsigned char>(x / 10);
+            for (unsigned c = 0; c < colours; ++c)
+                page.rows[(static_cast<size_t>(y) * page.width + x) * colours + c] =
+                    y > 100 && y < 400 && x > 100 && x < 1200 ? 0 : static_cast<unsigned char>(x / (10 + 7 * c));
     return raster_document({page}, CUPS_RASTER_WRITE_PWG);
 }
 
@@ -51,8 +53,9 @@ TEST(PrinterAppSubmit, DocumentsPrintAsTheSpoolerFiltersPrintThem)
          "Resolution=240dpi media=A4 print-scaling=fit Halftoning=Bayer"},
         {"picture.bmp", picture_bytes("BMP", 40, 30), {"print-quality=5", "printer-resolution=600dpi"},
          IMAGETOLANE_BIN, "Resolution=600dpi media=A4 Halftoning=ErrorDiffusion5x3"},
-        {"page.pwg", gray_pwg_page(), {}, RASTERTOLANE_BIN, ""},
-        {"toned.pwg", gray_pwg_page(), {"lane-brightness=130", "lane-gamma=1800", "lane-halftoning=bayer"},
+        {"page.pwg", pwg_page(CUPS_CSPACE_SW), {}, RASTERTOLANE_BIN, ""},
+        {"colour.pwg", pwg_page(CUPS_CSPACE_SRGB), {}, RASTERTOLANE_BIN, ""},
+        {"toned.pwg", pwg_page(CUPS_CSPACE_SW), {"lane-brightness=130", "lane-gamma=1800", "lane-halftoning=bayer"},
          RASTERTOLANE_BIN, "brightness=130 gamma=1800 Halftoning=Bayer"},
     };
     for (const SubmitCase& c : cases) {
