@@ -16,6 +16,7 @@
 #include "xsio.h"
 #include "xsregistry.h"
 #include "xsown.h"
+#include "xsreadkit.h"
 
 namespace {
 
@@ -92,35 +93,19 @@ long pcx_pixels(const uint8_t* data, size_t)
     return width > 0 && height > 0 ? width * height : 0;
 }
 
-// An unsigned field of the head, 0 where the input has ended.
-long field(const uint8_t* data, size_t size, size_t at, int bytes, bool little)
-{
-    long value = 0;
-    for (int i = 0; i < bytes; ++i) {
-        const long byte = at + i < size ? data[at + i] : 0;
-        value |= byte << (8 * (little ? i : bytes - 1 - i));
-    }
-    return value;
-}
-
 // A BMP's size from its info header (16-bit fields in the OS/2 core header,
-// 32-bit signed ones otherwise, a negative height meaning top-down). The rows
-// a short file lacks are still made, so a few bytes may declare a picture
-// that takes a second to fill.
+// 32-bit signed ones otherwise, a negative height meaning top-down). Coded
+// rows may stop early and leave the rest of the picture blank, so a few
+// bytes may declare a picture that takes a second to fill.
 long bmp_pixels(const uint8_t* data, size_t size)
 {
-    if (field(data, size, 14, 4, true) == 12)
-        return field(data, size, 18, 2, true) * field(data, size, 20, 2, true);
-    const long width = std::labs(static_cast<int32_t>(field(data, size, 18, 4, true)));
-    const long height = std::labs(static_cast<int32_t>(field(data, size, 22, 4, true)));
+    if (size < 26)
+        return 0;  // no whole header: refused at once
+    if (XslGet32LE(data + 14) == 12)
+        return long(XslGet16LE(data + 18)) * XslGet16LE(data + 20);
+    const long width = std::labs(static_cast<int32_t>(XslGet32LE(data + 18)));
+    const long height = std::labs(static_cast<int32_t>(XslGet32LE(data + 22)));
     return width > 0 && height > kMostPixels / width ? kMostPixels + 1 : width * height;
-}
-
-// An SGI picture's size: columns, rows and up to four channels.
-long iris_pixels(const uint8_t* data, size_t size)
-{
-    const long channels = std::clamp(field(data, size, 10, 2, false), 1L, 4L);
-    return field(data, size, 6, 2, false) * field(data, size, 8, 2, false) * channels;
 }
 
 // A RIFF file whose form is WebP.
@@ -146,7 +131,7 @@ constexpr ReaderForm forms[] = {
     SIZED("jpeg", 0, "\xFF\xD8\xFF", jpeg_pixels),
     READER("sun", 0, "\x59\xA6\x6A\x95"),
     READER("gif", 0, "GIF89a"),
-    SIZED("iris", 0, "\x01\xDA", iris_pixels),
+    READER("iris", 0, "\x01\xDA"),
     SHAPED("pbm", shape_pnm),
     SIZED("bmp", 0, "BM", bmp_pixels),
     SHAPED("pcx", shape_pcx, pcx_pixels),

@@ -109,10 +109,6 @@ bool expand(const unsigned char* in, long length, unsigned char* out, long width
 XslBuffer<uint32_t> read_tables(FILE* stream, const IrisHeader& h, long file_size)
 {
     const long entries = h.height * h.channels;
-    if (file_size >= 0 && 8 * entries > file_size - XS_IRIS_DATA_START) {
-        fail_read();
-        return nullptr;
-    }
     XslBuffer<uint32_t> tables = XslAllocBuffer<uint32_t>(2 * entries);
     if (!tables)
         return nullptr;
@@ -195,8 +191,10 @@ XSImage* XSReadIRIS(FILE* stream)
         return nullptr;
     }
     const bool coded = h.storage == XS_IRIS_RUN_LENGTH;
-    // Verbatim data is all there before anything is sized by it.
-    if (!coded && file_size >= 0 && XS_IRIS_DATA_START + h.width * h.height * h.channels > file_size) {
+    // The verbatim data, or the coded rows' tables, are all there before
+    // anything is sized by them.
+    const long needed = coded ? 8 * h.height * h.channels : h.width * h.height * h.channels;
+    if (file_size >= 0 && XS_IRIS_DATA_START + needed > file_size) {
         fail_read();
         return nullptr;
     }
