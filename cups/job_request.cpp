@@ -114,6 +114,27 @@ outcome set_landscape(job_request& r, const std::string& value)
     return {};
 }
 
+outcome set_collate(job_request& r, const std::string& value)
+{
+    const int b = read_bool(value);
+    if (b < 0)
+        return ignored("not true or false");
+    r.collate = b == 1;
+    return {};
+}
+
+// IPP's name for the same choice.
+outcome set_document_handling(job_request& r, const std::string& value)
+{
+    if (same(value, "separate-documents-collated-copies"))
+        r.collate = true;
+    else if (same(value, "separate-documents-uncollated-copies"))
+        r.collate = false;
+    else
+        return ignored("copies are separate-documents-collated-copies or separate-documents-uncollated-copies");
+    return {};
+}
+
 outcome set_orientation(job_request& r, const std::string& value)
 {
     double v;
@@ -261,6 +282,8 @@ const option_rule rules[] = {
     {"PageSize", PICTURE | TEXT, set_paper},
     {"PageRegion", PICTURE | TEXT, set_paper},
     {"media", PICTURE | TEXT, set_media},
+    {"multiple-document-handling", PICTURE | TEXT, set_document_handling},
+    {"collate", PICTURE | TEXT, set_collate},
     {"landscape", PICTURE | TEXT, set_landscape},
     {"orientation-requested", PICTURE | TEXT, set_orientation},
     {"page-top", PICTURE | TEXT, set_margin<0>},

@@ -26,6 +26,8 @@ enum class scaling_mode {
 
 struct job_request {
     int copies = 1;
+    bool collate = false;                  // copies of a document of several pages in page order (1, 2, 1, 2);
+                                           // false: each page repeated (1, 1, 2, 2)
     bool paper_given = false;
     paper_choice paper;                    // when paper_given
     int resolution = 0;                    // dots per inch; 0: the filter's default
