@@ -1,16 +1,9 @@
 #include "filter_words.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
-
-bool margins_given(const job_request& r)
-{
-    for (double m : r.margins)
-        if (m >= 0)
-            return true;
-    return false;
-}
 
 // Words common to both filters: copies, paper, orientation, margins.
 std::vector<std::string> page_words(const job_request& r)
@@ -27,8 +20,8 @@ std::vector<std::string> page_words(const job_request& r)
         words.insert(words.end(), {"-po", "1"});
     if (margins_given(r)) {
         words.push_back("-pm");
-        for (double m : r.margins)
-            words.push_back(number_word(m < 0 ? default_margin_mm : m * mm_per_point));
+        for (int side = 0; side < 4; ++side)
+            words.push_back(number_word(margin_mm(r, side)));
     }
     return words;
 }
@@ -45,6 +38,11 @@ std::string number_word(double value, int decimals)
     if (word.back() == '.')
         word.pop_back();
     return word == "-0" ? "0" : word;
+}
+
+double word_value(double value)
+{
+    return std::atof(number_word(value).c_str());
 }
 
 std::vector<std::string> picture_words(const job_request& r)

@@ -1,5 +1,6 @@
 // The command-line words of pixlane and textlane that ask what a job's
-// request asks.
+// request asks: shown in the job's log as the equivalent command, never
+// parsed again.
 #pragma once
 
 #include <string>
@@ -16,3 +17,5 @@ std::vector<std::string> text_words(const job_request& request);
 // millimetre, point or percent is far below what the printer can show)
 // without trailing zeros.
 std::string number_word(double value, int decimals = 4);
+// A number as its word reads back: what the command line in the log asks.
+double word_value(double value);

@@ -1,6 +1,6 @@
 // imagetolane: the spooler's filter for pictures. It runs pixlane's job in
-// this process with the command-line words that ask what the job's options
-// ask, so the printer gets the bytes pixlane would send.
+// this process with the settings the job's options ask for, so the printer
+// gets the bytes pixlane would send for the command line in the job's log.
 #include <cstdio>
 
 #include "picture_document.h"
@@ -16,12 +16,14 @@ int main(int argc, char** argv)
     if (in == nullptr)
         return 1;
 
+    job_context context;
+    context.report = spooler_report();
     picture_document document;
     document.request = &request;
     document.in = in;
     document.out = stdout;
     document.title = job.title;
-    document.report = spooler_report();
+    document.context = &context;
     document.show_words = [](const std::vector<std::string>& words) { show_command("pixlane", words); };
     document.warn = [](const char* text) { spooler_message(std::string("WARNING: ") + text); };
     const int status = print_picture_document(document);

@@ -350,13 +350,26 @@ void check_margins(job_request& r)
         paper_size_mm(paper_choice{paper_lookup("A4")}, &w, &h);
     if (r.landscape)
         std::swap(w, h);
-    auto mm = [&](int side) { return r.margins[side] < 0 ? default_margin_mm : r.margins[side] * mm_per_point; };
+    auto mm = [&](int side) { return margin_mm(r, side); };
     if ((mm(0) + mm(1) >= h || mm(2) + mm(3) >= w) && r.error.empty())
         r.error = "ERROR: Cannot print with these page margins: they leave no room on the " + number_word(w) +
                   " x " + number_word(h) + " mm page.";
 }
 
 }  // namespace
+
+bool margins_given(const job_request& r)
+{
+    for (double m : r.margins)
+        if (m >= 0)
+            return true;
+    return false;
+}
+
+double margin_mm(const job_request& r, int side)
+{
+    return r.margins[side] < 0 ? default_margin_mm : r.margins[side] * mm_per_point;
+}
 
 job_request read_job_request(filter_kind kind, const char* copies,
                              const std::vector<cups_option>& ppd_defaults,

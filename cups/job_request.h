@@ -48,6 +48,11 @@ struct job_request {
     std::string error;                     // "ERROR: ..." for a value no job may print with
 };
 
+// Whether the request names any margin; a margin side (top, bottom, left,
+// right) in millimetres, the filters' default where it names none.
+bool margins_given(const job_request& request);
+double margin_mm(const job_request& request, int side);
+
 // The copies argument, then every option the filter knows, PPD defaults first
 // and the job's options after them (the later wins; options that ask the same
 // thing in different words are read in a fixed order, the most precise last). A value the filter does

@@ -1,78 +1,51 @@
 #include "picture_document.h"
 
-#include <cstring>
+#include <cstdlib>
 
-#include "cancel.h"
 #include "filter_words.h"
-#include "picture_job.h"
+#include "page_settings.h"
+#include "picture_runner.h"
 #include "picture_scaling.h"
-#include "spooler_filter.h"
-#include "tevrak.h"
-#include "xsiojpeg.h"
-#include "xsiotiff.h"
-#include "xsown.h"
 
-namespace {
-
-// The pages of a TIFF document (1 for every other picture); the stream is
-// left where it was.
-int picture_pages(FILE* in)
+void picture_settings(const job_request& r, Settings* s)
 {
-    const long start = std::ftell(in);
-    unsigned char magic[4];
-    const bool tiff = std::fread(magic, 1, 4, in) == 4 &&
-                      (std::memcmp(magic, "II*\0", 4) == 0 || std::memcmp(magic, "MM\0*", 4) == 0);
-    std::fseek(in, start, SEEK_SET);
-    if (!tiff)
-        return 1;
-    const int pages = XSCheckMultiPageTiff(in);
-    std::fseek(in, start, SEEK_SET);
-    return pages > 1 ? pages : 1;
+    set_default(s);
+    request_page_settings(r, s);
+    if (r.resolution != 0)
+        s->resolution_x = s->resolution_y = r.resolution;
+    // The gamma factor multiplies the printer's own.
+    if (const double gamma = word_value(r.gamma); gamma != 0) {
+        s->gamma_red *= gamma;
+        s->gamma_green *= gamma;
+        s->gamma_blue *= gamma;
+    }
+    s->bright = r.brightness;
+    s->saturation = r.saturation;
+    if (r.halftone >= 0)
+        s->dither = r.halftone;
+    complete_origin(s);
 }
-
-// One page of the document: pixlane's job on it, reported as that page.
-int print_page(const picture_document& d, int page)
-{
-    std::vector<std::string> words = picture_words(*d.request);
-    command_line line("imagetolane", words);
-    Settings settings;
-    getoption_restart();
-    set_default(&settings);
-    option_scan("imagetolane", line.argc(), line.argv.data(), &settings);
-    settings.input = d.in;
-    settings.input_name = d.title;
-    settings.output = d.out;
-    settings.output_name = d.out == stdout ? "STDOUT" : "printer";
-
-    const page_renumbering renumbering = {&d.report, page};
-    const job_report page_report = renumbered_report(&renumbering);
-    int status = 0;
-    XslImagePtr picture(read_job_picture(&settings, page_report, &status));
-    if (!picture)
-        return 1;
-    if (XslJpegCutShort() && d.warn)
-        d.warn("The JPEG picture ends before its last row: what was read prints, the rest is the decoder's gray.");
-
-    // How large the picture prints depends on its size, known only now.
-    const std::vector<std::string> scaling = scale_picture(*d.request, &settings, picture.get());
-    words.insert(words.end(), scaling.begin(), scaling.end());
-    if (d.show_words)
-        d.show_words(words);
-    return print_job_picture(&settings, picture.get(), page_report);
-}
-
-}  // namespace
 
 int print_picture_document(const picture_document& d)
 {
-    const long start = std::ftell(d.in);
-    const int pages = picture_pages(d.in);
-    int status = 0;
-    for (int page = 1; page <= pages && status == 0 && !job_cancelled; ++page) {
-        XSTiffSetPage(page);
-        std::fseek(d.in, start, SEEK_SET);
-        status = print_page(d, page);
-    }
-    XSTiffSetPage(1);
-    return status;
+    picture_run run;
+    picture_settings(*d.request, &run.settings);
+    run.settings.input = d.in;
+    run.settings.input_name = d.title;
+    run.settings.output = d.out;
+    run.settings.output_name = d.out == stdout ? "STDOUT" : "printer";
+    run.every_page = true;
+    run.collate = d.request->collate;
+    run.warn = d.warn;
+    run.size_picture = [&d](Settings* settings, const XSImage* picture) {
+        std::vector<std::string> words = picture_words(*d.request);
+        // One transmission may stand for fewer copies than the job's (collated pages).
+        if (settings->copies != d.request->copies)
+            words[1] = std::to_string(settings->copies);
+        const std::vector<std::string> scaling = scale_picture(*d.request, settings, picture);
+        words.insert(words.end(), scaling.begin(), scaling.end());
+        if (d.show_words)
+            d.show_words(words);
+    };
+    return run_picture_job(run, d.context);
 }

@@ -26,6 +26,14 @@ job_report pappl_report(pappl_job_t* job)
     return report;
 }
 
+job_context pappl_context(pappl_job_t* job)
+{
+    job_context context;
+    context.report = pappl_report(job);
+    context.cancel_data = job;
+    context.cancelled = [](void* data) { return papplJobIsCanceled(static_cast<pappl_job_t*>(data)); };
+    return context;
+}
 
 void log_words(pappl_job_t* job, const char* program, const std::vector<std::string>& words)
 {

@@ -10,12 +10,16 @@
 #include <pappl/pappl.h>
 
 #include "device_stream.h"
+#include "job_context.h"
 #include "job_report.h"
 #include "job_request.h"
 
 // Failures and notices to the job's log (a failure also as the job's
 // message), pages to its impressions.
 job_report pappl_report(pappl_job_t* job);
+
+// The job's context: its report, and cancelled when PAPPL cancels the job.
+job_context pappl_context(pappl_job_t* job);
 
 // "Printing as: NAME WORDS...", the same job from the command line.
 void log_words(pappl_job_t* job, const char* program, const std::vector<std::string>& words);

@@ -71,7 +71,12 @@ std::vector<cups_option> spooler_options(const pappl_pr_options_t* o)
 job_request read_pappl_request(pappl_job_t* job, filter_kind kind, const pappl_pr_options_t* options)
 {
     const std::string copies = std::to_string(options->copies > 0 ? options->copies : 1);
-    job_request request = read_job_request(kind, copies.c_str(), {}, spooler_options(options));
+    std::vector<cups_option> list = spooler_options(options);
+    // Collation is a job attribute PAPPL keeps but does not gather into the options.
+    if (ipp_attribute_t* handling = papplJobGetAttribute(job, "multiple-document-handling"))
+        if (const char* value = ippGetString(handling, 0, nullptr))
+            list.push_back({"multiple-document-handling", value});
+    job_request request = read_job_request(kind, copies.c_str(), {}, list);
     for (const std::string& note : request.notes)
         papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", note.c_str());
     if (!request.error.empty())

@@ -4,13 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-thread_local int optnext = 1;  // next word of the argument vector to examine; only moves forward
-}
-
-thread_local int tvoptind = 1;
-thread_local char* tvoptarg[TV_MAX_ARGS];
-
 int optsrch(const option_entry* table, const char* keyword)
 {
     for (int n = 0; table[n].name != nullptr; ++n) {
@@ -27,19 +20,13 @@ int optsrch(const option_entry* table, const char* keyword)
     return -1;
 }
 
-void getoption_restart()
+int getoption(option_parser* p, int argc, char** argv, const option_entry* table)
 {
-    optnext = 1;
-    tvoptind = 1;
-    for (char*& word : tvoptarg)
-        word = nullptr;
-}
-
-int getoption(int argc, char** argv, const option_entry* table)
-{
+    int& optnext = p->next;
+    char** tvoptarg = p->tvoptarg;
     if (optnext >= argc)
         return -3;
-    tvoptind = optnext;
+    p->tvoptind = optnext;
     char* word = argv[optnext++];
     tvoptarg[0] = word;
     if (word == nullptr || word[0] != '-')
@@ -59,7 +46,7 @@ int getoption(int argc, char** argv, const option_entry* table)
     return n;
 }
 
-int parseoption(int* argc, char** argv, parse_entry* table)
+int parseoption(option_parser* parser, int* argc, char** argv, parse_entry* table)
 {
     int r = 1;
     int k = 1;
@@ -78,7 +65,7 @@ int parseoption(int* argc, char** argv, parse_entry* table)
         }
         int nargs = row->nargs < 0 ? 0 : row->nargs;
         if (r + nargs >= *argc) {
-            tvoptind = r;
+            parser->tvoptind = r;
             return -1;
         }
         switch (row->kind) {

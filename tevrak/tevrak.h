@@ -29,15 +29,17 @@ struct parse_entry {
 
 enum { TV_MAX_ARGS = 50 };
 
-// Per thread, so jobs on several threads can each parse their own words.
-extern thread_local int tvoptind;
-extern thread_local char* tvoptarg[TV_MAX_ARGS];
+// One walk over one command line: each parse has its own, so nothing is
+// shared between command lines, jobs or threads and nothing needs restarting.
+struct option_parser {
+    int next = 1;                     // the next word to examine; only moves forward
+    int tvoptind = 1;                 // the word the last call examined
+    char* tvoptarg[TV_MAX_ARGS] = {}; // that option's word, then its argument words
+};
 
-int getoption(int argc, char** argv, const option_entry* table);
-// Starts the walk of a new command line: the next getoption examines word 1
-// again (for a program that reads a second command line in the same process).
-void getoption_restart();
+int getoption(option_parser* parser, int argc, char** argv, const option_entry* table);
 int optsrch(const option_entry* table, const char* keyword);
-int parseoption(int* argc, char** argv, parse_entry* table);
+// On -1 (a matching option without its words), parser->tvoptind is where it stood.
+int parseoption(option_parser* parser, int* argc, char** argv, parse_entry* table);
 int catoi(const char* text, int* value);
 int catof(const char* text, float* value);

@@ -1,13 +1,16 @@
 // The stages of one image job.
 #pragma once
 
+#include "job_context.h"
 #include "job_report.h"
 #include "page_layout.h"
 #include "raster_job.h"
 #include "settings.h"
 #include "xsimage.h"
 
-XSImage* read_data(Settings* settings);
+// Reads and corrects the picture; the context (may be null) names the page
+// of a TIFF to read and learns whether a JPEG was cut short.
+XSImage* read_data(Settings* settings, job_context* context = nullptr);
 // Turns the picture for landscape, brings it to 8-bit gray, writes the
 // printer's set-up for it and fills *layout; the settings are only read.
 int initialize(const Settings* settings, XSImage* picture, PageLayout* layout);

@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "picture_job.h"
+#include "picture_runner.h"
 
 int main(int argc, char** argv)
 {
@@ -12,14 +12,11 @@ int main(int argc, char** argv)
         const char* slash = std::strrchr(argv[0], '/');
         program = slash != nullptr ? slash + 1 : argv[0];
     }
-    Settings settings;
-    set_default(&settings);
-    option_scan(program, argc, argv, &settings);
+    picture_run run;
+    set_default(&run.settings);
+    option_scan(program, argc, argv, &run.settings);
 
-    const job_report report = program_report(program);
-    int status = 0;
-    XSImage* picture = read_job_picture(&settings, report, &status);
-    if (picture == nullptr)
-        std::exit(status);
-    std::exit(print_job_picture(&settings, picture, report));
+    job_context context;
+    context.report = program_report(program);
+    std::exit(run_picture_job(run, &context));
 }

@@ -159,39 +159,18 @@ void apply(int number, char** args, Settings* s, const char* program_name)
     }
 }
 
-// Origins not given start at the top-left corner of the printable area.
-void complete_origin(Settings* s)
-{
-    const int32_t both = LAYOUT_X_GIVEN | LAYOUT_Y_GIVEN;
-    if (s->layout == -1) {
-        s->layout = both;
-        s->x_origin = s->margin_left;
-        s->y_origin = s->margin_top;
-        return;
-    }
-    if ((s->layout & both) == 0)
-        return;  // a placement 1 to 5
-    if ((s->layout & LAYOUT_X_GIVEN) == 0) {
-        s->layout |= LAYOUT_X_GIVEN;
-        s->x_origin = s->margin_left;
-    }
-    if ((s->layout & LAYOUT_Y_GIVEN) == 0) {
-        s->layout |= LAYOUT_Y_GIVEN;
-        s->y_origin = s->margin_top;
-    }
-}
-
 }  // namespace
 
 void option_scan(const char* program_name, int argc, char** argv, Settings* settings)
 {
+    option_parser parser;
     int number;
     // Unknown options (-1), stray words (-2) and missing arguments (-4) are skipped.
-    while ((number = getoption(argc, argv, opl)) != -3) {
+    while ((number = getoption(&parser, argc, argv, opl)) != -3) {
         if (number >= 0)
-            apply(number, tvoptarg, settings, program_name);
+            apply(number, parser.tvoptarg, settings, program_name);
         else if (number == -1)
-            exit_if_version_word(program_name, tvoptarg[0]);
+            exit_if_version_word(program_name, parser.tvoptarg[0]);
     }
     complete_origin(settings);
 }

@@ -22,7 +22,7 @@ int fail_after_reset(Settings* settings, const job_report& report, const char* f
 
 }  // namespace
 
-XSImage* read_job_picture(Settings* settings, const job_report& report, int* status)
+XSImage* read_job_picture(Settings* settings, const job_report& report, int* status, job_context* context)
 {
     // Nothing may be written when there is nowhere to write it.
     if (settings->output == nullptr) {
@@ -42,7 +42,7 @@ XSImage* read_job_picture(Settings* settings, const job_report& report, int* sta
         std::ungetc(c, settings->input);
         begin_stage();
     }
-    XSImage* picture = read_data(settings);
+    XSImage* picture = read_data(settings, context);
     if (picture != nullptr)
         return picture;
     // A picture no reader delivered: say what the bytes looked like and why

@@ -8,7 +8,7 @@
 #include "xsregistry.h"
 #include "xsiotiff.h"
 
-XSImage* read_data(Settings* settings)
+XSImage* read_data(Settings* settings, job_context* context)
 {
     if (settings->input == nullptr) {
         // The -in file could not be opened; report why.
@@ -31,7 +31,11 @@ XSImage* read_data(Settings* settings)
     // The library's messages (libtiff's) name the file they are about.
     XSReadFileName = settings->input == stdin || settings->input_name == nullptr ? "standard input"
                                                                                  : settings->input_name;
-    XSImage* picture = XSReadMagic(stream);
+    XslReadRequest request;
+    request.page = context != nullptr ? context->tiff_page : 1;
+    XSImage* picture = XSReadMagicRequest(stream, &request);
+    if (context != nullptr)
+        context->jpeg_cut_short = request.cut_short;
     XSReadFileName = nullptr;
     if (copy != nullptr) {
         int err = errno;

@@ -45,3 +45,25 @@ void set_default(Settings* settings)
     settings->output_errno = 0;
     settings->clip_to_sheet = 0;
 }
+
+// Origins not given start at the top-left corner of the printable area.
+void complete_origin(Settings* s)
+{
+    const int32_t both = LAYOUT_X_GIVEN | LAYOUT_Y_GIVEN;
+    if (s->layout == -1) {
+        s->layout = both;
+        s->x_origin = s->margin_left;
+        s->y_origin = s->margin_top;
+        return;
+    }
+    if ((s->layout & both) == 0)
+        return;  // a placement 1 to 5
+    if ((s->layout & LAYOUT_X_GIVEN) == 0) {
+        s->layout |= LAYOUT_X_GIVEN;
+        s->x_origin = s->margin_left;
+    }
+    if ((s->layout & LAYOUT_Y_GIVEN) == 0) {
+        s->layout |= LAYOUT_Y_GIVEN;
+        s->y_origin = s->margin_top;
+    }
+}

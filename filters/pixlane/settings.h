@@ -59,6 +59,9 @@ enum { LAYOUT_X_GIVEN = 16, LAYOUT_Y_GIVEN = 32 };
 extern const char* program;
 
 void set_default(Settings* settings);
+// Origins not given start at the top-left corner of the printable area; the
+// last step of filling the settings, from a command line or from a job's request.
+void complete_origin(Settings* settings);
 void option_scan(const char* program_name, int argc, char** argv, Settings* settings);
 void PutUsage(const char* program_name, const char* const* lines);
 extern const char* const Usage[];

@@ -1,5 +1,5 @@
 // textlane: prints a text file (EUC, Shift-JIS, JIS or UTF-8) on the page printer.
-#include "text_job.h"
+#include "text_runner.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -25,10 +25,13 @@ int main(int argc, char** argv)
         const char* slash = std::strrchr(argv[0], '/');
         program = slash != nullptr ? slash + 1 : argv[0];
     }
-    TextSettings settings;
-    set_default(&settings);
-    option_scan(program, argc, argv, &settings);
-    const int status = print_text(&settings, program_report(program));
+    text_run run;
+    set_default(&run.settings);
+    option_scan(program, argc, argv, &run.settings);
+    TextSettings& settings = run.settings;
+    job_context context;
+    context.report = program_report(program);
+    const int status = run_text_job(run, &context);
     if (status != 0) {
         close_streams(&settings);
         return status;

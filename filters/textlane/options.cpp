@@ -159,18 +159,19 @@ void apply_option(TextSettings* s, int number, char* const* args)
 
 void option_scan(const char* program_name, int argc, char** argv, TextSettings* settings)
 {
+    option_parser parser;
     int number;
     // Unknown options, bare words and options cut short are skipped silently.
-    while ((number = getoption(argc, argv, opl)) != -3) {
+    while ((number = getoption(&parser, argc, argv, opl)) != -3) {
         if (number == -1)
-            exit_if_version_word(program_name, tvoptarg[0]);
+            exit_if_version_word(program_name, parser.tvoptarg[0]);
         if (number < 0)
             continue;
         if (number == OPT_HELP) {
             PutUsage(program_name, Usage);
             std::exit(0);
         }
-        apply_option(settings, number, tvoptarg);
+        apply_option(settings, number, parser.tvoptarg);
     }
     if (settings->input_name != nullptr)
         settings->input = open_or_exit(settings->input_name, "r");

@@ -247,7 +247,7 @@ int send_data(TextSettings* settings, const job_report* report, int* pages)
             first = last;
             length = 0;
             // A cancelled job stops after the line it was on.
-            if (job_cancelled) {
+            if (job_cancelled || job_is_cancelled(settings->context)) {
                 if (!first)
                     job.put(line.data(), 0, false, true);
                 errno = ECANCELED;

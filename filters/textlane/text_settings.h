@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "job_context.h"
+
 struct TextSettings {
     int32_t resolution_x;       // stored only
     int32_t resolution_y;       // stored only
@@ -38,6 +40,7 @@ struct TextSettings {
     const char* output_name;
     FILE* input;
     FILE* output;
+    const job_context* context; // asked after every line whether the job was cancelled; may be null
 };
 
 // The program's name for messages (set by main).

@@ -21,9 +21,7 @@ void settings_from_input(FuzzBytes& in, size_t most_words, Settings* settings)
     set_default(settings);
     FuzzArgs args("pixlane", in, most_words + 1);
     args.disarm({"-in", "-input", "-out", "-output", "-help"});
-    getoption_restart();
     option_scan("pixlane", args.argc(), args.argv.data(), settings);
-    getoption_restart();   // the parser is left as found, for whatever runs next in the process
     // Words the settings point into (a paper name) must outlive the job.
     static std::vector<std::string> kept;
     kept = std::move(args.words);

@@ -23,9 +23,7 @@ void text_job(const uint8_t* data, size_t size)
     args.disarm({"-in", "-input", "-out", "-output", "-help", "-h"});
     TextSettings settings;
     set_default(&settings);
-    getoption_restart();
     option_scan("textlane", args.argc(), args.argv.data(), &settings);
-    getoption_restart();   // the parser is left as found, for whatever runs next in the process
     if (!kanji_code_known(settings.kanji_code))
         return;
     settings.input = fuzz_stream(in.rest(), in.rest_size());

@@ -23,8 +23,8 @@ std::string slot_text(const char* p)
     return p == nullptr ? "<null>" : p;
 }
 
-// Calls getoption over `words` (program name first) in a fresh process until it
-// has returned -3 twice; the parser's position cannot be reset in-process.
+// Calls getoption over `words` (program name first) with one parser until it
+// has returned -3 twice.
 std::vector<Call> trace(std::vector<std::string> words, const option_entry* table)
 {
     std::vector<char*> argv;
@@ -34,12 +34,13 @@ std::vector<Call> trace(std::vector<std::string> words, const option_entry* tabl
     int argc = static_cast<int>(words.size());
     ChildResult child = run_in_child([&] {
         std::string out;
+        option_parser parser;
         for (int ends = 0, guard = 0; ends < 2 && guard < 1000; ++guard) {
-            int r = getoption(argc, argv.data(), table);
+            int r = getoption(&parser, argc, argv.data(), table);
             ends += r == -3;
-            out += std::to_string(r) + '\x1f' + std::to_string(tvoptind);
+            out += std::to_string(r) + '\x1f' + std::to_string(parser.tvoptind);
             for (int i = 0; i < kSlots; ++i)
-                out += '\x1f' + slot_text(tvoptarg[i]);
+                out += '\x1f' + slot_text(parser.tvoptarg[i]);
             out += '\x1e';
         }
         return out;

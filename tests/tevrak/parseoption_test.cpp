@@ -49,7 +49,8 @@ TEST(Parseoption, CompactsPlainWordsAndStoresValues)
         {nullptr, nullptr, 0, 0, {}},
     };
     int argc = a.argc();
-    EXPECT_EQ(parseoption(&argc, a.argv(), table), 4);
+    option_parser parser;
+    EXPECT_EQ(parseoption(&parser, &argc, a.argv(), table), 4);
     EXPECT_EQ(argc, 5);
     EXPECT_EQ(a.first(5), (std::vector<std::string>{"prog", "a", "b", "c", "-unknown"}));
     EXPECT_STREQ(table[0].value.text, "--verbose");
@@ -65,7 +66,8 @@ TEST(Parseoption, HandlerDecidesHowManyWordsItUsed)
     table[0].value.handler = remember;
     handler_result = 2;
     int argc = a.argc();
-    EXPECT_EQ(parseoption(&argc, a.argv(), table), 1);
+    option_parser parser;
+    EXPECT_EQ(parseoption(&parser, &argc, a.argv(), table), 1);
     EXPECT_EQ(handler_argc, 4);
     EXPECT_EQ(handler_argv, a.argv() + 1);
     EXPECT_EQ(a.first(2), (std::vector<std::string>{"prog", "z"}));
@@ -79,7 +81,8 @@ TEST(Parseoption, HandlerCannotMoveOutsideTheVector)
         Argv a({"prog", "w", "-h", "x"});
         handler_result = used;
         int argc = a.argc();
-        int kept = parseoption(&argc, a.argv(), table);
+        option_parser parser;
+        int kept = parseoption(&parser, &argc, a.argv(), table);
         // A negative count reads as none; a huge one as every word left.
         EXPECT_EQ(kept, used < 0 ? 2 : 1) << used;
     }
@@ -90,8 +93,9 @@ TEST(Parseoption, OptionLackingItsWordStops)
     Argv a({"prog", "a", "-o", "b", "-o"});
     parse_entry table[] = {{"-o", "-o", 1, 1, {}}, {nullptr, nullptr, 0, 0, {}}};
     int argc = a.argc();
-    EXPECT_EQ(parseoption(&argc, a.argv(), table), -1);
-    EXPECT_EQ(tvoptind, 4);
+    option_parser parser;
+    EXPECT_EQ(parseoption(&parser, &argc, a.argv(), table), -1);
+    EXPECT_EQ(parser.tvoptind, 4);
     EXPECT_EQ(argc, 5);  // not updated
     EXPECT_STREQ(table[0].value.text, "b");
 }
@@ -104,7 +108,8 @@ TEST(Parseoption, RowsWithoutWordsOrAliasAreSafe)
     table[0].value.integer = 7;
     table[1].value.text = nullptr;
     int argc = a.argc();
-    EXPECT_EQ(parseoption(&argc, a.argv(), table), 0);
+    option_parser parser;
+    EXPECT_EQ(parseoption(&parser, &argc, a.argv(), table), 0);
     EXPECT_EQ(table[0].value.integer, 0);  // atoi of "-t"
     EXPECT_EQ(table[1].value.text, nullptr);
 }

@@ -113,6 +113,15 @@ XSImage* XSReadMagic(FILE* stream)
     return XslReadMagicWith(stream, magic_table, XSImageTypes);
 }
 
+XSImage* XSReadMagicRequest(FILE* stream, XslReadRequest* request)
+{
+    XSTiffSetPage(request->page);
+    XSImage* image = XSReadMagic(stream);
+    XSTiffSetPage(1);
+    request->cut_short = image != nullptr && image->format == XSF_JPEG && XslJpegCutShort() != 0;
+    return image;
+}
+
 XSImage* XSLRead(FILE* stream)
 {
     return XslReadNativeWith(stream, XSImageTypes);

@@ -13,6 +13,15 @@ extern const XSImageType XSImageTypes[];
 // sets the image's format. Null with xslerrno XSE_UNKNOWN_FORMAT when no format accepts it.
 XSImage* XSReadMagic(FILE* stream);
 
+// What a caller asks of one read and learns from it, so that nothing about
+// one job's read is left for the next to reset.
+struct XslReadRequest {
+    int page = 1;            // the page of a multi-page file (TIFF), from 1
+    bool cut_short = false;  // the picture's data ended early (JPEG); what was read is in the picture
+};
+// XSReadMagic for one request.
+XSImage* XSReadMagicRequest(FILE* stream, XslReadRequest* request);
+
 // The native-family dispatch: null with code XSE_HEADER_READ (no 8-byte header), XSE_NO_NATIVE_READER (no
 // recogniser accepts) or the reader's code.
 XSImage* XSLRead(FILE* stream);
