@@ -38,7 +38,8 @@ void put_geta(kconv_state* s, writer& w)
     enter_kanji(s, w);
     w.put(static_cast<unsigned char>(GETA_EUC >> 8 & 0x7F));
     w.put(static_cast<unsigned char>(GETA_EUC & 0x7F));
-    utf8_count_substitution();
+    if (s->marks != nullptr)
+        ++*s->marks;
 }
 
 // A byte of Roman text: one of the 8-bit control codes (0x80 to 0x9F, which
@@ -160,7 +161,8 @@ void unicode_char(kconv_state* s, writer& w, uint32_t cp)
     uint16_t euc = euc_of_unicode(cp);
     if (euc == 0) {
         euc = GETA_EUC;
-        utf8_count_substitution();
+        if (s->marks != nullptr)
+            ++*s->marks;
     }
     euc_byte(s, w, static_cast<unsigned char>(euc >> 8));
     euc_byte(s, w, static_cast<unsigned char>(euc));
@@ -222,9 +224,9 @@ int hex_digit(unsigned char c)
 
 }  // namespace
 
-kconv_state kconv_start(int code)
+kconv_state kconv_start(int code, size_t* marks)
 {
-    return kconv_state{code, ROMAN, 0, 0, 0, 0, 0};
+    return kconv_state{code, ROMAN, 0, 0, 0, 0, 0, marks};
 }
 
 size_t convert_part(kconv_state* state, unsigned char* out, const unsigned char* in,

@@ -20,6 +20,7 @@ struct kconv_state {
     uint32_t code_point; // UTF-8: the character being assembled
     int need;            // UTF-8: continuation bytes still to come
     uint32_t minimum;    // UTF-8: smallest code point its length may carry
+    size_t* marks;       // counts the geta marks written for what the printer lacks; may be null
 };
 
 // Worst-case output for n input bytes: a mode change (3 bytes) plus two bytes
@@ -27,7 +28,7 @@ struct kconv_state {
 // sequence's mark before the byte that broke it.
 constexpr size_t kconv_room(size_t n) { return 5 * n + 5; }
 
-kconv_state kconv_start(int code);
+kconv_state kconv_start(int code, size_t* marks = nullptr);
 
 // Converts the next `length` bytes of a line into `out` (room for kconv_room(length)
 // bytes) and returns the number of bytes written. `last` tells that the line ends

@@ -150,6 +150,7 @@ enum class line_kind { text, hex, raw };
 struct line_job {
     TextSettings* settings;
     line_kind kind = line_kind::text;
+    size_t marks = 0;  // geta marks of the whole job
     kconv_state conv;
     hex_state hex = hex_start();
     std::vector<unsigned char> decoded;  // a hex line is written only once it decoded cleanly
@@ -157,7 +158,7 @@ struct line_job {
     std::vector<unsigned char> converted;
 
     line_job(TextSettings* s, page_writer* out)
-        : settings(s), conv(kconv_start(s->kanji_code)), scanner{s, out, {}},
+        : settings(s), conv(kconv_start(s->kanji_code, &marks)), scanner{s, out, {}},
           converted(kconv_room(LINE_SIZE))
     {
     }
@@ -171,7 +172,7 @@ struct line_job {
             else if (part[0] == '\\')
                 kind = line_kind::raw;
         }
-        conv = kconv_start(settings->kanji_code);
+        conv = kconv_start(settings->kanji_code, &marks);
         hex = hex_start();
         decoded.clear();
     }
@@ -230,7 +231,7 @@ void setAlphaMode(TextSettings* settings)
     std::fputc(0x0F, settings->output);  // SI
 }
 
-int send_data(TextSettings* settings, const job_report* report, int* pages)
+int send_data(TextSettings* settings, const job_report* report, int* pages, size_t* marks)
 {
     std::vector<unsigned char> line(LINE_SIZE);
     page_writer out{settings->output, report, settings->copies};
@@ -261,6 +262,8 @@ int send_data(TextSettings* settings, const job_report* report, int* pages)
         job.put(line.data(), length, first, true);
     if (pages != nullptr)
         *pages = out.pages;
+    if (marks != nullptr)
+        *marks = job.marks;
     if (result == 0 && std::ferror(settings->input))
         result = -1;
     return result;

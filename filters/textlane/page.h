@@ -18,7 +18,9 @@ int initialize(TextSettings* settings);
 // `report` with the job's copies; *pages gets their number. A job cancelled
 // (job_cancelled) stops after the current line and returns -1 with errno
 // ECANCELED.
-int send_data(TextSettings* settings, const job_report* report = nullptr, int* pages = nullptr);
+// *marks gets the number of geta marks printed for characters the printer lacks.
+int send_data(TextSettings* settings, const job_report* report = nullptr, int* pages = nullptr,
+              size_t* marks = nullptr);
 void setKanjiMode(TextSettings* settings);
 void setAlphaMode(TextSettings* settings);
 // Ends the page and the job; 0 when the output is free of errors, -1 otherwise.

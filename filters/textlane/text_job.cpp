@@ -22,10 +22,10 @@ int print_text(TextSettings* settings, const job_report& report)
     initialize(settings);
     // A read error loses text: the job is still ended, but it fails.
     int pages = 0;
-    const size_t marks_before = utf8_substitutions();
-    int read_error = send_data(settings, &report, &pages) == 0 ? 0 : (errno != 0 ? errno : EIO);
+    size_t marks = 0;
+    int read_error = send_data(settings, &report, &pages, &marks) == 0 ? 0 : (errno != 0 ? errno : EIO);
     bool ok = terminate(settings) == 0;
-    if (const size_t marks = utf8_substitutions() - marks_before) {
+    if (marks != 0) {
         std::snprintf(text, sizeof text, "%zu characters outside JIS X 0208 printed as \u3013", marks);
         report_notice(report, text);
     }

@@ -6,10 +6,6 @@
 
 namespace {
 
-// Marks written in place of characters EUC lacks, counted per thread so that
-// a job reads only its own (utf8_substitutions).
-thread_local size_t substitutions = 0;
-
 // Decodes one EUC character to a code point; 0 when the C library has none.
 uint32_t decode(iconv_t cd, const unsigned char* euc, size_t length)
 {
@@ -56,12 +52,3 @@ uint16_t euc_of_unicode(uint32_t code_point)
     return found == table.end() ? 0 : found->second;
 }
 
-size_t utf8_substitutions()
-{
-    return substitutions;
-}
-
-void utf8_count_substitution()
-{
-    ++substitutions;
-}

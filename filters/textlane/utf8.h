@@ -12,7 +12,3 @@ uint16_t euc_of_unicode(uint32_t code_point);
 
 // The geta mark printed in place of a character the printer does not have.
 constexpr uint16_t GETA_EUC = 0xA2AE;
-
-// Characters printed as the geta mark so far in this process.
-size_t utf8_substitutions();
-void utf8_count_substitution();

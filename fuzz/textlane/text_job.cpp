@@ -32,7 +32,6 @@ void text_job(const uint8_t* data, size_t size)
         initialize(&settings);
         send_data(&settings);
         terminate(&settings);
-        (void)utf8_substitutions();
     }
     if (settings.input != nullptr)
         std::fclose(settings.input);
