@@ -80,3 +80,31 @@ inline std::string raster_document(const std::vector<RasterPage>& pages, cups_mo
     cupsRasterClose(r);
     return bytes;
 }
+
+// A sheet as a client renders it: steps across (in colour, each channel its
+// own), a black bar near the top left; 1-bit pages get the bar and every
+// eighth column of the steps' darker half.
+inline RasterPage sample_raster_page(cups_cspace_t space, unsigned bits, unsigned dpi, unsigned width_points,
+                                     unsigned height_points)
+{
+    const unsigned width = width_points * dpi / 72, height = height_points * dpi / 72;
+    RasterPage page = blank_raster_page(space, bits, width, height, bits == 1 ? 0 : 255);
+    page.dpi = dpi;
+    page.page_points[0] = width_points;
+    page.page_points[1] = height_points;
+    const unsigned colours = page.colours();
+    for (unsigned y = 0; y < height; ++y)
+        for (unsigned x = 0; x < width; ++x) {
+            const bool bar = y > dpi / 3 && y < dpi * 4 / 3 && x > dpi / 3 && x < dpi * 4;
+            if (bits == 1) {
+                if (bar || (x % 8 == 0 && x > width / 2))
+                    page.rows[static_cast<size_t>(y) * page.bytes_per_line() + x / 8] |=
+                        static_cast<unsigned char>(0x80 >> (x % 8));
+                continue;
+            }
+            for (unsigned c = 0; c < colours; ++c)
+                page.rows[(static_cast<size_t>(y) * width + x) * colours + c] =
+                    bar ? 0 : static_cast<unsigned char>(x * 255 / width / (1 + c));
+        }
+    return page;
+}

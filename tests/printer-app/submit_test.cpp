@@ -17,19 +17,10 @@ struct SubmitCase {
     const char* filter_options;      // the same request in the filter's words
 };
 
-// A sheet of A4 as a client renders it at 300 dpi: steps across (in colour,
-// each channel its own), a black bar near the top left.
+// A sheet of A4 as a client renders it at 300 dpi.
 std::string pwg_page(cups_cspace_t space)
 {
-    RasterPage page = blank_raster_page(space, 8, 2480, 3508, 255);
-    page.dpi = 300;
-    const unsigned colours = page.colours();
-    for (unsigned y = 0; y < page.height; ++y)
-        for (unsigned x = 0; x < page.width; ++x)
-            for (unsigned c = 0; c < colours; ++c)
-                page.rows[(static_cast<size_t>(y) * page.width + x) * colours + c] =
-                    y > 100 && y < 400 && x > 100 && x < 1200 ? 0 : static_cast<unsigned char>(x / (10 + 7 * c));
-    return raster_document({page}, CUPS_RASTER_WRITE_PWG);
+    return raster_document({sample_raster_page(space, 8, 300, 595, 842)}, CUPS_RASTER_WRITE_PWG);
 }
 
 }  // namespace
