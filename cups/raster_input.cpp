@@ -191,10 +191,11 @@ raster_read read_raster_header(raster_input& in, raster_page_setup* setup, std::
     }
     in.kind = static_cast<int>(kind);
     in.bits = kind == pixel_kind::bits_black || kind == pixel_kind::bits_white;
-    // No sheet the printer feeds is wider than this many dots, so no line
-    // buffer need be larger, whatever the header claims.
+    // No sheet the printer feeds is wider or taller than this many dots, so
+    // no line buffer need be larger, whatever the header claims.
     constexpr uint64_t widest_line = uint64_t(max_raster_resolution) * uint64_t(max_sheet_inches);
-    if (h.cupsWidth == 0 || h.cupsWidth > widest_line || h.cupsHeight == 0 || h.HWResolution[0] == 0 ||
+    if (h.cupsWidth == 0 || h.cupsWidth > widest_line || h.cupsHeight == 0 || h.cupsHeight > widest_line ||
+        h.HWResolution[0] == 0 ||
         h.HWResolution[1] == 0 ||
         h.cupsBytesPerLine != (static_cast<uint64_t>(h.cupsWidth) * h.cupsBitsPerPixel + 7) / 8) {
         *error = page_text(number) + "the page header gives no usable size.";

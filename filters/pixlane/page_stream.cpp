@@ -34,6 +34,7 @@ struct PageStream {
     FILE* out = nullptr;
     long dx = 0;
     long blank = 0;          // blank lines not yet sent
+    bool any_line = false;   // a raster line went out
     page_cancel cancel;
     int copies = 0;
     bool head_sent = false;
@@ -89,6 +90,7 @@ void send_line(PageStream* p, const unsigned char* bytes)
         return;
     }
     send_blank_lines(p);
+    p->any_line = true;
     std::fputs("\x1b[0;1;1x", p->out);
     put_move(p->out, p->dx, 'a', 'j');
     std::fprintf(p->out, "\x1b[%ld;%ld;%d.r", n, n, p->s.resolution_x);
@@ -214,6 +216,7 @@ PageStream* start_page_stream(const raster_page_setup& setup, long width, long h
         errno = ENOMEM;
         return nullptr;
     }
+    p->window.data = p->ring.data();   // only its address is used: rows come from ring_row
     set_row_source(p->job.get(), {ring_row, p});
     p->dx = to_units(p->keep.x_start) - to_units(page_start);
     p->copies = copies;
@@ -252,7 +255,11 @@ int end_page_stream(PageStream* p)
     if (!make_ready_lines(p, true))
         return 0;
     send_head(p);
-    p->blank = 0;   // the form feed ends the page without them
+    // The form feed ends the page without its last blank lines; a page of
+    // none but blank lines keeps one, which tells its resolution.
+    if (!p->any_line && p->blank > 0)
+        std::fprintf(p->out, "\x1b[0;0;%d.r", p->s.resolution_x);
+    p->blank = 0;
     std::fputc('\f', p->out);
     return std::ferror(p->out) ? 0 : 1;
 }
