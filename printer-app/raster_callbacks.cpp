@@ -92,7 +92,13 @@ bool rstartpage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, 
     sheet_points(h, &sheet);
     const char* format = papplJobGetFormat(job);
     const bool pwg = format != nullptr && (!std::strcmp(format, "image/pwg-raster") || !std::strcmp(format, "image/urf"));
-    const unsigned bits = pwg && h.cupsBitsPerPixel == 8 && pappl_own_header(job, options) ? 1 : h.cupsBitsPerPixel;
+    unsigned bits = h.cupsBitsPerPixel;
+    if (pwg && bits == 8 && pappl_own_header(job, options)) {
+        // The client's 1-bit page covers the sheet from its corner, as PWG
+        // pages do; PAPPL's header only says which sheet.
+        bits = 1;
+        sheet.left_points = sheet.top_points = 0;
+    }
     return lane_raster_start_page(lane, h.cupsWidth, h.cupsHeight, bits, sheet);
 }
 
@@ -143,6 +149,10 @@ LaneRasterJob* open_lane_raster(pappl_job_t* job, pappl_pr_options_t* options, p
     job_request request = read_pappl_request(job, filter_kind::picture, options);
     if (pappl_makes_copies(job))
         request.copies = 1;
+    // Collated unless the job asks otherwise: PAPPL's default handling.
+    ipp_attribute_t* handling = papplJobGetAttribute(job, "multiple-document-handling");
+    request.collate = handling == nullptr ||
+                      std::strcmp(ippGetString(handling, 0, nullptr), "separate-documents-uncollated-copies") != 0;
     lane->report = pappl_report(job);
     lane->report.context = lane;
     lane->report.page_sent = count_page;
