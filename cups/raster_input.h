@@ -1,8 +1,7 @@
 // Pages of a spooler raster document (CUPS raster versions 1 to 3, PWG
-// raster, Apple raster), read through libcups one at a time into the page
-// pictures that print_raster_page takes: 8-bit gray, or a bitmap for 1-bit
-// pages. Only what stays on the sheet is kept; memory is one such page and
-// one raster line.
+// raster, Apple raster), read through libcups a header and then a row at a
+// time, each row made 8-bit gray or 1-bit black as the raster job runner
+// takes it; memory is one raster line.
 #pragma once
 
 #include <cstdio>
