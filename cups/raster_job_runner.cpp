@@ -31,6 +31,7 @@ struct raster_job_runner {
     raster_page_setup setup;
     bool spooled = false;   // the current page goes to the spool
     int sent = 0;           // pages told to the report
+    bool started = false;   // bytes went to the printer
     bool failed = false;
 };
 
@@ -65,6 +66,7 @@ bool copy_spool(raster_job_runner* r, long from, long to)
 // transmissions as its copies need.
 bool send_spooled(raster_job_runner* r, const spooled_page& p, int copies, bool with_setup)
 {
+    r->started = true;
     if (with_setup && !copy_spool(r, p.setup, p.body))
         return false;
     int remaining = copies;
@@ -120,6 +122,7 @@ int raster_job_page(raster_job_runner* r, const raster_page_setup& sheet, long w
     if (r->spooled && r->spool == nullptr && (r->spool = std::tmpfile()) == nullptr)
         return fail(r);
     FILE* to = r->spooled ? r->spool : r->out;
+    r->started = r->started || !r->spooled;
     const long start = r->spooled ? std::ftell(r->spool) : 0;
     const page_cancel cancel = {r->context.cancelled, r->context.cancel_context};
     r->page = start_page_stream(r->setup, width, height, bits, to, to, r->spooled ? 0 : r->setup.copies, cancel);
@@ -188,7 +191,7 @@ int end_raster_job_runner(raster_job_runner* r)
     if (r->page != nullptr)
         free_page_stream(r->page);
     // Once anything was sent the printer is reset, whatever happened after.
-    if (r->sent > 0 || r->failed)
+    if (r->started)
         ok = end_raster_job(r->out) && ok;
     if (r->spool != nullptr)
         std::fclose(r->spool);

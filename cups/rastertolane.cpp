@@ -63,12 +63,13 @@ int main(int argc, char** argv)
             }
             spooler_message("DEBUG: " + description);
             errno = 0;
+            bool unreadable = false;
             bool ok = raster_job_page(run, setup, raster.header.cupsWidth, raster.header.cupsHeight, raster.bits);
             for (unsigned y = 0; ok && y < raster.header.cupsHeight; ++y) {
                 const unsigned char* row = read_raster_row(raster, &error);
                 if (row == nullptr) {
                     spooler_message("ERROR: " + error);
-                    errno = EINVAL;
+                    unreadable = true;
                     ok = false;
                     break;
                 }
@@ -77,7 +78,7 @@ int main(int argc, char** argv)
             if (!ok || !raster_job_end_page(run)) {
                 if (errno == ECANCELED)
                     report_failure(report, ECANCELED, nullptr);
-                else if (errno != EINVAL)
+                else if (!unreadable)
                     report_failure(report, errno, "Cannot send the page");
                 status = 1;
             } else if (job_cancelled) {
