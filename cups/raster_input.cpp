@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <algorithm>
 
 #include "xsimage.h"
 
@@ -161,11 +163,11 @@ raster_input::~raster_input()
         cupsRasterClose(raster);
 }
 
-raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page_setup* setup,
-                             std::string* description, std::string* error)
+raster_read read_raster_header(raster_input& in, raster_page_setup* setup, std::string* description,
+                               std::string* error)
 {
     const int number = in.pages + 1;
-    cups_page_header2_t h;
+    cups_page_header2_t& h = in.header;
     if (in.raster == nullptr || !cupsRasterReadHeader2(in.raster, &h)) {
         if (in.pages > 0 && in.ended && !std::ferror(in.file))
             return raster_read::end;
@@ -178,6 +180,7 @@ raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page
         return raster_read::failed;
     }
     in.pages = number;
+    in.rows_read = 0;
     pixel_kind kind;
     if (!kind_of(h, &kind)) {
         *error = page_text(number) + "colour space " + std::to_string(enum_field(h.cupsColorSpace)) + " with " +
@@ -186,10 +189,13 @@ raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page
                  " is not one this printer takes (1, 8 or 16-bit gray or black, 8 or 16-bit RGB, chunked).";
         return raster_read::failed;
     }
-    // No sheet the printer feeds is wider than this many dots, so no line
-    // buffer need be larger, whatever the header claims.
+    in.kind = static_cast<int>(kind);
+    in.bits = kind == pixel_kind::bits_black || kind == pixel_kind::bits_white;
+    // No sheet the printer feeds is wider or taller than this many dots, so
+    // no line buffer need be larger, whatever the header claims.
     constexpr uint64_t widest_line = uint64_t(max_raster_resolution) * uint64_t(max_sheet_inches);
-    if (h.cupsWidth == 0 || h.cupsWidth > widest_line || h.cupsHeight == 0 || h.HWResolution[0] == 0 ||
+    if (h.cupsWidth == 0 || h.cupsWidth > widest_line || h.cupsHeight == 0 || h.cupsHeight > widest_line ||
+        h.HWResolution[0] == 0 ||
         h.HWResolution[1] == 0 ||
         h.cupsBytesPerLine != (static_cast<uint64_t>(h.cupsWidth) * h.cupsBitsPerPixel + 7) / 8) {
         *error = page_text(number) + "the page header gives no usable size.";
@@ -204,44 +210,67 @@ raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page
         *error = page_text(number) + problem + ".";
         return raster_read::failed;
     }
-    long keep_width, keep_height;
-    raster_page_limits(*setup, &keep_width, &keep_height);
-    if (keep_width > static_cast<long>(h.cupsWidth))
-        keep_width = h.cupsWidth;
-    if (keep_height > static_cast<long>(h.cupsHeight))
-        keep_height = h.cupsHeight;
-    const bool bits = kind == pixel_kind::bits_black || kind == pixel_kind::bits_white;
-    if (!XSLSizeOK(keep_width, keep_height, 1)) {
-        *error = page_text(number) + "the page is too large for the printer.";
+    try {
+        in.line.resize(h.cupsBytesPerLine);
+        in.row.resize(in.bits ? (h.cupsWidth + 7) / 8 : h.cupsWidth);
+    } catch (const std::bad_alloc&) {
+        *error = page_text(number) + "no memory for a line of " + std::to_string(h.cupsWidth) + " pixels.";
         return raster_read::failed;
-    }
-    picture->reset(bits ? XSLCrNewBit(static_cast<int>(keep_width), static_cast<int>(keep_height))
-                        : XSLCrNewZmap2(static_cast<int>(keep_width), static_cast<int>(keep_height), 8));
-    XslBuffer<unsigned char> line = XslAllocBuffer<unsigned char>(h.cupsBytesPerLine);
-    if (!*picture || !line) {
-        *error = page_text(number) + "no memory for a page of " + std::to_string(keep_width) + " x " +
-                 std::to_string(keep_height) + " dots.";
-        return raster_read::failed;
-    }
-    const long stride = XSLBytesPerLine(picture->get());
-    // Rows the page keeps as they come are read straight into it.
-    const bool as_they_come = (kind == pixel_kind::gray || kind == pixel_kind::bits_black) &&
-                              static_cast<long>(h.cupsBytesPerLine) == stride;
-    for (unsigned y = 0; y < h.cupsHeight; ++y) {
-        unsigned char* row = as_they_come && y < keep_height ? (*picture)->data + y * stride : line.get();
-        if (cupsRasterReadPixels(in.raster, row, h.cupsBytesPerLine) != h.cupsBytesPerLine) {
-            *error = page_text(number) + "the raster ends after " + std::to_string(y) + " of its " +
-                     std::to_string(h.cupsHeight) + " lines.";
-            return raster_read::failed;
-        }
-        if (y < keep_height && row == line.get())
-            convert_line(kind, line.get(), (*picture)->data + y * stride, keep_width);
     }
     char text[200];
     std::snprintf(text, sizeof text, "Page %d: %u x %u pixels of %s at %u x %u dpi from %.2f, %.2f on a %.2f x %.2f point sheet",
                   number, h.cupsWidth, h.cupsHeight, kind_text(kind), h.HWResolution[0], h.HWResolution[1],
                   setup->left_points, setup->top_points, setup->width_points, setup->height_points);
     *description = text;
+    return raster_read::page;
+}
+
+const unsigned char* read_raster_row(raster_input& in, std::string* error)
+{
+    const cups_page_header2_t& h = in.header;
+    if (cupsRasterReadPixels(in.raster, in.line.data(), h.cupsBytesPerLine) != h.cupsBytesPerLine) {
+        *error = page_text(in.pages) + "the raster ends after " + std::to_string(in.rows_read) + " of its " +
+                 std::to_string(h.cupsHeight) + " lines.";
+        return nullptr;
+    }
+    ++in.rows_read;
+    const auto kind = static_cast<pixel_kind>(in.kind);
+    if (kind == pixel_kind::gray || kind == pixel_kind::bits_black)
+        return in.line.data();
+    convert_line(kind, in.line.data(), in.row.data(), h.cupsWidth);
+    return in.row.data();
+}
+
+raster_read read_raster_page(raster_input& in, XslImagePtr* picture, raster_page_setup* setup,
+                             std::string* description, std::string* error)
+{
+    const raster_read got = read_raster_header(in, setup, description, error);
+    if (got != raster_read::page)
+        return got;
+    const cups_page_header2_t& h = in.header;
+    long keep_width, keep_height;
+    raster_page_limits(*setup, &keep_width, &keep_height);
+    keep_width = std::min(keep_width, static_cast<long>(h.cupsWidth));
+    keep_height = std::min(keep_height, static_cast<long>(h.cupsHeight));
+    if (keep_width <= 0 || keep_height <= 0 || !XSLSizeOK(keep_width, keep_height, 1)) {
+        *error = page_text(in.pages) + "the page is too large for the printer.";
+        return raster_read::failed;
+    }
+    picture->reset(in.bits ? XSLCrNewBit(static_cast<int>(keep_width), static_cast<int>(keep_height))
+                           : XSLCrNewZmap2(static_cast<int>(keep_width), static_cast<int>(keep_height), 8));
+    if (!*picture) {
+        *error = page_text(in.pages) + "no memory for a page of " + std::to_string(keep_width) + " x " +
+                 std::to_string(keep_height) + " dots.";
+        return raster_read::failed;
+    }
+    const long stride = XSLBytesPerLine(picture->get());
+    for (unsigned y = 0; y < h.cupsHeight; ++y) {
+        const unsigned char* row = read_raster_row(in, error);
+        if (row == nullptr)
+            return raster_read::failed;
+        if (y < keep_height)
+            std::memcpy((*picture)->data + y * stride, row, stride);
+    }
     return raster_read::page;
 }
 

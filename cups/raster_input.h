@@ -1,12 +1,12 @@
 // Pages of a spooler raster document (CUPS raster versions 1 to 3, PWG
-// raster, Apple raster), read through libcups one at a time into the page
-// pictures that print_raster_page takes: 8-bit gray, or a bitmap for 1-bit
-// pages. Only what stays on the sheet is kept; memory is one such page and
-// one raster line.
+// raster, Apple raster), read through libcups a header and then a row at a
+// time, each row made 8-bit gray or 1-bit black as the raster job runner
+// takes it; memory is one raster line.
 #pragma once
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <cups/raster.h>
 
@@ -19,6 +19,11 @@ struct raster_input {
     bool ended = false;            // the file has no bytes left
     cups_raster_t* raster = nullptr;
     int pages = 0;                 // pages read so far
+    cups_page_header2_t header{};  // the current page's
+    int kind = 0;                  // what its lines hold
+    bool bits = false;             // 1-bit black rows, else 8-bit gray
+    unsigned rows_read = 0;
+    std::vector<unsigned char> line, row;
 
     explicit raster_input(FILE* in);
     ~raster_input();
@@ -28,7 +33,16 @@ struct raster_input {
 
 enum class raster_read { page, end, failed };
 
-// The next page: its picture and its setup (sheet, resolutions, page number,
+// The next page's header: its setup (as below) and a line for the job's log;
+// its rows then come from read_raster_row, in.header.cupsHeight of them.
+raster_read read_raster_header(raster_input& in, raster_page_setup* setup, std::string* description,
+                               std::string* error);
+// The page's next row as the page setup takes it: 8-bit gray (0 black) or
+// 1-bit black, in.header.cupsWidth pixels; valid until the next call. Null
+// with the reason in *error when the raster ends early.
+const unsigned char* read_raster_row(raster_input& in, std::string* error);
+
+// The next page held whole (tools and benchmarks): its picture and its setup (sheet, resolutions, page number,
 // the page's own copies; the halftone is left for the caller), and a line for the job's log
 // describing it. At the end of the document, raster_read::end; a document
 // without pages, a page header this printer cannot take, or pixels cut short

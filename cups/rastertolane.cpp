@@ -1,33 +1,59 @@
 // rastertolane: the spooler's filter for raster documents, the end of the
 // chain that brings PDF, PostScript and every other document to the printer.
-// Each page goes out with its own set-up, halftoned by the job's method (its
-// 1-bit pages as they are), ended by a form feed; the job ends with the reset.
+// Pages are read from the input as they come and go out line by line through
+// the raster job runner; the job ends with the reset.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "cancel.h"
 #include "raster_input.h"
+#include "raster_job_runner.h"
 #include "spooler_filter.h"
+
+namespace {
+
+bool sigterm_seen(void*) { return job_cancelled != 0; }
+
+// A document that was raster from the start carries one copy of each page,
+// and the job's copies are the printer's to make. Any other came through the
+// spooler's chain, which has already made them: each page says its own.
+bool raster_from_the_start()
+{
+    const char* type = std::getenv("CONTENT_TYPE");
+    if (type == nullptr)
+        return false;
+    for (const char* raster : {"image/pwg-raster", "image/urf", "application/vnd.cups-raster"})
+        if (std::strcmp(type, raster) == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     filter_job job;
     job_request request;
-    FILE* in = start_spooler_job(argc, argv, filter_kind::picture, &job, &request);
+    FILE* in = start_spooler_job(argc, argv, filter_kind::picture, &job, &request, input_use::streamed);
     if (in == nullptr)
         return 1;
 
     const job_report report = spooler_report();
-    int status = 0;
-    bool sent = false;
+    raster_job_context context;
+    context.report = &report;
+    context.cancelled = sigterm_seen;
+    context.page_copies = !raster_from_the_start();
+    raster_job_runner* run = start_raster_job(request, stdout, context);
+    int status = run == nullptr ? 1 : 0;
+    std::string error;
     {
         raster_input raster(in);
-        for (;;) {
-            XslImagePtr page;
+        while (status == 0) {
             raster_page_setup setup;
-            std::string description, error;
-            const raster_read got = read_raster_page(raster, &page, &setup, &description, &error);
+            std::string description;
+            const raster_read got = read_raster_header(raster, &setup, &description, &error);
             if (got == raster_read::end)
                 break;
             if (got == raster_read::failed) {
@@ -36,30 +62,33 @@ int main(int argc, char** argv)
                 break;
             }
             spooler_message("DEBUG: " + description);
-            // The job's copies, or the page's own when the job leaves them at one.
-            if (request.copies > 1)
-                setup.copies = request.copies;
-            set_job_tone(request, &setup);
             errno = 0;
-            sent = true;
-            if (!print_raster_page(stdout, page.get(), setup, &report)) {
+            bool unreadable = false;
+            bool ok = raster_job_page(run, setup, raster.header.cupsWidth, raster.header.cupsHeight, raster.bits);
+            for (unsigned y = 0; ok && y < raster.header.cupsHeight; ++y) {
+                const unsigned char* row = read_raster_row(raster, &error);
+                if (row == nullptr) {
+                    spooler_message("ERROR: " + error);
+                    unreadable = true;
+                    ok = false;
+                    break;
+                }
+                ok = raster_job_row(run, row);
+            }
+            if (!ok || !raster_job_end_page(run)) {
                 if (errno == ECANCELED)
                     report_failure(report, ECANCELED, nullptr);
-                else
+                else if (!unreadable)
                     report_failure(report, errno, "Cannot send the page");
                 status = 1;
-                break;
-            }
-            if (job_cancelled) {
+            } else if (job_cancelled) {
                 report_failure(report, ECANCELED, nullptr);
                 status = 1;
-                break;
             }
         }
     }
-    // Once anything was sent the printer is reset, whatever happened after.
-    if (sent && !end_raster_job(stdout) && status == 0) {
-        report_failure(report, errno, "Cannot write the output");
+    if (run != nullptr && !end_raster_job_runner(run) && status == 0) {
+        report_failure(report, errno, errno == ECANCELED ? nullptr : "Cannot write the output");
         status = 1;
     }
     if (in != stdin)

@@ -100,7 +100,7 @@ job_report spooler_report()
     return report;
 }
 
-FILE* open_job_input(const filter_job& job)
+FILE* open_job_input(const filter_job& job, input_use use)
 {
     FILE* in = stdin;
     if (job.file != nullptr) {
@@ -108,7 +108,7 @@ FILE* open_job_input(const filter_job& job)
         if (in == nullptr)
             return input_failure("Cannot open", job, nullptr);
     }
-    if (std::fseek(in, 0, SEEK_CUR) != 0) {
+    if (use == input_use::seekable && std::fseek(in, 0, SEEK_CUR) != 0) {
         errno = 0;
         FILE* copy = copy_to_temporary(in);
         if (copy == nullptr)
@@ -130,7 +130,8 @@ FILE* open_job_input(const filter_job& job)
     return in;
 }
 
-FILE* start_spooler_job(int argc, char** argv, filter_kind kind, filter_job* job, job_request* request)
+FILE* start_spooler_job(int argc, char** argv, filter_kind kind, filter_job* job, job_request* request,
+                        input_use use)
 {
     if (!read_filter_arguments(argc, argv, job))
         return nullptr;
@@ -140,7 +141,7 @@ FILE* start_spooler_job(int argc, char** argv, filter_kind kind, filter_job* job
         spooler_message(request->error);
         return nullptr;
     }
-    return open_job_input(*job);
+    return open_job_input(*job, use);
 }
 
 command_line::command_line(const char* program, const std::vector<std::string>& args) : words(args)

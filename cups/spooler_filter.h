@@ -32,14 +32,20 @@ job_request read_spooler_request(filter_kind kind, const filter_job& job);
 // "INFO:" lines, pages as "PAGE: page copies".
 job_report spooler_report();
 
-// The job's input, named or standard input, made seekable when it is not.
-// Null after an "ERROR:" line when it cannot be opened or copied, or is empty.
-FILE* open_job_input(const filter_job& job);
+// How a filter reads its input: from a seekable file (a pipe is copied to
+// a temporary file first), or as it comes.
+enum class input_use { seekable, streamed };
+
+// The job's input, named or standard input, made seekable when asked and it
+// is not. Null after an "ERROR:" line when it cannot be opened or copied, or
+// is empty.
+FILE* open_job_input(const filter_job& job, input_use use = input_use::seekable);
 
 // The start both filters share: the arguments, a SIGTERM that cancels, the
 // request and the input. Null when the job cannot start (the usage or an
 // "ERROR:" line has been written).
-FILE* start_spooler_job(int argc, char** argv, filter_kind kind, filter_job* job, job_request* request);
+FILE* start_spooler_job(int argc, char** argv, filter_kind kind, filter_job* job, job_request* request,
+                        input_use use = input_use::seekable);
 
 // A command line as a filter's option scan reads it: the program name, then
 // the words; the texts live as long as the command line.

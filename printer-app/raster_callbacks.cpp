@@ -9,32 +9,66 @@
 #include "job_options.h"
 #include "lane_driver.h"
 #include "raster_input.h"
-#include "raster_page_out.h"
+#include "raster_job_runner.h"
+#include "document_job.h"
+#include <cerrno>
 #include "xsown.h"
 
 struct LaneRasterJob {
     pappl_job_t* job = nullptr;
     DeviceStream stream;
     FILE* out = nullptr;
-    raster_page_setup tone;
-    PageWriter* writer = nullptr;
-    XslImagePtr page;
+    job_report report;
+    raster_job_runner* run = nullptr;
     unsigned bits = 8;
-    raster_page_setup sheet;  // the page's
+    std::vector<unsigned char> gray;  // an RGB line made gray
+    // Impressions PAPPL counts itself (one for each page of its own loops),
+    // and those the job has counted.
+    int counted_by_pappl = 0;
+    int counted = 0;
     bool failed = false;
 };
 
 namespace {
 
-// The job's halftoning and corrections, as the spooler's raster filter reads
-// them; the page itself comes at the printer's resolution.
-bool read_raster_tone(LaneRasterJob* lane, pappl_pr_options_t* options)
+// PAPPL counts one impression for each page it hands over; the job's copies
+// beyond that, and pages the runner sends again for collated copies, are
+// counted here.
+void count_page(void* context, int, int copies)
 {
-    const job_request request = read_pappl_request(lane->job, filter_kind::picture, options);
-    if (!request.error.empty())
-        return false;
-    set_job_tone(request, &lane->tone);
-    return true;
+    auto* lane = static_cast<LaneRasterJob*>(context);
+    lane->counted += copies;
+    const int own = lane->counted - lane->counted_by_pappl;
+    if (own > 0) {
+        papplJobSetImpressionsCompleted(lane->job, own);
+        lane->counted_by_pappl += own;
+    }
+}
+
+bool job_cancelled_by_pappl(void* context)
+{
+    return papplJobIsCanceled(static_cast<pappl_job_t*>(context));
+}
+
+// PWG and Apple raster come through PAPPL's raster loop, which leaves the
+// copies to the driver; JPEG and PNG through PAPPL's picture filters, which
+// hand over each copy as a page of its own.
+bool pappl_makes_copies(pappl_job_t* job)
+{
+    const char* format = papplJobGetFormat(job);
+    return format != nullptr && std::strcmp(format, "image/pwg-raster") != 0 && std::strcmp(format, "image/urf") != 0 &&
+           std::strcmp(format, "application/pdf") != 0;
+}
+
+// PAPPL passes on a client's page header only for pages of 8 bits or more; a
+// 1-bit page's lines come with PAPPL's own header for the job's media. Such a
+// header is the one PAPPL would make now.
+bool pappl_own_header(pappl_job_t* job, const pappl_pr_options_t* options)
+{
+    pappl_pr_options_t* own = papplJobCreatePrintOptions(job, static_cast<unsigned>(papplJobGetImpressions(job)), false);
+    const bool same = own != nullptr && std::memcmp(&own->header, &options->header, sizeof own->header) == 0;
+    papplJobDeletePrintOptions(own);
+    return same;
 }
 
 bool rstartjob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)
@@ -46,16 +80,26 @@ bool rstartjob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* de
 
 bool rstartpage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned)
 {
+    auto* lane = static_cast<LaneRasterJob*>(papplJobGetData(job));
     // The sheet as the spooler's raster filter reads it from the same header.
     const auto& h = options->header;
-    if (h.HWResolution[0] == 0 || h.HWResolution[1] == 0)
+    if (lane == nullptr || h.HWResolution[0] == 0 || h.HWResolution[1] == 0)
         return false;
+    ++lane->counted_by_pappl;
     raster_page_setup sheet;
     sheet.x_resolution = static_cast<int>(std::min(h.HWResolution[0], 100000u));
     sheet.y_resolution = static_cast<int>(std::min(h.HWResolution[1], 100000u));
     sheet_points(h, &sheet);
-    return lane_raster_start_page(static_cast<LaneRasterJob*>(papplJobGetData(job)), h.cupsWidth, h.cupsHeight,
-                                  h.cupsBitsPerPixel, sheet);
+    const char* format = papplJobGetFormat(job);
+    const bool pwg = format != nullptr && (!std::strcmp(format, "image/pwg-raster") || !std::strcmp(format, "image/urf"));
+    unsigned bits = h.cupsBitsPerPixel;
+    if (pwg && bits == 8 && pappl_own_header(job, options)) {
+        // The client's 1-bit page covers the sheet from its corner, as PWG
+        // pages do; PAPPL's header only says which sheet.
+        bits = 1;
+        sheet.left_points = sheet.top_points = 0;
+    }
+    return lane_raster_start_page(lane, h.cupsWidth, h.cupsHeight, bits, sheet);
 }
 
 bool rwriteline(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y, const unsigned char* line)
@@ -102,8 +146,22 @@ LaneRasterJob* open_lane_raster(pappl_job_t* job, pappl_pr_options_t* options, p
     auto* lane = new LaneRasterJob;
     lane->job = job;
     lane->out = open_device_stream(&lane->stream, job, device);
-    if (lane->out == nullptr || !read_raster_tone(lane, options) ||
-        (lane->writer = start_page_writer(lane->tone, lane->out)) == nullptr) {
+    job_request request = read_pappl_request(job, filter_kind::picture, options);
+    if (pappl_makes_copies(job))
+        request.copies = 1;
+    // Collated unless the job asks otherwise: PAPPL's default handling.
+    ipp_attribute_t* handling = papplJobGetAttribute(job, "multiple-document-handling");
+    request.collate = handling == nullptr ||
+                      std::strcmp(ippGetString(handling, 0, nullptr), "separate-documents-uncollated-copies") != 0;
+    lane->report = pappl_report(job);
+    lane->report.context = lane;
+    lane->report.page_sent = count_page;
+    raster_job_context context;
+    context.report = &lane->report;
+    context.cancelled = job_cancelled_by_pappl;
+    context.cancel_context = job;
+    if (lane->out == nullptr || !request.error.empty() ||
+        (lane->run = start_raster_job(request, lane->out, context)) == nullptr) {
         close_lane_raster(lane);
         return nullptr;
     }
@@ -119,54 +177,40 @@ bool lane_raster_start_page(LaneRasterJob* lane, unsigned width, unsigned height
         papplLogJob(lane->job, PAPPL_LOGLEVEL_ERROR, "The page cannot be printed: %s.", problem);
         return false;
     }
-    // As the spooler's raster filter keeps it: what lies on the sheet, from
-    // the page's first pixel.
-    long keep_width, keep_height;
-    raster_page_limits(sheet, &keep_width, &keep_height);
-    keep_width = std::min(keep_width, static_cast<long>(width));
-    keep_height = std::min(keep_height, static_cast<long>(height));
-    XSImage* page = nullptr;
-    if (keep_width > 0 && keep_height > 0 && XSLSizeOK(keep_width, keep_height, 1))
-        page = bits == 1 ? XSLCrNewBit(static_cast<int>(keep_width), static_cast<int>(keep_height))
-                         : XSLCrNewZmap2(static_cast<int>(keep_width), static_cast<int>(keep_height), 8);
-    if (page == nullptr) {
-        papplLogJob(lane->job, PAPPL_LOGLEVEL_ERROR, "No memory for a page of %ld x %ld dots.", keep_width,
-                    keep_height);
+    lane->bits = bits;
+    if (bits == 24)
+        lane->gray.resize(width);
+    if (!raster_job_page(lane->run, sheet, width, height, bits == 1)) {
+        papplLogJob(lane->job, PAPPL_LOGLEVEL_ERROR, "Cannot print a page of %u x %u dots: %s", width, height,
+                    std::strerror(errno));
+        lane->failed = true;
         return false;
     }
-    if (bits != 1)
-        std::memset(page->data, 255, static_cast<size_t>(XSLDataSize(page)));
-    lane->bits = bits;
-    lane->sheet = sheet;
-    lane->page.reset(page);
     return true;
 }
 
-void lane_raster_line(LaneRasterJob* lane, unsigned y, const unsigned char* line)
+void lane_raster_line(LaneRasterJob* lane, unsigned, const unsigned char* line)
 {
-    XSImage* page = lane->page.get();
-    if (page == nullptr || y >= static_cast<unsigned>(page->height))
+    if (lane == nullptr || lane->failed)
         return;
-    unsigned char* target = page->data + static_cast<long>(y) * XSLBytesPerLine(page);
     if (lane->bits == 24) {
-        for (long x = 0; x < page->width; ++x, line += 3)
-            target[x] = static_cast<unsigned char>(XslFastGray(line[0], line[1], line[2]));
-        return;
+        for (size_t x = 0; x < lane->gray.size(); ++x, line += 3)
+            lane->gray[x] = static_cast<unsigned char>(XslFastGray(line[0], line[1], line[2]));
+        line = lane->gray.data();
     }
-    std::memcpy(target, line, static_cast<size_t>(XSLBytesPerLine(page)));
+    if (!raster_job_row(lane->run, line))
+        lane->failed = true;
 }
 
 bool lane_raster_end_page(LaneRasterJob* lane)
 {
-    if (lane == nullptr || !lane->page)
+    if (lane == nullptr || lane->failed)
         return false;
-    const bool ok = write_page(lane->writer, lane->page.get(), lane->sheet, papplJobIsCanceled(lane->job));
-    lane->page.reset();
-    if (ok)
-        papplJobSetImpressionsCompleted(lane->job, 1);
-    else
+    if (!raster_job_end_page(lane->run)) {
         lane->failed = true;
-    return ok;
+        return false;
+    }
+    return true;
 }
 
 bool close_lane_raster(LaneRasterJob* lane)
@@ -174,8 +218,8 @@ bool close_lane_raster(LaneRasterJob* lane)
     if (lane == nullptr)
         return false;
     bool ok = !lane->failed;
-    if (lane->writer != nullptr)
-        ok = end_page_writer(lane->writer) && ok;
+    if (lane->run != nullptr)
+        ok = end_raster_job_runner(lane->run) && ok;
     if (lane->out != nullptr && std::fclose(lane->out) != 0)
         ok = false;
     delete lane;

@@ -24,9 +24,8 @@ int null_func(RasterJob* job, const Settings*, XSImage* picture, unsigned char* 
     if (!c)
         return 0;  // no memory for the column table (or no usable dot count)
     ResampleRow r = resample_row(picture->height, y_scale, row);
-    long stride = XSLBytesPerLine(picture);
-    const unsigned char* upper = picture->data + r.upper * stride;
-    const unsigned char* lower = picture->data + r.lower * stride;
+    const unsigned char* upper = picture_row(job, picture, r.upper);
+    const unsigned char* lower = picture_row(job, picture, r.lower);
     pack_dots(line, n, [&](long i) {
         double top = c->gx[i] * bit_value(upper, c->x0[i]) + c->fx[i] * bit_value(upper, c->x1[i]);
         double bottom = c->gx[i] * bit_value(lower, c->x0[i]) + c->fx[i] * bit_value(lower, c->x1[i]);

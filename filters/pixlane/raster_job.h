@@ -21,6 +21,17 @@ RasterJob* make_raster_job();
 // Frees the job and whatever its halftoners hold; null is ignored.
 void free_raster_job(RasterJob* job);
 
+// Where a job's halftoners read the picture's rows: the picture itself by
+// default; a page read as it arrives holds only the few rows around the line
+// being made, and hands them out by number through `row`.
+struct RowSource {
+    const unsigned char* (*row)(void* context, long y) = nullptr;
+    void* context = nullptr;
+};
+void set_row_source(RasterJob* job, RowSource source);
+// Row y of the picture, as the job's row source gives it.
+const unsigned char* picture_row(const RasterJob* job, const XSImage* picture, long y);
+
 struct RasterJobFree {
     void operator()(RasterJob* job) const { free_raster_job(job); }
 };

@@ -9,6 +9,7 @@
 
 struct RasterJob {
     VectorPath path = VectorPath::plain;  // the kernels this job runs
+    RowSource rows;
     ResampleCache resample;
     ErrorDiffusion<2, 1> floyd;   // three dots by two lines
     ErrorDiffusion<3, 2> jarvis;  // five by three

@@ -7,7 +7,9 @@
 
 #include "corrections.h"
 #include "job.h"
+#include "page_stream.h"
 #include "paper.h"
+#include "sent_part.h"
 
 namespace {
 
@@ -41,34 +43,6 @@ const paper_entry* printed_sheet(const raster_page_setup& setup, double* width, 
     return row;
 }
 
-// Keeps the top-left width x height pixels, rows packed anew.
-void clip_page(XSImage* page, long width, long height)
-{
-    if (page->height > height)
-        page->height = static_cast<int32_t>(height);
-    if (page->width <= width)
-        return;
-    const long old_stride = XSLBytesPerLine(page);
-    page->width = static_cast<int32_t>(width);
-    const long stride = XSLBytesPerLine(page);
-    for (long y = 1; y < page->height; ++y)
-        std::memmove(page->data + y * stride, page->data + y * old_stride, stride);
-}
-
-// The brightness and gamma of the setup on a gray page's levels.
-int correct_gray_page(XSImage* page, const raster_page_setup& setup)
-{
-    unsigned char tone[256];
-    if (page->type == 0 || !gray_tone_table(setup.brightness, setup.gamma, tone))
-        return 1;
-    if (!XSLBuildGraymap(page))
-        return 0;
-    const size_t bytes = static_cast<size_t>(XSLBytesPerLine(page)) * static_cast<size_t>(page->height);
-    for (size_t i = 0; i < bytes; ++i)
-        page->data[i] = tone[page->data[i]];
-    return 1;
-}
-
 }  // namespace
 
 const char* raster_page_problem(const raster_page_setup& setup)
@@ -100,52 +74,57 @@ void raster_page_limits(const raster_page_setup& setup, long* width, long* heigh
     *height = std::max(0L, static_cast<long>(sheet_inches(sheet_height - setup.top_points) * setup.y_resolution));
 }
 
-int print_raster_page(FILE* out, XSImage* page, const raster_page_setup& setup, const job_report* report)
+void raster_page_settings(const raster_page_setup& setup, Settings* s)
 {
-    if (raster_page_problem(setup) != nullptr || page->width <= 0 || page->height <= 0) {
-        errno = EINVAL;
-        return 0;
-    }
-    long width, height;
-    raster_page_limits(setup, &width, &height);
-    clip_page(page, width, height);
-    page->resolution = static_cast<uint16_t>(setup.x_resolution);
-    if (!correct_gray_page(page, setup))
-        return 0;
-
-    Settings s;
-    set_default(&s);
-    s.resolution_x = s.resolution_y = setup.x_resolution;
+    set_default(s);
+    s->resolution_x = s->resolution_y = setup.x_resolution;
     double sheet_width, sheet_height;
     if (const paper_entry* row = printed_sheet(setup, &sheet_width, &sheet_height)) {
-        s.paper_name = row->name;
+        s->paper_name = row->name;
     } else {
-        s.paper_mode = 1;
-        s.paper_width = sheet_width * mm_per_inch;
-        s.paper_height = sheet_height * mm_per_inch;
+        s->paper_mode = 1;
+        s->paper_width = sheet_width * mm_per_inch;
+        s->paper_height = sheet_height * mm_per_inch;
     }
     // What the rounding of the page's size or resolution would still put
     // beyond the sheet is not sent either.
-    s.clip_to_sheet = 1;
+    s->clip_to_sheet = 1;
     // One pixel one dot, from the page's place on the sheet.
-    s.fit = 0;
-    s.x_scale = 1.0;
-    s.y_scale = static_cast<double>(setup.x_resolution) / setup.y_resolution;
-    s.layout = LAYOUT_X_GIVEN | LAYOUT_Y_GIVEN;
-    s.x_origin = sheet_inches(setup.left_points) * mm_per_inch;
-    s.y_origin = sheet_inches(setup.top_points) * mm_per_inch;
-    s.copies = setup.copies;
-    s.dither = setup.halftone;
-    s.output = out;
+    s->fit = 0;
+    s->x_scale = 1.0;
+    s->y_scale = static_cast<double>(setup.x_resolution) / setup.y_resolution;
+    s->layout = LAYOUT_X_GIVEN | LAYOUT_Y_GIVEN;
+    s->x_origin = sheet_inches(setup.left_points) * mm_per_inch;
+    s->y_origin = sheet_inches(setup.top_points) * mm_per_inch;
+    s->copies = setup.copies;
+    s->dither = setup.halftone;
+}
 
-    PageLayout layout;
-    set_up_page(&s, page, &layout);
-    // The page's report names its own page number, whatever send_data says.
-    const job_report none;
-    const page_renumbering renumbering = {report != nullptr ? report : &none, setup.page_number};
-    const job_report page_report = renumbered_report(&renumbering);
-    RasterJobPtr job(make_raster_job());
-    return job && send_data(job.get(), &s, &layout, page, &page_report);
+int print_raster_page(FILE* out, XSImage* page, const raster_page_setup& setup, const job_report* report)
+{
+    if (page->width <= 0 || page->height <= 0 || (page->type != 0 && !XSLBuildGraymap(page))) {
+        errno = EINVAL;
+        return 0;
+    }
+    const long stride = XSLBytesPerLine(page);
+    int remaining = setup.copies;
+    do {
+        const int copies = std::min(remaining, max_copies_per_transmission);
+        remaining -= copies;
+        PageStream* stream = start_page_stream(setup, page->width, page->height, page->type == 0,
+                                               remaining + copies == setup.copies ? out : nullptr, out, copies,
+                                               {});
+        int ok = stream != nullptr;
+        for (long y = 0; ok && y < page->height; ++y)
+            ok = page_stream_row(stream, page->data + y * stride);
+        ok = ok && end_page_stream(stream);
+        if (stream != nullptr)
+            free_page_stream(stream);
+        if (!ok)
+            return 0;
+        report_page(report, setup.page_number, copies);
+    } while (remaining > 0);
+    return 1;
 }
 
 int end_raster_job(FILE* out)

@@ -51,15 +51,19 @@ const char* raster_page_problem(const raster_page_setup& setup);
 // a setup without a problem.
 void raster_page_limits(const raster_page_setup& setup, long* width, long* height);
 
-// Sends one page. `page` holds the page's pixels from the place the setup
+// The settings of pixlane's page set-up that print such a page: its paper,
+// resolution, place, copies and halftoning, one pixel one dot.
+struct Settings;
+void raster_page_settings(const raster_page_setup& setup, Settings* s);
+
+// Sends one page held whole (see page_stream.h for a page sent as it arrives). `page` holds the page's pixels from the place the setup
 // gives: 8-bit gray (one byte a pixel, 0 black to 255 white, with or without
 // a gray colormap) corrected by the setup's brightness and gamma and halftoned
 // by setup.halftone, or a bitmap (type 0, set bit
 // black) whose dots go out as they are. Pixels beyond raster_page_limits are
-// dropped, and no dot beyond the sheet is sent. The page's resolution field
-// is set to the page's. Writes to `out`; tells `report` of the page once its
-// form feed has gone out. 1, or 0 with errno (ECANCELED when job_cancelled
-// stopped it; the page is then ended) or xslerrno set.
+// dropped, and no dot beyond the sheet is sent. Writes to `out`; tells
+// `report` of each transmission once its form feed has gone out. 1, or 0
+// with errno or xslerrno set.
 int print_raster_page(FILE* out, XSImage* page, const raster_page_setup& setup, const job_report* report);
 
 // After the last page: the closing reset. 1, or 0 when the output failed.

@@ -8,14 +8,14 @@
 
 namespace {
 
-const double* blended_row(RasterJob* job, const unsigned char* data, long y, long keep)
+const double* blended_row(RasterJob* job, const XSImage* picture, long y, long keep)
 {
     ResampleCache& rows = job->resample;
     for (int slot = 0; slot < 2; ++slot)
         if (rows.source[slot] == y)
             return rows.blend[slot].data();
     int slot = rows.source[0] == keep ? 1 : 0;
-    const unsigned char* pixels = data + y * rows.stride;
+    const unsigned char* pixels = picture_row(job, picture, y);
     double* out = rows.blend[slot].data();
     blend_row(job->path, rows.view, pixels, out);
     rows.source[slot] = y;
@@ -134,8 +134,8 @@ const unsigned char* gray_darkness(RasterJob* job, const XSImage* picture, doubl
         rows.row_generation = rows.generation;
     }
     ResampleRow r = resample_row(picture->height, y_scale, row);
-    const double* upper = blended_row(job, picture->data, r.upper, -1);
-    const double* lower = r.lower == r.upper ? upper : blended_row(job, picture->data, r.lower, r.upper);
+    const double* upper = blended_row(job, picture, r.upper, -1);
+    const double* lower = r.lower == r.upper ? upper : blended_row(job, picture, r.lower, r.upper);
     unsigned char* out = rows.darkness.data();
     combine_rows(job->path, upper, lower, r.gy, r.fy, n, out);
     return out;

@@ -193,3 +193,30 @@ TEST(DocumentChain, GrayIsHalfBlackByEveryMethodAndLandscapeTurnsThePage)
     ASSERT_EQ(job.pages.size(), 2u);
     EXPECT_STREQ(job.pages[0].page.sheet.name, "A4");
 }
+
+// The chain repeats the pages of collated copies itself and marks uncollated
+// ones in each page: either way every sheet is printed once.
+TEST(DocumentChain, CopiesAreMadeOnce)
+{
+    PrivateSpooler spooler(true);
+    const std::string file = write_document(spooler, a4, true);
+    if (file.empty())
+        GTEST_SKIP() << "Ghostscript is not installed";
+    const struct {
+        const char* collate;
+        std::vector<int> copies;   // of each page sent, in order
+    } cases[] = {{"collate=true", {1, 1, 1, 1}}, {"collate=false", {2, 2}}};
+    for (const auto& c : cases) {
+        const ProgramResult r = chain(spooler, {"-n", "2", "-o", c.collate}, file);
+        if (r.status == 127)
+            GTEST_SKIP() << r.err;
+        ASSERT_EQ(r.status, 0) << c.collate << "\n" << r.err;
+        const ViewedJob job = view(r.out);
+        std::vector<int> copies;
+        for (const ViewedPage& p : job.pages)
+            copies.push_back(p.page.copies);
+        EXPECT_EQ(copies, c.copies) << c.collate;
+        if (copies.size() == 4)   // in page order, once per copy
+            EXPECT_EQ(black_box(job.pages[2].picture).top, black_box(job.pages[0].picture).top);
+    }
+}

@@ -24,6 +24,31 @@ ViewedJob view(std::string stream)
     return job;
 }
 
+bool same_dots(const std::string& one, const std::string& other, std::string* why)
+{
+    const ViewedJob a = view(one), b = view(other);
+    if (a.pages.size() != b.pages.size()) {
+        *why = std::to_string(a.pages.size()) + " pages against " + std::to_string(b.pages.size());
+        return false;
+    }
+    for (size_t i = 0; i < a.pages.size(); ++i) {
+        const ViewedPage &p = a.pages[i], &q = b.pages[i];
+        const PagePicture &x = p.picture, &y = q.picture;
+        *why = "page " + std::to_string(i + 1) + ": ";
+        if (p.page.copies != q.page.copies || p.page.sheet.custom != q.page.sheet.custom ||
+            std::string(p.page.sheet.name) != q.page.sheet.name) {
+            *why += "another sheet or copies";
+            return false;
+        }
+        if (x.width != y.width || x.height != y.height || x.resolution != y.resolution || x.bits != y.bits) {
+            *why += "other dots";
+            return false;
+        }
+    }
+    why->clear();
+    return true;
+}
+
 bool raster_on_sheets(const ViewedJob& job)
 {
     for (const ViewedPage& v : job.pages) {

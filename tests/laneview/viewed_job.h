@@ -23,6 +23,10 @@ struct ViewedJob {
 // Walks `stream` and draws every page.
 ViewedJob view(std::string stream);
 
+// Whether two streams put the same pages on paper: the same sheets and
+// copies, and every dot the same. *why says where they differ.
+bool same_dots(const std::string& one, const std::string& other, std::string* why);
+
 // Whether every page's raster stays on its sheet: each line begins on it,
 // no byte of it begins past the sheet's right edge, no more lines than rows.
 bool raster_on_sheets(const ViewedJob& job);
