@@ -215,20 +215,22 @@ std::vector<std::string> tiff_samples()
     Page tiled = rgb;
     tiled.tile = 16;
     tiled.separate = true;
-    Page wide = tiled;  // 16-bit samples, little-endian, 9 x 7
-    wide.width = 9;
-    wide.height = 7;
-    wide.bits = 16;
-    wide.mode = "wl";
-    wide.rows.resize(9 * 7 * 3 * 2);
-    Page gray16 = wide;  // 16-bit gray in Deflate strips, big-endian
-    gray16.tile = 0;
-    gray16.separate = false;
-    gray16.samples = 1;
-    gray16.photometric = PHOTOMETRIC_MINISWHITE;
-    gray16.compression = COMPRESSION_ADOBE_DEFLATE;
-    gray16.mode = "wb";
-    gray16.rows.resize(9 * 7 * 2);
+    // 16-bit RGB in tiles of separate planes, little-endian; 16-bit gray in Deflate strips.
+    Page wide{.width = 9,
+              .height = 7,
+              .bits = 16,
+              .samples = 3,
+              .photometric = PHOTOMETRIC_RGB,
+              .rows = Bytes(9 * 7 * 3 * 2, 0x5C),
+              .tile = 16,
+              .separate = true,
+              .mode = "wl"};
+    Page gray16{.width = 9,
+                .height = 7,
+                .bits = 16,
+                .photometric = PHOTOMETRIC_MINISWHITE,
+                .compression = COMPRESSION_ADOBE_DEFLATE,
+                .rows = Bytes(9 * 7 * 2, 0xC3)};
     return {file_of({rgb}), file_of({bits}), file_of({tiled}), file_of({wide}), file_of({gray16})};
 }
 
@@ -566,6 +568,14 @@ TEST(TiffRead, TilesAndSeparatePlanesReadLikeStrips)
     }
 }
 
+// Samples' bytes as the host holds them, which libtiff writes in the file's order.
+template <typename T>
+void append(Bytes& rows, T sample)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&sample);
+    rows.insert(rows.end(), bytes, bytes + sizeof sample);
+}
+
 // Every kind of 8-bit samples, in every layout, reads the same from 16-bit
 // samples holding it in their high byte (whatever the low byte) and from
 // floating-point samples v / 255, in both byte orders and several codings.
@@ -592,52 +602,36 @@ TEST(TiffRead, WideSamplesReadAsTheirEightBitOriginals)
                    {32, SAMPLEFORMAT_IEEEFP, COMPRESSION_ADOBE_DEFLATE, 3, "wl"},
                    {64, SAMPLEFORMAT_IEEEFP, COMPRESSION_NONE, 1, "wb"}};
     for (const auto& k : kinds) {
-        Page narrow{.width = 37,
-                    .height = 23,
-                    .bits = 8,
-                    .samples = k.samples,
-                    .photometric = k.photometric,
-                    .compression = COMPRESSION_NONE,
-                    .extra = k.extra,
-                    .rows = {}};
+        Page narrow{
+            .width = 37, .height = 23, .samples = k.samples, .photometric = k.photometric, .extra = k.extra};
         for (int i = 0; i < 37 * 23 * k.samples; ++i)
             narrow.rows.push_back(static_cast<unsigned char>(i * 37 + i / 11));
         XslImagePtr expected = read_page(narrow);
         ASSERT_NE(expected, nullptr);
         for (const auto& c : codings)
-            for (uint32_t tile : {0u, 16u})
-                for (bool separate : {false, true}) {
-                    SCOPED_TRACE(testing::Message()
-                                 << "photometric " << k.photometric << ", " << k.samples << " samples of "
-                                 << c.bits << " bits, coding " << c.compression << ", tile " << tile
-                                 << ", separate " << separate);
-                    Page wide = narrow;
-                    wide.bits = c.bits;
-                    wide.compression = c.compression;
-                    wide.tile = tile;
-                    wide.separate = separate;
-                    wide.mode = c.mode;
-                    wide.extra = [&](TIFF* tif) {
-                        if (k.extra)
-                            k.extra(tif);
-                        TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, c.format);
-                        TIFFSetField(tif, TIFFTAG_PREDICTOR, c.predictor);
-                    };
-                    wide.rows.clear();
-                    for (unsigned char v : narrow.rows) {
-                        const uint16_t u16 = uint16_t(v << 8 | (v ^ 0xA5));
-                        const float f32 = float(v) / 255;
-                        const double f64 = double(v) / 255;
-                        const auto* bytes = c.bits == 16 ? reinterpret_cast<const unsigned char*>(&u16)
-                            : c.bits == 32               ? reinterpret_cast<const unsigned char*>(&f32)
-                                                         : reinterpret_cast<const unsigned char*>(&f64);
-                        wide.rows.insert(wide.rows.end(), bytes, bytes + c.bits / 8);
-                    }
-                    XslImagePtr image = read_page(wide);
-                    ASSERT_NE(image, nullptr) << xslerrno;
-                    EXPECT_EQ(XslKindOf(image.get()), XslKindOf(expected.get()));
-                    EXPECT_EQ(plane(image), plane(expected));
-                }
+            for (int layout = 0; layout < 4; ++layout) {
+                SCOPED_TRACE(testing::Message()
+                             << "photometric " << k.photometric << ", " << k.samples << " x " << c.bits
+                             << " bits, coding " << c.compression << ", layout " << layout);
+                Page wide = narrow;
+                wide.bits = c.bits, wide.compression = c.compression, wide.mode = c.mode;
+                wide.tile = layout & 1 ? 16 : 0, wide.separate = layout & 2;
+                wide.extra = [&](TIFF* tif) {
+                    if (k.extra)
+                        k.extra(tif);
+                    TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, c.format);
+                    TIFFSetField(tif, TIFFTAG_PREDICTOR, c.predictor);
+                };
+                wide.rows.clear();
+                for (unsigned char v : narrow.rows)
+                    c.bits == 16       ? append(wide.rows, uint16_t(v << 8 | (v ^ 0xA5)))
+                        : c.bits == 32 ? append(wide.rows, float(v) / 255)
+                                       : append(wide.rows, double(v) / 255);
+                XslImagePtr image = read_page(wide);
+                ASSERT_NE(image, nullptr) << xslerrno;
+                EXPECT_EQ(XslKindOf(image.get()), XslKindOf(expected.get()));
+                EXPECT_EQ(plane(image), plane(expected));
+            }
     }
 }
 
@@ -647,22 +641,17 @@ TEST(TiffRead, SixteenBitPaletteGivesItsColours)
     static std::vector<uint16_t> map(3 * 65536);
     for (size_t i = 0; i < map.size(); ++i)
         map[i] = uint16_t(i * 7919);
-    Page p;
-    p.width = 3;
-    p.bits = 16;
-    p.photometric = PHOTOMETRIC_PALETTE;
-    p.mode = "wl";
+    Page p{.width = 3, .bits = 16, .photometric = PHOTOMETRIC_PALETTE, .mode = "wl"};
     p.extra = [](TIFF* tif) { TIFFSetField(tif, TIFFTAG_COLORMAP, &map[0], &map[65536], &map[131072]); };
-    for (uint16_t index : {0, 300, 65535})
-        p.rows.insert(p.rows.end(), reinterpret_cast<unsigned char*>(&index),
-                      reinterpret_cast<unsigned char*>(&index) + 2);
+    Bytes expected;
+    for (uint16_t index : {0, 300, 65535}) {
+        append(p.rows, index);
+        for (size_t c = 0; c < 3; ++c)
+            expected.push_back(static_cast<unsigned char>(map[c * 65536 + index] >> 8));
+    }
     XslImagePtr image = read_page(p);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(XslKindOf(image.get()), XSK_DIRECT);
-    Bytes expected;
-    for (size_t index : {0, 300, 65535})
-        for (size_t c = 0; c < 3; ++c)
-            expected.push_back(static_cast<unsigned char>(map[c * 65536 + index] >> 8));
     EXPECT_EQ(plane(image), expected);
 }
 
