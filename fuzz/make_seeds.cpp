@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -203,50 +204,115 @@ std::string sun_rgb()
     return file;
 }
 
-// TIFF through libtiff: RGB in 16 x 16 tiles of separate planes, or a
-// 4-bit palette in strips.
-std::string tiff(bool tiles)
+// The file libtiff writes in `mode` ("w", "wl" or "wb") as `write` sets it up.
+std::string tiff_bytes(const char* mode, const std::function<void(TIFF*)>& write)
 {
     char name[] = "/tmp/seedtiffXXXXXX";
     const int fd = mkstemp(name);
     if (fd < 0)
         return {};
     close(fd);
-    TIFF* tif = TIFFOpen(name, "w");
-    const int samples = tiles ? 3 : 1, bits = tiles ? 8 : 4;
-    static uint16_t red[16], green[16], blue[16];
-    for (int i = 0; i < 16; ++i)
-        red[i] = uint16_t(i * 4369), green[i] = uint16_t((15 - i) * 4369), blue[i] = uint16_t(i * 1000);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kW);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kH);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, tiles ? PHOTOMETRIC_RGB : PHOTOMETRIC_PALETTE);
-    if (tiles) {
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
-        TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
-        TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
-        for (int plane = 0; plane < 3; ++plane) {
-            std::vector<unsigned char> tile(256);
-            for (int y = 0; y < kH; ++y)
-                for (int x = 0; x < kW; ++x)
-                    tile[size_t(16 * y + x)] = static_cast<unsigned char>(v(x + plane, y, 255));
-            TIFFWriteTile(tif, tile.data(), 0, 0, 0, uint16_t(plane));
-        }
-    } else {
-        TIFFSetField(tif, TIFFTAG_COLORMAP, red, green, blue);
-        for (int y = 0; y < kH; ++y) {
-            unsigned char line[6] = {};
-            for (int x = 0; x < kW; ++x)
-                line[x / 2] |= static_cast<unsigned char>(v(x, y, 15) << (x % 2 ? 0 : 4));
-            TIFFWriteScanline(tif, line, uint32_t(y), 0);
-        }
-    }
+    TIFF* tif = TIFFOpen(name, mode);
+    write(tif);
     TIFFClose(tif);
     std::ifstream in(name, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     unlink(name);
     return bytes;
+}
+
+// TIFF through libtiff: RGB in 16 x 16 tiles of separate planes, or a
+// 4-bit palette in strips.
+std::string tiff(bool tiles)
+{
+    return tiff_bytes("w", [tiles](TIFF* tif) {
+        const int samples = tiles ? 3 : 1, bits = tiles ? 8 : 4;
+        static uint16_t red[16], green[16], blue[16];
+        for (int i = 0; i < 16; ++i)
+            red[i] = uint16_t(i * 4369), green[i] = uint16_t((15 - i) * 4369), blue[i] = uint16_t(i * 1000);
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kW);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kH);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, tiles ? PHOTOMETRIC_RGB : PHOTOMETRIC_PALETTE);
+        if (tiles) {
+            TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
+            TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
+            TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
+            for (int plane = 0; plane < 3; ++plane) {
+                std::vector<unsigned char> tile(256);
+                for (int y = 0; y < kH; ++y)
+                    for (int x = 0; x < kW; ++x)
+                        tile[size_t(16 * y + x)] = static_cast<unsigned char>(v(x + plane, y, 255));
+                TIFFWriteTile(tif, tile.data(), 0, 0, 0, uint16_t(plane));
+            }
+        } else {
+            TIFFSetField(tif, TIFFTAG_COLORMAP, red, green, blue);
+            for (int y = 0; y < kH; ++y) {
+                unsigned char line[6] = {};
+                for (int x = 0; x < kW; ++x)
+                    line[x / 2] |= static_cast<unsigned char>(v(x, y, 15) << (x % 2 ? 0 : 4));
+                TIFFWriteScanline(tif, line, uint32_t(y), 0);
+            }
+        }
+    });
+}
+
+// 16-bit RGB in LZW strips with differencing, little-endian; or 32-bit
+// floating-point gray, min-is-white, in Deflate strips, big-endian.
+std::string tiff_wide(bool floating)
+{
+    return tiff_bytes(floating ? "wb" : "wl", [floating](TIFF* tif) {
+        const int samples = floating ? 1 : 3;
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kW);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kH);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, floating ? 32 : 16);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+        TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, floating ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, floating ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_RGB);
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, floating ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_LZW);
+        TIFFSetField(tif, TIFFTAG_PREDICTOR, floating ? PREDICTOR_FLOATINGPOINT : PREDICTOR_HORIZONTAL);
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 2);
+        for (int y = 0; y < kH; ++y) {
+            uint16_t wide[kW * 3];
+            float gray[kW];
+            for (int x = 0; x < kW * samples; ++x) {
+                wide[x] = uint16_t(v(x, y, 0xFFFF));
+                gray[x % kW] = float(v(x, y, 255)) / 255;
+            }
+            TIFFWriteScanline(tif, floating ? static_cast<void*>(gray) : wide, uint32_t(y), 0);
+        }
+    });
+}
+
+// SGI image of two bytes per channel: three channels verbatim, or one coded
+// as a literal packet and a run per row.
+std::string iris_wide(bool coded)
+{
+    const int channels = coded ? 1 : 3;
+    std::string file;
+    put_be(file, 474, 2);
+    file += char(coded), file += char(2);
+    for (int n : {3, kW, kH, channels})
+        put_be(file, uint32_t(n), 2);
+    put_be(file, 0, 4), put_be(file, 65535, 4);
+    file.resize(512, '\0');
+    std::string rows;
+    for (int z = 0; z < channels; ++z)
+        for (int y = 0; y < kH; ++y) {
+            if (coded) {
+                put_be(file, uint32_t(512 + 8 * kH + rows.size()), 4);
+                put_be(rows, 0x80 | (kW - 3), 2);
+            }
+            for (int x = 0; x < (coded ? kW - 3 : kW); ++x)
+                put_be(rows, v(x + z, y, 0xFFFF), 2);
+            if (coded)
+                put_be(rows, 3, 2), put_be(rows, v(y, y, 0xFFFF), 2), put_be(rows, 0, 2);
+        }
+    if (coded)
+        for (int y = 0; y < kH; ++y)
+            put_be(file, 2 * (1 + kW - 3 + 1 + 1 + 1), 4);
+    return file + rows;
 }
 
 struct Layout {
@@ -272,6 +338,10 @@ std::vector<Layout> peer_layouts()
         {"read_sun", "type-3", sun_rgb()},
         {"read_tiff", "tiles-separate", tiff(true)},
         {"read_tiff", "palette-4", tiff(false)},
+        {"read_tiff", "rgb-16", tiff_wide(false)},
+        {"read_tiff", "float-gray", tiff_wide(true)},
+        {"read_iris", "rgb-16", iris_wide(false)},
+        {"read_iris", "coded-16", iris_wide(true)},
     };
 }
 

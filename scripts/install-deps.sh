@@ -6,7 +6,8 @@ packages=(g++ cmake ninja-build pkg-config time libgtest-dev libbenchmark-dev
           libjpeg62-turbo-dev libtiff-dev zlib1g-dev libpng-dev libwebp-dev ccache
           cups cups-client clang libclang-rt-14-dev
           libcups2-dev cups-filters ghostscript poppler-utils cups-ipp-utils
-          libpappl-dev lintian mandoc groff-base dpkg-dev fakeroot)
+          libpappl-dev lintian mandoc groff-base dpkg-dev fakeroot
+          netpbm imagemagick libtiff-tools)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

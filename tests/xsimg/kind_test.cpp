@@ -49,6 +49,7 @@ TEST(PixelKind, EachRecordHasOneKind)
         {zmap(16, 1, 2, 0), XSK_DIRECT},
         {zmap(32, 1, 4, 0), XSK_DIRECT},
         {zmap(24, 3, 1, 0), XSK_RGB},
+        {zmap(24, 3, 2, 0), XSK_OTHER},  // planes are byte planes
         {zmap(32, 1, 5, 0), XSK_WIDE},
         {zmap(16, 2, 2, 0), XSK_OTHER},
         {std::move(no_data), XSK_OTHER},

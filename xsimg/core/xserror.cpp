@@ -24,6 +24,7 @@ const char* XSLErrorText(int code)
     case XSE_PRIVATE_READ: return "damaged private image data";
     case XSE_PRIVATE_WRITE: return "private image data cannot be written";
     case XSE_UNKNOWN_FORMAT: return "unknown image format";
+    case XSE_FLOAT_SAMPLES: return "floating-point samples of this width are not supported";
     default: return "image library failure";
     }
 }

@@ -55,6 +55,7 @@ enum {
     XSE_PRIVATE_READ = 23,
     XSE_PRIVATE_WRITE = 24,
     XSE_UNKNOWN_FORMAT = 25,
+    XSE_FLOAT_SAMPLES = 26,
 };
 
 // Per thread: each thread sees the code its own last failing call left.

@@ -36,8 +36,10 @@ XslPixelKind XslKindOf(const XSImage* image)
         return XSK_BITMAP;
     if (image->type != 1)
         return XSK_OTHER;
+    // Three planes are byte planes: every reader and writer steps through
+    // them a byte a pixel.
     if (image->planes == 3)
-        return image->data_g && image->data_b ? XSK_RGB : XSK_OTHER;
+        return image->data_g && image->data_b && image->bytes_per_pixel == 1 ? XSK_RGB : XSK_OTHER;
     if (image->planes != 1)
         return XSK_OTHER;
     switch (image->bytes_per_pixel) {

@@ -5,6 +5,7 @@
 
 #include "xsioirisformat.h"
 #include "xsreadkit.h"
+#include "xssample16.h"
 
 namespace {
 struct IrisHeader {
@@ -28,7 +29,7 @@ bool read_header(FILE* stream, IrisHeader& h)
     h.width = XslGet16BE(b + 6);
     h.height = XslGet16BE(b + 8);
     h.channels = XslGet16BE(b + 10);
-    if (h.bytes_per_channel != 1) {
+    if (h.bytes_per_channel != 1 && h.bytes_per_channel != 2) {
         xslerrno = XSE_LAYOUT;
         return false;
     }
@@ -53,10 +54,16 @@ struct Target {
     long stride() const { return image->bytes_per_pixel; }
 };
 
-void scatter(const unsigned char* bytes, long width, unsigned char* out, long stride)
+// Sample i of data in units of one or two bytes (most significant first), at 8 bits.
+unsigned char sample_at(const unsigned char* data, long i, int unit)
+{
+    return unit == 1 ? data[i] : XslSample16To8(XslGet16BE(data + 2 * i));
+}
+
+void scatter(const unsigned char* samples, long width, int unit, unsigned char* out, long stride)
 {
     for (long x = 0; x < width; ++x, out += stride)
-        *out = bytes[x];
+        *out = sample_at(samples, x, unit);
 }
 
 bool fail_read()
@@ -67,41 +74,51 @@ bool fail_read()
 
 bool read_verbatim(FILE* stream, long base, const IrisHeader& h, const Target& t)
 {
-    XslBuffer<unsigned char> row = XslAllocBuffer<unsigned char>(h.width);
+    const long row_bytes = h.width * h.bytes_per_channel;
+    XslBuffer<unsigned char> row = XslAllocBuffer<unsigned char>(row_bytes);
     if (!row)
         return false;
     for (long z = 0; z < t.kept; ++z) {
-        if (fseek(stream, base + XS_IRIS_DATA_START + z * h.width * h.height, SEEK_SET) != 0)
+        if (fseek(stream, base + XS_IRIS_DATA_START + z * row_bytes * h.height, SEEK_SET) != 0)
             return fail_read();
         for (long y = 0; y < h.height; ++y) {
-            if (fread(row.get(), 1, static_cast<size_t>(h.width), stream) != static_cast<size_t>(h.width))
+            if (fread(row.get(), 1, static_cast<size_t>(row_bytes), stream) != static_cast<size_t>(row_bytes))
                 return fail_read();
-            scatter(row.get(), h.width, t.row(z, y), t.stride());
+            scatter(row.get(), h.width, h.bytes_per_channel, t.row(z, y), t.stride());
         }
     }
     return true;
 }
 
-// Expands one coded row into `width` pixels `stride` bytes apart. Pixels
-// beyond the row are dropped; a packet that runs past the coded bytes, or a
-// row that ends before it is full, is corrupt.
-bool expand(const unsigned char* in, long length, unsigned char* out, long width, long stride)
+// Expands one coded row into `width` pixels `stride` bytes apart. The row is
+// coded in units of a channel's bytes, packets included. Pixels beyond the
+// row are dropped; a packet that runs past the coded units, or a row that ends
+// before it is full, is corrupt.
+bool expand(const unsigned char* in, long length, int unit, unsigned char* out, long width, long stride)
 {
+    const long units = length / unit;
     long at = 0, x = 0;
-    while (at < length) {
-        const int packet = in[at++];
+    while (at < units) {
+        const unsigned packet = unit == 1 ? in[at] : XslGet16BE(in + 2 * at);
+        ++at;
         const long count = packet & XS_IRIS_COUNT;
         if (count == 0)
             break;
         const bool literal = packet & XS_IRIS_LITERAL;
-        if (at + (literal ? count : 1) > length)
+        if (at + (literal ? count : 1) > units)
             return false;
         for (long i = 0; i < count; ++i, ++x)
             if (x < width)
-                out[x * stride] = in[literal ? at + i : at];
+                out[x * stride] = sample_at(in, literal ? at + i : at, unit);
         at += literal ? count : 1;
     }
     return x >= width;
+}
+
+// Bytes a coded row may take.
+long row_limit(const IrisHeader& h)
+{
+    return XslIrisRowLimit(h.width) * h.bytes_per_channel;
 }
 
 // The row-start and row-length tables, entry z x height + y each; every row
@@ -121,7 +138,7 @@ XslBuffer<uint32_t> read_tables(FILE* stream, const IrisHeader& h, long file_siz
         tables[i] = XslGet32BE(raw + 4 * i);
     for (long i = 0; i < entries; ++i) {
         const long start = tables[i], length = tables[entries + i];
-        if (length > XslIrisRowLimit(h.width) || (file_size >= 0 && start + length > file_size)) {
+        if (length > row_limit(h) || (file_size >= 0 && start + length > file_size)) {
             fail_read();
             return nullptr;
         }
@@ -151,7 +168,7 @@ bool read_coded(FILE* stream, long base, const IrisHeader& h, const Target& t, l
     XslBuffer<uint32_t> tables = read_tables(stream, h, file_size);
     if (!tables)
         return false;
-    XslBuffer<unsigned char> coded = XslAllocBuffer<unsigned char>(XslIrisRowLimit(h.width));
+    XslBuffer<unsigned char> coded = XslAllocBuffer<unsigned char>(row_limit(h));
     if (!coded)
         return false;
     const long entries = h.height * t.kept, lengths = h.height * h.channels;
@@ -166,7 +183,7 @@ bool read_coded(FILE* stream, long base, const IrisHeader& h, const Target& t, l
         if (fread(coded.get(), 1, static_cast<size_t>(length), stream) != static_cast<size_t>(length))
             return fail_read();
         position = start + length;
-        if (!expand(coded.get(), length, t.row(z, y), h.width, t.stride()))
+        if (!expand(coded.get(), length, h.bytes_per_channel, t.row(z, y), h.width, t.stride()))
             return fail_read();
     }
     return true;
@@ -193,7 +210,8 @@ XSImage* XSReadIRIS(FILE* stream)
     const bool coded = h.storage == XS_IRIS_RUN_LENGTH;
     // The verbatim data, or the coded rows' tables, are all there before
     // anything is sized by them.
-    const long needed = coded ? 8 * h.height * h.channels : h.width * h.height * h.channels;
+    const long needed =
+        coded ? 8 * h.height * h.channels : h.width * h.height * h.channels * h.bytes_per_channel;
     if (file_size >= 0 && XS_IRIS_DATA_START + needed > file_size) {
         fail_read();
         return nullptr;

@@ -1,5 +1,5 @@
-// SGI image files of one byte per channel, rows stored verbatim or
-// run-length coded. Offsets in the file count from where the picture starts.
+// SGI image files of one or two bytes per channel (two are read at their
+// high byte), rows stored verbatim or run-length coded. Offsets in the file count from where the picture starts.
 #pragma once
 
 #include <cstdio>
@@ -9,7 +9,7 @@
 // One or two channels give an 8-bit image of channel 0 with the identity gray
 // ramp; three or more give 24-bit direct colour of channels 0, 1, 2 (red,
 // green, blue); alpha and further channels are not kept. Null with code XSE_READ_ERROR
-// (short header), XSE_BAD_MAGIC (bad magic), XSE_LAYOUT (more than a byte per channel),
+// (short header), XSE_BAD_MAGIC (bad magic), XSE_LAYOUT (more than two bytes per channel),
 // XSE_DATA_READ (data short, row tables pointing outside the file, corrupt runs) or
 // XSE_NO_MEMORY.
 XSImage* XSReadIRIS(FILE* stream);

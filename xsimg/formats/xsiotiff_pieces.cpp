@@ -37,7 +37,7 @@ bool shape_of(TIFF* tif, uint32_t width, uint32_t height, uint16_t bits, uint16_
     TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
     p->separate = planar == PLANARCONFIG_SEPARATE && samples > 1;
     p->tiled = TIFFIsTiled(tif) != 0;
-    if (p->separate && bits != 8)
+    if (p->separate && bits % 8 != 0)
         return refuse(XSE_VARIANT);
     tmsize_t whole;
     if (p->tiled) {
@@ -80,11 +80,12 @@ void place(const PieceShape& p, const unsigned char* piece, uint32_t x0, int pla
         return;
     }
     const uint32_t end = std::min(width, x0 + p.width);
+    const long size = bits / 8;  // bytes of a sample
     for (uint32_t r = 0; r < rows; ++r) {
-        unsigned char* out = band + r * scan_bytes + plane;
+        unsigned char* out = band + r * scan_bytes + plane * size;
         const unsigned char* in = piece + r * p.row_bytes;
         for (uint32_t x = x0; x < end; ++x)
-            out[long(x) * samples] = in[x - x0];
+            memcpy(out + long(x) * samples * size, in + (x - x0) * size, size_t(size));
     }
 }
 }  // namespace

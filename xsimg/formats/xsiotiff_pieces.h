@@ -16,7 +16,7 @@ bool stored_in_pieces(TIFF* tif, uint16_t samples);
 
 // Hands `row` every scan line of the page, top row first, as `scan_bytes`
 // bytes with the samples interleaved. Pieces are decoded one band (a strip
-// or a row of tiles) at a time. Separate planes must hold 8-bit samples.
+// or a row of tiles) at a time. Separate planes must hold samples of whole bytes.
 // false with xslerrno XSE_VARIANT (a layout not read), XSE_NO_MEMORY or
 // XSE_DATA_READ (a piece that does not decode).
 using RowSink = std::function<void(uint32_t y, const unsigned char* scan)>;

@@ -10,6 +10,7 @@
 #include "xsiotiff_pieces.h"
 #include "xsiotiff_stream.h"
 #include "xsreadkit.h"
+#include "xssample16.h"
 
 using namespace xstiff;
 
@@ -23,12 +24,17 @@ using Bytes = XslBuffer<unsigned char>;
 struct PageLayout {
     uint32_t width;
     uint32_t height;
-    uint16_t bits;
+    uint16_t bits;  // of a sample as converted: wider samples are first narrowed to 8
+    uint16_t stored_bits;  // of a sample in the file: 1 to 8, 16, or 32 and 64 for floating point
+    bool floating;
     uint16_t samples;
     uint16_t photometric;  // after YCbCr became RGB
     uint32_t depth;        // 1, 8 or 24
     long row_bytes;        // bytes per row of the image
     long scan_needed;      // bytes of a scan line the conversion reads
+    // A 16-bit palette indexes more colours than a colormap holds: its
+    // pixels become direct colour through the file's map.
+    const uint16_t* map[3];
 };
 
 // The file's palette, 16-bit channels cut to 8; entries beyond the 2^bits
@@ -72,6 +78,8 @@ XslImagePtr make_image(TIFF* tif, const PageLayout& page)
         return image;
     }
     case PHOTOMETRIC_PALETTE: {
+        if (page.map[0] != nullptr)
+            return XslNewDirectImage(w, h, 3);
         XslImagePtr image = XslNewColormapImage(w, h);
         if (image && !attach_palette(tif, image.get(), page))
             return nullptr;
@@ -92,7 +100,7 @@ int check_page(TIFF* tif, PageLayout* page)
         return 0;
     }
     uint16_t planar = PLANARCONFIG_CONTIG, bits = 1, samples = 1, photometric = 0xFFFF;
-    uint16_t inkset = INKSET_CMYK;
+    uint16_t inkset = INKSET_CMYK, format = SAMPLEFORMAT_UINT;
     uint32_t width = 0, height = 0;
     TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
@@ -101,11 +109,23 @@ int check_page(TIFF* tif, PageLayout* page)
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &inkset);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
 
-    if (bits == 0 || bits > 8) {
+    // Samples wider than a byte: 16-bit integers, 32- and 64-bit floating
+    // point (which libtiff hands over in the host's order); the sample format
+    // of narrower ones is not looked at.
+    const bool floating = bits > 8 && format == SAMPLEFORMAT_IEEEFP;
+    if (floating && bits != 32 && bits != 64) {
+        xslerrno = XSE_FLOAT_SAMPLES;
+        return 0;
+    }
+    if (bits == 0 || (bits > 8 && !floating && (bits != 16 || format == SAMPLEFORMAT_INT))) {
         xslerrno = XSE_VARIANT;
         return 0;
     }
+    const uint16_t stored_bits = bits;
+    if (bits > 8)
+        bits = 8;
     uint32_t depth;
     switch (samples) {
     case 1: depth = bits == 1 ? 1 : 8; break;
@@ -124,7 +144,13 @@ int check_page(TIFF* tif, PageLayout* page)
         ok = (samples == 1 && whole_bytes) || (samples == 2 && bits == 8);
         break;
     case PHOTOMETRIC_PALETTE:
-        ok = samples == 1 && whole_bytes;
+        ok = samples == 1 && !floating && (whole_bytes || stored_bits == 16);
+        if (ok && stored_bits == 16) {
+            uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+            ok = TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) && red && green && blue;
+            page->map[0] = red, page->map[1] = green, page->map[2] = blue;
+            depth = 24;
+        }
         break;
     case PHOTOMETRIC_RGB:
         ok = (samples == 3 || samples == 4) && bits == 8;
@@ -135,9 +161,9 @@ int check_page(TIFF* tif, PageLayout* page)
             WriteCMYK = 1;
         break;
     case PHOTOMETRIC_YCBCR:
-        ok = planar == PLANARCONFIG_CONTIG && (compression == COMPRESSION_JPEG ||
-                                               compression == COMPRESSION_OJPEG) &&
-             samples == 3 && bits == 8;
+        ok = planar == PLANARCONFIG_CONTIG
+            && (compression == COMPRESSION_JPEG || compression == COMPRESSION_OJPEG) && samples == 3
+            && stored_bits == 8;
         if (ok) {
             TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
             photometric = PHOTOMETRIC_RGB;
@@ -159,13 +185,15 @@ int check_page(TIFF* tif, PageLayout* page)
     page->width = width;
     page->height = height;
     page->bits = bits;
+    page->stored_bits = stored_bits;
+    page->floating = floating;
     page->samples = samples;
     page->photometric = photometric;
     page->depth = depth;
     long w = width;
     const bool bitmap = depth == 1 && photometric != PHOTOMETRIC_PALETTE;
     page->row_bytes = bitmap ? (w + 7) / 8 : w * bytes_per_pixel;
-    page->scan_needed = (w * samples * bits + 7) / 8;
+    page->scan_needed = (w * samples * stored_bits + 7) / 8;
     return 1;
 }
 
@@ -217,6 +245,44 @@ void convert_row(const PageLayout& page, const unsigned char* scan, unsigned cha
         }
         break;
     }
+}
+
+// Floating-point samples run from 0 (black) to 1 (white); beyond is clamped.
+template <typename Float>
+void narrow_floats(const unsigned char* in, long count, unsigned char* out)
+{
+    for (long i = 0; i < count; ++i) {
+        Float v;
+        std::memcpy(&v, in + i * long(sizeof v), sizeof v);
+        out[i] = !(v > 0) ? 0 : v >= 1 ? 255 : static_cast<unsigned char>(v * 255 + Float(0.5));
+    }
+}
+
+// Turns one scan line of any sample width into one row of the image; `narrow`
+// holds a scan line's samples at 8 bits.
+void put_row(const PageLayout& page, const unsigned char* scan, unsigned char* narrow, unsigned char* row)
+{
+    if (page.stored_bits <= 8) {
+        convert_row(page, scan, row);
+        return;
+    }
+    const long count = long(page.width) * page.samples;
+    if (page.map[0] != nullptr) {
+        for (long x = 0; x < count; ++x) {
+            uint16_t index;
+            std::memcpy(&index, scan + 2 * x, 2);
+            for (int c = 0; c < 3; ++c)
+                row[3 * x + c] = XslSample16To8(page.map[c][index]);
+        }
+        return;
+    }
+    if (!page.floating)
+        XslNarrowSamples16(scan, count, narrow);
+    else if (page.stored_bits == 32)
+        narrow_floats<float>(scan, count, narrow);
+    else
+        narrow_floats<double>(scan, count, narrow);
+    convert_row(page, narrow, row);
 }
 
 // Densities are sanitised: negative, non-finite or absurd values count as absent.
@@ -283,12 +349,15 @@ XSImage* read_page(TIFF* tif)
     XslImagePtr image = make_image(tif, page);
     if (!image)
         return nullptr;
+    Bytes narrow;
+    if (page.stored_bits > 8 && !(narrow = XslAllocBuffer<unsigned char>(long(page.width) * page.samples)))
+        return nullptr;
     if (stored_in_pieces(tif, page.samples)) {
         XSImage* out = image.get();
         const auto put = [&](uint32_t y, const unsigned char* scan) {
-            convert_row(page, scan, out->data + static_cast<long>(y) * page.row_bytes);
+            put_row(page, scan, narrow.get(), out->data + static_cast<long>(y) * page.row_bytes);
         };
-        if (!read_pieces(tif, page.width, page.height, page.bits, page.samples, page.scan_needed, put))
+        if (!read_pieces(tif, page.width, page.height, page.stored_bits, page.samples, page.scan_needed, put))
             return nullptr;
         return finish_page(tif, std::move(image));
     }
@@ -305,7 +374,7 @@ XSImage* read_page(TIFF* tif)
             xslerrno = XSE_DATA_READ;
             return nullptr;
         }
-        convert_row(page, scan.get(), image->data + static_cast<long>(y) * page.row_bytes);
+        put_row(page, scan.get(), narrow.get(), image->data + static_cast<long>(y) * page.row_bytes);
     }
     scan.reset();
     return finish_page(tif, std::move(image));

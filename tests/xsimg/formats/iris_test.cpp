@@ -1,5 +1,5 @@
-// SGI images: 1 to 5 channels, verbatim and run-length in both row orders, at
-// widths of 1 to 9, and the writer's coder and tables.
+// SGI images: 1 to 5 channels of one or two bytes, verbatim and run-length in
+// both row orders, at widths of 1 to 9, and the writer's coder and tables.
 #include <gtest/gtest.h>
 
 #include "../conformance/conformance.h"
@@ -22,29 +22,31 @@ int sample(int z, int x, int y)
     return ((z % 2 ? x * 37 : x / 3 * 37) + y * 11 + z * 71) & 0xFF;
 }
 
-// Repeat packets for runs of two or more, literal packets between them.
-std::string encode(const std::string& row)
+// Repeat packets for runs of two or more, literal packets between them; the
+// row, its packets and its end are in units of `unit` bytes.
+std::string encode(const std::string& row, int unit)
 {
     std::string out, literal;
+    const size_t u = size_t(unit);
     auto flush = [&] {
         if (!literal.empty())
-            out += char(0x80 | literal.size()) + literal;
+            out += be(0x80 | uint32_t(literal.size() / u), unit) + literal;
         literal.clear();
     };
     for (size_t i = 0; i < row.size();) {
         size_t n = 1;
-        while (i + n < row.size() && n < 127 && row[i + n] == row[i])
+        while (i + n * u < row.size() && n < 127 && row.compare(i + n * u, u, row, i, u) == 0)
             ++n;
         if (n >= 2) {
             flush();
-            out += std::string(1, char(n)) + row[i];
-        } else if ((literal += row[i]).size() == 127) {
+            out += be(uint32_t(n), unit) + row.substr(i, u);
+        } else if ((literal += row.substr(i, u)).size() == 127 * u) {
             flush();
         }
-        i += n;
+        i += n * u;
     }
     flush();
-    return out + '\0';
+    return out + be(0, unit);
 }
 
 std::string header(int storage, int bytes_per_channel, int width, int height, int channels)
@@ -54,14 +56,18 @@ std::string header(int storage, int bytes_per_channel, int width, int height, in
     return h + std::string(512 - h.size(), '\0');
 }
 
-std::string iris_file(int width, int height, int channels, Layout layout)
+// Two-byte samples hold the one-byte sample in their high byte, with a low
+// byte that must not count.
+std::string iris_file(int width, int height, int channels, Layout layout, int unit = 1)
 {
     std::vector<std::string> rows(size_t(height * channels));  // entry z x height + y
     for (int z = 0; z < channels; ++z)
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                rows[size_t(z * height + y)] += char(sample(z, x, y));
-    std::string file = header(layout != kVerbatim, 1, width, height, channels);
+            for (int x = 0; x < width; ++x) {
+                const int v = sample(z, x, y);
+                rows[size_t(z * height + y)] += unit == 1 ? be(v, 1) : be(v << 8 | (v ^ 0xA5), 2);
+            }
+    std::string file = header(layout != kVerbatim, unit, width, height, channels);
     if (layout == kVerbatim) {
         for (const std::string& row : rows)
             file += row;
@@ -73,7 +79,7 @@ std::string iris_file(int width, int height, int channels, Layout layout)
     for (int i = 0; i < height * channels; ++i) {
         const int y = layout == kRowMajor ? i / channels : i % height;
         const int z = layout == kRowMajor ? i % channels : i / height;
-        const std::string coded = encode(rows[size_t(z * height + y)]);
+        const std::string coded = encode(rows[size_t(z * height + y)], unit);
         starts[size_t(z * height + y)] = first + uint32_t(data.size());
         lengths[size_t(z * height + y)] = uint32_t(coded.size());
         data += coded;
@@ -105,17 +111,18 @@ TEST(IrisImage, EveryChannelCountLayoutAndWidthReadsItsPixels)
 {
     for (int channels = 1; channels <= 5; ++channels)
         for (int width : {1, 2, 3, 4, 5, 7, 8, 9})
-            for (Layout layout : {kVerbatim, kRowMajor, kChannelMajor}) {
-                SCOPED_TRACE(std::to_string(channels) + " channels, width " + std::to_string(width) + ", layout "
-                             + std::to_string(layout));
-                XslImagePtr image = read_with(XSReadMagic, iris_file(width, 3, channels, layout));
-                ASSERT_TRUE(image) << "code " << xslerrno;
-                EXPECT_EQ(image->format, XSF_IRIS);
-                EXPECT_EQ(image->resolution, 0);
-                EXPECT_EQ(XslKindOf(image.get()), channels < 3 ? XSK_COLORMAP : XSK_DIRECT);
-                EXPECT_EQ(image->ncolors, channels < 3 ? 256 : 0);
-                EXPECT_EQ(colours_of(image.get()), expected_colours(width, 3, channels));
-            }
+            for (Layout layout : {kVerbatim, kRowMajor, kChannelMajor})
+                for (int unit : {1, 2}) {
+                    SCOPED_TRACE(std::to_string(channels) + " channels, width " + std::to_string(width)
+                                 + ", layout " + std::to_string(layout) + ", bytes " + std::to_string(unit));
+                    XslImagePtr image = read_with(XSReadMagic, iris_file(width, 3, channels, layout, unit));
+                    ASSERT_TRUE(image) << "code " << xslerrno;
+                    EXPECT_EQ(image->format, XSF_IRIS);
+                    EXPECT_EQ(image->resolution, 0);
+                    EXPECT_EQ(XslKindOf(image.get()), channels < 3 ? XSK_COLORMAP : XSK_DIRECT);
+                    EXPECT_EQ(image->ncolors, channels < 3 ? 256 : 0);
+                    EXPECT_EQ(colours_of(image.get()), expected_colours(width, 3, channels));
+                }
 }
 
 TEST(IrisImage, RefusalsCarryTheirCodes)
@@ -128,13 +135,13 @@ TEST(IrisImage, RefusalsCarryTheirCodes)
     } cases[] = {
         {good.substr(0, 151), XSE_READ_ERROR},
         {with(0, be(475, 2)), XSE_BAD_MAGIC},
-        {with(3, "\x02"), XSE_LAYOUT},
-        {with(10, be(0, 2)), XSE_BAD_MAGIC},                   // no channels
-        {good.substr(0, 520), XSE_DATA_READ},                  // tables cut
+        {with(3, "\x03"), XSE_LAYOUT},
+        {with(10, be(0, 2)), XSE_BAD_MAGIC},  // no channels
+        {good.substr(0, 520), XSE_DATA_READ},  // tables cut
         {with(512, be(uint32_t(good.size()), 4)), XSE_DATA_READ},  // row starts past the end
-        {with(520, be(19, 4)), XSE_DATA_READ},                 // longer than a row may code
-        {with(528, "\x85"), XSE_DATA_READ},                    // literals past the row's bytes
-        {with(528, std::string("\x02", 1)), XSE_DATA_READ},    // row ends short
+        {with(520, be(19, 4)), XSE_DATA_READ},  // longer than a row may code
+        {with(528, "\x85"), XSE_DATA_READ},  // literals past the row's bytes
+        {with(528, std::string("\x02", 1)), XSE_DATA_READ},  // row ends short
         {iris_file(4, 2, 3, kVerbatim).substr(0, 530), XSE_DATA_READ},
     };
     for (const auto& c : cases) {
@@ -187,8 +194,9 @@ TEST(IrisImage, WriterRefusesSidesBeyondSixteenBits)
 namespace {
 std::vector<std::string> iris_samples()
 {
-    return {iris_file(5, 3, 1, kRowMajor), iris_file(3, 2, 3, kVerbatim), iris_file(4, 3, 4, kChannelMajor),
-            iris_file(2, 2, 2, kVerbatim)};
+    return {iris_file(5, 3, 1, kRowMajor),      iris_file(3, 2, 3, kVerbatim),
+            iris_file(4, 3, 4, kChannelMajor),  iris_file(2, 2, 2, kVerbatim),
+            iris_file(130, 2, 3, kRowMajor, 2), iris_file(3, 2, 1, kVerbatim, 2)};
 }
 
 std::string iris_of_size(long width, long height)

@@ -61,14 +61,15 @@ struct Page {
     std::function<void(TIFF*)> extra;  // further tags
     Bytes rows;                        // packed scan lines, top row first
     uint32_t tile = 0;                 // tiles of tile x tile pixels instead of strips
-    bool separate = false;             // one plane per sample (8-bit samples)
+    bool separate = false;  // one plane per sample (samples of whole bytes)
+    const char* mode = "w";  // "wl" little-endian, "wb" big-endian
 };
 
 // The page's rows stored in tiles, or in strips of separate planes.
 void write_pieces(TIFF* tif, const Page& p, tmsize_t line)
 {
     const int planes = p.separate ? p.samples : 1;
-    const int step = p.separate ? p.samples : 1;  // bytes between a plane's samples in a row
+    const int size = std::max(1, p.bits / 8);  // bytes of a sample
     const uint32_t piece_width = p.tile ? p.tile : p.width, piece_length = p.tile ? p.tile : 2;
     const tmsize_t piece_row = p.tile ? TIFFTileRowSize(tif) : TIFFScanlineSize(tif);
     for (uint32_t y0 = 0; y0 < p.height; y0 += piece_length)
@@ -84,7 +85,7 @@ void write_pieces(TIFF* tif, const Page& p, tmsize_t line)
                         continue;
                     }
                     for (uint32_t x = x0; x < std::min(p.width, x0 + piece_width); ++x)
-                        out[x - x0] = in[x * step + plane];
+                        std::copy_n(in + (x * p.samples + plane) * size, size, out + (x - x0) * size);
                 }
                 if (p.tile)
                     TIFFWriteTile(tif, piece.data(), x0, y0, 0, uint16_t(plane));
@@ -96,7 +97,7 @@ void write_pieces(TIFF* tif, const Page& p, tmsize_t line)
 
 void write_pages(const TiffFile& file, const std::vector<Page>& pages)
 {
-    TIFF* tif = TIFFOpen(file.path.c_str(), "w");
+    TIFF* tif = TIFFOpen(file.path.c_str(), pages.front().mode);
     ASSERT_NE(tif, nullptr);
     for (const Page& p : pages) {
         TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, p.width);
@@ -214,7 +215,23 @@ std::vector<std::string> tiff_samples()
     Page tiled = rgb;
     tiled.tile = 16;
     tiled.separate = true;
-    return {file_of({rgb}), file_of({bits}), file_of({tiled})};
+    // 16-bit RGB in tiles of separate planes, little-endian; 16-bit gray in Deflate strips.
+    Page wide{.width = 9,
+              .height = 7,
+              .bits = 16,
+              .samples = 3,
+              .photometric = PHOTOMETRIC_RGB,
+              .rows = Bytes(9 * 7 * 3 * 2, 0x5C),
+              .tile = 16,
+              .separate = true,
+              .mode = "wl"};
+    Page gray16{.width = 9,
+                .height = 7,
+                .bits = 16,
+                .photometric = PHOTOMETRIC_MINISWHITE,
+                .compression = COMPRESSION_ADOBE_DEFLATE,
+                .rows = Bytes(9 * 7 * 2, 0xC3)};
+    return {file_of({rgb}), file_of({bits}), file_of({tiled}), file_of({wide}), file_of({gray16})};
 }
 
 std::string tiff_of_size(long width, long height)
@@ -447,14 +464,20 @@ TEST(TiffRead, RefusedKinds)
     TiffFile file;
     Page p;
     p.width = 2;
-    p.bits = 16;
-    p.rows = Bytes(4, 0);
+    p.bits = 12;
+    p.rows = Bytes(3, 0);
     write_pages(file, {p});
     testing::internal::CaptureStderr();
     xslerrno = 0;
     EXPECT_EQ(read_file(file), nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(xslerrno, XSE_VARIANT);
+    // Half floats are left as libtiff leaves them, in their raw bits.
+    p.bits = 16;
+    p.rows = Bytes(4, 0);
+    p.extra = [](TIFF* tif) { TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP); };
+    EXPECT_EQ(read_page(p), nullptr);
+    EXPECT_EQ(xslerrno, XSE_FLOAT_SAMPLES);
 
     // Tiles are read through the tile interface.
     TIFF* tif = TIFFOpen(file.path.c_str(), "w");
@@ -543,6 +566,93 @@ TEST(TiffRead, TilesAndSeparatePlanesReadLikeStrips)
             EXPECT_EQ(plane(image), plane(expected));
         }
     }
+}
+
+// Samples' bytes as the host holds them, which libtiff writes in the file's order.
+template <typename T>
+void append(Bytes& rows, T sample)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&sample);
+    rows.insert(rows.end(), bytes, bytes + sizeof sample);
+}
+
+// Every kind of 8-bit samples, in every layout, reads the same from 16-bit
+// samples holding it in their high byte (whatever the low byte) and from
+// floating-point samples v / 255, in both byte orders and several codings.
+TEST(TiffRead, WideSamplesReadAsTheirEightBitOriginals)
+{
+    const auto alpha = [](TIFF* tif) {
+        uint16_t extra = EXTRASAMPLE_ASSOCALPHA;
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    };
+    const auto cmyk = [](TIFF* tif) { TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK); };
+    const struct {
+        uint16_t samples, photometric;
+        std::function<void(TIFF*)> extra;
+    } kinds[] = {{1, PHOTOMETRIC_MINISBLACK, nullptr}, {1, PHOTOMETRIC_MINISWHITE, nullptr},
+                 {2, PHOTOMETRIC_MINISBLACK, alpha},   {3, PHOTOMETRIC_RGB, nullptr},
+                 {4, PHOTOMETRIC_RGB, alpha},          {4, PHOTOMETRIC_SEPARATED, cmyk}};
+    const struct {
+        uint16_t bits, format, compression, predictor;
+        const char* mode;
+    } codings[] = {{16, SAMPLEFORMAT_UINT, COMPRESSION_NONE, 1, "wb"},
+                   {16, SAMPLEFORMAT_UINT, COMPRESSION_LZW, 2, "wl"},
+                   {16, SAMPLEFORMAT_UINT, COMPRESSION_ADOBE_DEFLATE, 2, "wb"},
+                   {16, SAMPLEFORMAT_UINT, COMPRESSION_PACKBITS, 1, "wl"},
+                   {32, SAMPLEFORMAT_IEEEFP, COMPRESSION_ADOBE_DEFLATE, 3, "wl"},
+                   {64, SAMPLEFORMAT_IEEEFP, COMPRESSION_NONE, 1, "wb"}};
+    for (const auto& k : kinds) {
+        Page narrow{
+            .width = 37, .height = 23, .samples = k.samples, .photometric = k.photometric, .extra = k.extra};
+        for (int i = 0; i < 37 * 23 * k.samples; ++i)
+            narrow.rows.push_back(static_cast<unsigned char>(i * 37 + i / 11));
+        XslImagePtr expected = read_page(narrow);
+        ASSERT_NE(expected, nullptr);
+        for (const auto& c : codings)
+            for (int layout = 0; layout < 4; ++layout) {
+                SCOPED_TRACE(testing::Message()
+                             << "photometric " << k.photometric << ", " << k.samples << " x " << c.bits
+                             << " bits, coding " << c.compression << ", layout " << layout);
+                Page wide = narrow;
+                wide.bits = c.bits, wide.compression = c.compression, wide.mode = c.mode;
+                wide.tile = layout & 1 ? 16 : 0, wide.separate = layout & 2;
+                wide.extra = [&](TIFF* tif) {
+                    if (k.extra)
+                        k.extra(tif);
+                    TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, c.format);
+                    TIFFSetField(tif, TIFFTAG_PREDICTOR, c.predictor);
+                };
+                wide.rows.clear();
+                for (unsigned char v : narrow.rows)
+                    c.bits == 16       ? append(wide.rows, uint16_t(v << 8 | (v ^ 0xA5)))
+                        : c.bits == 32 ? append(wide.rows, float(v) / 255)
+                                       : append(wide.rows, double(v) / 255);
+                XslImagePtr image = read_page(wide);
+                ASSERT_NE(image, nullptr) << xslerrno;
+                EXPECT_EQ(XslKindOf(image.get()), XslKindOf(expected.get()));
+                EXPECT_EQ(plane(image), plane(expected));
+            }
+    }
+}
+
+// A 16-bit palette indexes more colours than a colormap holds: direct colour.
+TEST(TiffRead, SixteenBitPaletteGivesItsColours)
+{
+    static std::vector<uint16_t> map(3 * 65536);
+    for (size_t i = 0; i < map.size(); ++i)
+        map[i] = uint16_t(i * 7919);
+    Page p{.width = 3, .bits = 16, .photometric = PHOTOMETRIC_PALETTE, .mode = "wl"};
+    p.extra = [](TIFF* tif) { TIFFSetField(tif, TIFFTAG_COLORMAP, &map[0], &map[65536], &map[131072]); };
+    Bytes expected;
+    for (uint16_t index : {0, 300, 65535}) {
+        append(p.rows, index);
+        for (size_t c = 0; c < 3; ++c)
+            expected.push_back(static_cast<unsigned char>(map[c * 65536 + index] >> 8));
+    }
+    XslImagePtr image = read_page(p);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(XslKindOf(image.get()), XSK_DIRECT);
+    EXPECT_EQ(plane(image), expected);
 }
 
 TEST(TiffRead, PagesAndPageSelection)
