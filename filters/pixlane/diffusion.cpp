@@ -164,15 +164,16 @@ constexpr long kBlock = 64;
 
 // Serial lines need no waiting: the line above a group is done before it.
 struct NoPace {
+    static constexpr long follow = 2 * kBlock;
     bool ready(long) { return true; }
     void done(long) {}
 };
 
 // The lines are taken by value: copies whose address is never taken stay in
 // registers, where the dots' byte stores cannot be thought to change them.
-// pace.ready(d) is asked before each step, with the dots of the line above
-// the group that the step reads (false: stopped); pace.done(d) is told the
-// dots of the group's last line done after each step.
+// Before each step pace.ready(d) waits for the first d dots of the line
+// above the group, the step's reach plus pace.follow (false: stopped); after
+// it pace.done(d) is told the dots of the group's last line done.
 template <class Line, class Pace>
 bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bits[kLines], long n, Pace& pace)
 {
@@ -187,7 +188,7 @@ bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
             to[k] = block < 0 || block >= blocks ? 0 : std::min(from[k] + kBlock, n);
             whole = whole && to[k] - from[k] == kBlock;
         }
-        if (to[0] > from[0] && !pace.ready(std::min(n, from[0] + 2 * kBlock)))
+        if (to[0] > from[0] && !pace.ready(std::min(n, from[0] + pace.follow)))
             return false;
         for (int k = 0; k < kLines; ++k)
             lines[k]->sum(path, from[k], to[k]);
@@ -242,23 +243,39 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
 }
 
 // A group's first line follows the last line of the group before, made on
-// the other thread, through that line's published progress.
+// the other thread, through that line's progress. The progress is published
+// every kPublish dots, not every block, and the group follows it kFollow
+// dots behind, not two blocks: each publication costs the reading thread a
+// cache miss, and rows the other processor has just written are slow to read.
+constexpr long kPublish = 8 * kBlock;
+
+
+constexpr long kFollow = 16 * kBlock;
+
 struct EdgePace {
-    const std::atomic<long>* above;  // null for the first group
+    static constexpr long follow = kFollow;
+    Pace* above;  // null for the first group
     long above_base;
-    std::atomic<long>* mine;
+    Pace* mine;
     long my_base;
+    long n;
     const std::atomic<bool>* stop;
-    long seen = 0;
+    long seen = 0, published = 0;
 
     bool ready(long need)
     {
         if (!above || seen >= need)
             return true;
-        seen = wait_for_count(*above, above_base + need, *stop) - above_base;
+        seen = wait_for_pace(*above, above_base + need, *stop) - above_base;
         return seen >= need;
     }
-    void done(long dots) { mine->store(my_base + dots, std::memory_order_release); }
+    void done(long dots)
+    {
+        if (dots - published < kPublish && dots < n)
+            return;
+        published = dots;
+        raise_pace(*mine, my_base + dots);
+    }
 };
 
 template <class Line, int Border>
@@ -280,7 +297,7 @@ int diffuse_group(RasterJob* job, SharedErrorRows& shared, HeldLines& h, XSImage
     const long stride = n + 1;  // progress of group g is g * stride + dots done
     const int side = static_cast<int>(group & 1);
     EdgePace pace{group > 0 ? &shared.edge[1 - side] : nullptr, (group - 1) * stride, &shared.edge[side],
-                  group * stride, shared.stop};
+                  group * stride, n, shared.stop};
     return run_lines(job->path, lines[0], lines[1], lines[2], bits, n, pace) ? 1 : 0;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "resample.h"
+#include "thread_pace.h"
 
 // Lines made per call: run side by side, the later ones held for the next calls.
 constexpr int kLines = 3;
@@ -154,14 +155,14 @@ struct ErrorDiffusion {
 // slot L mod kSharedRows and reads the slots of the lines above it; at most
 // two groups run at once (a thread starts a group when its last one is
 // done), so a slot is rewritten only after every line reading it is done.
-constexpr int kSharedRows = 8;
+constexpr int kSharedRows = 6;
 constexpr int kSharedBorder = 2;  // the widest method's
 
 struct SharedErrorRows {
     long n = 0;
     std::vector<int32_t> ring[kSharedRows];
     // Per thread (group & 1): group g's last line as g * (n + 1) + dots done.
-    std::atomic<long> edge[2] = {0, 0};
+    Pace edge[2];
     const std::atomic<bool>* stop = nullptr;
 
     // Zero rows for n dots; false with errno ENOMEM.
@@ -178,7 +179,7 @@ struct SharedErrorRows {
         stop = stopped;
         return true;
     }
-    int32_t* slot(long line) { return ring[line & (kSharedRows - 1)].data(); }
+    int32_t* slot(long line) { return ring[(line % kSharedRows + kSharedRows) % kSharedRows].data(); }
 };
 
 struct RasterJob;

@@ -72,11 +72,19 @@ struct Transmission {
     RandomJump past_chunk;    // random dither: the draws of one chunk
 
     std::atomic<bool> stop{false};
-    std::atomic<long> made{0};   // chunks the second thread has made
-    std::atomic<long> taken{0};  // lines handed on by the caller
-    int failure = 0;             // errno of the second thread's failure, read after stop
+    Pace made;   // chunks the second thread has made
+    Pace taken;  // lines handed on by the caller
+    int failure = 0;  // errno of the second thread's failure, read after stop
     std::atomic<bool> failed{false};
 };
+
+// Stops both threads, waking whichever sleeps.
+void halt(Transmission& t)
+{
+    t.stop.store(true);
+    for (Pace* pace : {&t.made, &t.taken, &t.rows.edge[0], &t.rows.edge[1]})
+        wake_pace(*pace);
+}
 
 // One thread's own: its job (resampling caches, random sequence), the
 // diffusion scratch, and its line buffers.
@@ -130,17 +138,17 @@ void second_thread(Transmission& t, Side& side)
     for (long c = 1; c < t.chunks; c += 2) {
         const long slot = (c / 2) & 1;
         const long free_from = (c - 3) * t.chunk;  // chunk c - 4 taken
-        if (c >= 5 && wait_for_count(t.taken, free_from, t.stop) < free_from)
+        if (c >= 5 && wait_for_pace(t.taken, free_from, t.stop) < free_from)
             return;
         if (!make_chunk(t, side, c, slot)) {
             if (!t.stop.load()) {
                 t.failure = errno;
                 t.failed.store(true);
-                t.stop.store(true);
+                halt(t);
             }
             return;
         }
-        t.made.store((c + 1) / 2, std::memory_order_release);
+        raise_pace(t.made, (c + 1) / 2);
     }
 }
 
@@ -152,7 +160,7 @@ int run(Transmission& t, Side& own, Side& other, const LineTaker& take)
         for (long row = first; row < std::min(first + t.chunk, t.lines); ++row) {
             if (!take(row, side.line(t, slot, static_cast<int>(row - first))))
                 return false;
-            t.taken.store(row + 1, std::memory_order_release);
+            raise_pace(t.taken, row + 1);
         }
         return true;
     };
@@ -171,7 +179,7 @@ int run(Transmission& t, Side& own, Side& other, const LineTaker& take)
         }
         if (c >= 1) {
             const long need = c / 2;  // chunks 1 .. c - 1 made
-            if (wait_for_count(t.made, need, t.stop) < need)
+            if (wait_for_pace(t.made, need, t.stop) < need)
                 return second_failed() ? 0 : 1;
             if (!take_chunk(other, c - 1, ((c - 1) / 2) & 1))
                 return 1;
@@ -232,7 +240,7 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
     }
     const int status = run(t, own, other, take);
     const int error = errno;
-    t.stop.store(true);
+    halt(t);
     second.join();
     errno = error;
     return status;

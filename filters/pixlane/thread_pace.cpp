@@ -10,19 +10,69 @@
 #define PACE_PAUSE() ((void)0)
 #endif
 
-long wait_for_count(const std::atomic<long>& value, long need, const std::atomic<bool>& stop)
+#ifdef __linux__
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// A thread put to sleep is slow to wake on a virtual machine (its processor
+// halts): spin for several chunks of lines first; beyond that the other
+// thread was put off its processor, and spinning only keeps it off longer.
+constexpr auto spin_for = std::chrono::microseconds(250);
+
+// Sleeps while ticks holds `seen`, for at most a fifth of a millisecond: a
+// wake that crossed the sleeper's last look at the count is not waited for.
+void sleep_on(std::atomic<int>& ticks, int seen)
 {
-    long seen = value.load(std::memory_order_acquire);
-    for (int round = 0; seen < need; ++round) {
+#ifdef __linux__
+    timespec most = {0, 200000};
+    syscall(SYS_futex, reinterpret_cast<int*>(&ticks), FUTEX_WAIT_PRIVATE, seen, &most, nullptr, 0);
+#else
+    if (ticks.load() == seen)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+#endif
+}
+
+}  // namespace
+
+void wake_pace(Pace& pace)
+{
+    pace.ticks.fetch_add(1);
+#ifdef __linux__
+    syscall(SYS_futex, reinterpret_cast<int*>(&pace.ticks), FUTEX_WAKE_PRIVATE, 1 << 30, nullptr, nullptr, 0);
+#endif
+}
+
+void raise_pace(Pace& pace, long count)
+{
+    pace.count.store(count, std::memory_order_release);
+    if (pace.sleepers.load(std::memory_order_relaxed) > 0)
+        wake_pace(pace);
+}
+
+long wait_for_pace(Pace& pace, long need, const std::atomic<bool>& stop)
+{
+    long seen = pace.count.load(std::memory_order_acquire);
+    if (seen >= need)
+        return seen;
+    const auto spin_end = std::chrono::steady_clock::now() + spin_for;
+    for (int round = 1; seen < need; ++round) {
         if (stop.load(std::memory_order_relaxed))
             return seen;
-        if (round < 256)
+        if (round % 64 != 0 || std::chrono::steady_clock::now() < spin_end) {
             PACE_PAUSE();
-        else if (round < 264)
-            std::this_thread::yield();
-        else
-            std::this_thread::sleep_for(std::chrono::microseconds(100));
-        seen = value.load(std::memory_order_acquire);
+        } else {
+            pace.sleepers.fetch_add(1);
+            const int ticks = pace.ticks.load();
+            seen = pace.count.load(std::memory_order_acquire);
+            if (seen < need && !stop.load())
+                sleep_on(pace.ticks, ticks);
+            pace.sleepers.fetch_sub(1);
+        }
+        seen = pace.count.load(std::memory_order_acquire);
     }
     return seen;
 }

@@ -4,8 +4,19 @@
 
 #include <atomic>
 
-// Waits until value reaches need or stop is set; the last value seen (below
-// need only when stopped). A short spin first (the other thread is usually a
-// few hundred dots away), then the processor is given up, so that a thread
-// whose partner was put off the processor does not hold it.
-long wait_for_count(const std::atomic<long>& value, long need, const std::atomic<bool>& stop);
+// A count raised by one thread and waited on by the other.
+struct Pace {
+    alignas(64) std::atomic<long> count{0};
+    alignas(64) std::atomic<int> sleepers{0};
+    std::atomic<int> ticks{0};  // bumped to wake sleepers
+};
+
+// Raises the count (never lowers it) and wakes a thread asleep on it.
+void raise_pace(Pace& pace, long count);
+// Wakes a thread asleep on the count, to see that the job was stopped.
+void wake_pace(Pace& pace);
+// Waits until the count reaches need or stop is set; the last count seen
+// (below need only when stopped). It spins a little (the other thread is
+// usually a few hundred dots away), then sleeps until woken, so that a thread
+// whose partner was put off the processor does not hold one.
+long wait_for_pace(Pace& pace, long need, const std::atomic<bool>& stop);
