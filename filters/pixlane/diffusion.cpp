@@ -9,10 +9,8 @@
 // compare and multiply.
 #include "halftone.h"
 #include "raster_job_state.h"
-#include "thread_pace.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <new>
@@ -162,20 +160,10 @@ struct JarvisLine {
 static_assert(kLines == 3, "run_lines takes the lines as a, b and c");
 constexpr long kBlock = 64;
 
-// Serial lines need no waiting: the line above a group is done before it.
-struct NoPace {
-    static constexpr long follow = 2 * kBlock;
-    bool ready(long) { return true; }
-    void done(long) {}
-};
-
 // The lines are taken by value: copies whose address is never taken stay in
 // registers, where the dots' byte stores cannot be thought to change them.
-// Before each step pace.ready(d) waits for the first d dots of the line
-// above the group, the step's reach plus pace.follow (false: stopped); after
-// it pace.done(d) is told the dots of the group's last line done.
-template <class Line, class Pace>
-bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bits[kLines], long n, Pace& pace)
+template <class Line>
+void run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bits[kLines], long n)
 {
     Line* lines[kLines] = {&a, &b, &c};
     const long blocks = (n + kBlock - 1) / kBlock;
@@ -187,29 +175,23 @@ bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
             from[k] = block < 0 || block >= blocks ? 0 : block * kBlock;
             to[k] = block < 0 || block >= blocks ? 0 : std::min(from[k] + kBlock, n);
             whole = whole && to[k] - from[k] == kBlock;
-        }
-        if (to[0] > from[0] && !pace.ready(std::min(n, from[0] + pace.follow)))
-            return false;
-        for (int k = 0; k < kLines; ++k)
             lines[k]->sum(path, from[k], to[k]);
+        }
         if (whole) {
             for (long t = 0; t < kBlock; ++t) {
                 a.dot(from[0] + t);
                 b.dot(from[1] + t);
                 c.dot(from[2] + t);
             }
-        } else {
-            for (int k = 0; k < kLines; ++k)
-                for (long i = from[k]; i < to[k]; ++i)
-                    lines[k]->dot(i);
+            continue;
         }
-        if (to[kLines - 1] > 0)
-            pace.done(to[kLines - 1]);
+        for (int k = 0; k < kLines; ++k)
+            for (long i = from[k]; i < to[k]; ++i)
+                lines[k]->dot(i);
     }
     static const int32_t printed[8] = {1, 1, 1, 1, 1, 1, 1, 1};
     for (int k = 0; k < kLines; ++k)
         pack_at_least(path, bits[k], lines[k]->black, n, printed);
-    return true;
 }
 
 // One call of a diffusion method: the held line when it is the one asked
@@ -236,69 +218,9 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
         if (k > 0)
             bits[k] = h.bits[k].data();
     }
-    NoPace alone;
-    run_lines(job->path, lines[0], lines[1], lines[2], bits, n, alone);
+    run_lines(job->path, lines[0], lines[1], lines[2], bits, n);
     h.hold(row);
     return 1;
-}
-
-// A group's first line follows the last line of the group before, made on
-// the other thread, through that line's progress. The progress is published
-// every kPublish dots, not every block, and the group follows it kFollow
-// dots behind, not two blocks: each publication costs the reading thread a
-// cache miss, and rows the other processor has just written are slow to read.
-constexpr long kPublish = 8 * kBlock;
-
-
-constexpr long kFollow = 16 * kBlock;
-
-struct EdgePace {
-    static constexpr long follow = kFollow;
-    Pace* above;  // null for the first group
-    long above_base;
-    Pace* mine;
-    long my_base;
-    long n;
-    const std::atomic<bool>* stop;
-    long seen = 0, published = 0;
-
-    bool ready(long need)
-    {
-        if (!above || seen >= need)
-            return true;
-        seen = wait_for_pace(*above, above_base + need, *stop) - above_base;
-        return seen >= need;
-    }
-    void done(long dots)
-    {
-        if (dots - published < kPublish && dots < n)
-            return;
-        published = dots;
-        raise_pace(*mine, my_base + dots);
-    }
-};
-
-template <class Line, int Border>
-int diffuse_group(RasterJob* job, SharedErrorRows& shared, HeldLines& h, XSImage* picture, double x_scale,
-                  double y_scale, long group, unsigned char* const bits[kLines])
-{
-    const int row = static_cast<int>(group * kLines);
-    long n;
-    const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, row, 0, &n);
-    if (!dark || n != shared.n || !h.start(job, picture, x_scale, y_scale, row, dark, n))
-        return 0;
-    Line lines[kLines];
-    for (int k = 0; k < kLines; ++k) {
-        int32_t* rows[3];
-        for (int back = 0; back < 3; ++back)
-            rows[back] = shared.slot(row + k - back) + (kSharedBorder - Border);
-        lines[k] = Line::over(h.dark[k].data(), rows, h.sums[k].data(), h.black[k].data());
-    }
-    const long stride = n + 1;  // progress of group g is g * stride + dots done
-    const int side = static_cast<int>(group & 1);
-    EdgePace pace{group > 0 ? &shared.edge[1 - side] : nullptr, (group - 1) * stride, &shared.edge[side],
-                  group * stride, n, shared.stop};
-    return run_lines(job->path, lines[0], lines[1], lines[2], bits, n, pace) ? 1 : 0;
 }
 
 }  // namespace
@@ -313,16 +235,4 @@ int error_gray(RasterJob* job, const Settings*, XSImage* picture, unsigned char*
                double y_scale, int row, int first)
 {
     return diffuse<JarvisLine>(job, job->jarvis, picture, line, x_scale, y_scale, row, first);
-}
-
-int floyd_group(RasterJob* job, SharedErrorRows& shared, HeldLines& scratch, XSImage* picture, double x_scale,
-                double y_scale, long group, unsigned char* const bits[kLines])
-{
-    return diffuse_group<FloydLine, 1>(job, shared, scratch, picture, x_scale, y_scale, group, bits);
-}
-
-int error_group(RasterJob* job, SharedErrorRows& shared, HeldLines& scratch, XSImage* picture, double x_scale,
-                double y_scale, long group, unsigned char* const bits[kLines])
-{
-    return diffuse_group<JarvisLine, 2>(job, shared, scratch, picture, x_scale, y_scale, group, bits);
 }

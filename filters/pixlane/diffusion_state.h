@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -11,7 +10,6 @@
 #include <vector>
 
 #include "resample.h"
-#include "thread_pace.h"
 
 // Lines made per call: run side by side, the later ones held for the next calls.
 constexpr int kLines = 3;
@@ -148,45 +146,3 @@ struct ErrorDiffusion {
     ErrorDiffusion& operator=(const ErrorDiffusion&) = delete;
     ~ErrorDiffusion() { rows.release(); }
 };
-
-// Error rows of a transmission made on two threads: groups of kLines lines
-// alternate between the threads, each group's first line following the last
-// line of the group before as a line follows the one above it. Line L writes
-// slot L mod kSharedRows and reads the slots of the lines above it; at most
-// two groups run at once (a thread starts a group when its last one is
-// done), so a slot is rewritten only after every line reading it is done.
-constexpr int kSharedRows = 6;
-constexpr int kSharedBorder = 2;  // the widest method's
-
-struct SharedErrorRows {
-    long n = 0;
-    std::vector<int32_t> ring[kSharedRows];
-    // Per thread (group & 1): group g's last line as g * (n + 1) + dots done.
-    Pace edge[2];
-    const std::atomic<bool>* stop = nullptr;
-
-    // Zero rows for n dots; false with errno ENOMEM.
-    bool start(long dots, const std::atomic<bool>* stopped)
-    {
-        try {
-            for (auto& r : ring)
-                r.assign(dots + 2 * kSharedBorder, 0);
-        } catch (const std::bad_alloc&) {
-            errno = ENOMEM;
-            return false;
-        }
-        n = dots;
-        stop = stopped;
-        return true;
-    }
-    int32_t* slot(long line) { return ring[(line % kSharedRows + kSharedRows) % kSharedRows].data(); }
-};
-
-struct RasterJob;
-// Group `group` of a two-thread transmission (lines group * kLines on), its
-// dots packed into bits; the darkness comes from `job`, one job per thread.
-// 1, or 0 when stopped or when a line cannot be made (errno).
-int floyd_group(RasterJob* job, SharedErrorRows& shared, HeldLines& scratch, XSImage* picture, double x_scale,
-                double y_scale, long group, unsigned char* const bits[kLines]);
-int error_group(RasterJob* job, SharedErrorRows& shared, HeldLines& scratch, XSImage* picture, double x_scale,
-                double y_scale, long group, unsigned char* const bits[kLines]);

@@ -1,10 +1,8 @@
-// Two threads for one transmission. Lines go in chunks that alternate
-// between the threads: the caller's thread makes chunks 0, 2, 4, ... and
-// hands every line on in order, the job's second thread makes 1, 3, 5, ...
-// into two chunks of buffers. Error diffusion takes a chunk per group of
-// lines, each group following the one before a few blocks of dots behind
-// (see SharedErrorRows); the other methods make lines independently, random
-// dither moving each thread's sequence past the other thread's dots.
+// Two threads for one transmission, for the methods whose lines are made
+// independently: lines go in chunks that alternate between the threads, the
+// caller's thread making chunks 0, 2, 4, ... and handing every line on in
+// order, the second thread making 1, 3, 5, ... into two chunks of buffers;
+// random dither moves each thread's sequence past the other thread's dots.
 #include "page_lines.h"
 
 #include "halftone.h"
@@ -21,15 +19,14 @@
 
 namespace {
 
-enum class Split { none, lines, random, floyd, jarvis };
+enum class Split { none, lines, random };
 
-// How a method's lines can be shared between threads.
+// How a method's lines can be shared between threads. Error diffusion makes
+// each line from the one before: two threads on a wavefront of lines, or one
+// resampling ahead of the other, made it slower here (each thread's rows are
+// read and written by the other processor), so it keeps to one thread.
 Split split_of(halftoner fill)
 {
-    if (fill == floyd_gray)
-        return Split::floyd;
-    if (fill == error_gray)
-        return Split::jarvis;
     if (fill == random_gray)
         return Split::random;
     if (fill == bayer_gray || fill == scroll_gray || fill == threshold_gray || fill == null_func)
@@ -68,7 +65,6 @@ struct Transmission {
     long lines, dots, bytes;  // bytes per line buffer, the spare zero byte included
     int chunk;                // lines per chunk
     long chunks;
-    SharedErrorRows rows;     // error diffusion
     RandomJump past_chunk;    // random dither: the draws of one chunk
 
     std::atomic<bool> stop{false};
@@ -82,16 +78,15 @@ struct Transmission {
 void halt(Transmission& t)
 {
     t.stop.store(true);
-    for (Pace* pace : {&t.made, &t.taken, &t.rows.edge[0], &t.rows.edge[1]})
+    for (Pace* pace : {&t.made, &t.taken})
         wake_pace(*pace);
 }
 
-// One thread's own: its job (resampling caches, random sequence), the
-// diffusion scratch, and its line buffers.
+// One thread's own: its job (resampling caches, random sequence) and its
+// line buffers.
 struct Side {
     RasterJob* job;
-    HeldLines scratch;
-    std::vector<unsigned char> buffers;  // `slots` chunks of lines, then a chunk of spare lines
+    std::vector<unsigned char> buffers;  // `slots` chunks of lines
     int slots;
 
     unsigned char* line(const Transmission& t, long slot, int k)
@@ -104,14 +99,7 @@ struct Side {
 int make_chunk(Transmission& t, Side& side, long c, long slot)
 {
     const long first = c * t.chunk;
-    unsigned char* out[kLines];
     switch (t.split) {
-    case Split::floyd:
-    case Split::jarvis:
-        for (int k = 0; k < kLines; ++k)  // lines past the page are made all the same, and dropped
-            out[k] = side.line(t, first + k < t.lines ? slot : side.slots, k);
-        return (t.split == Split::floyd ? floyd_group : error_group)(side.job, t.rows, side.scratch, t.picture,
-                                                                      t.x_scale, t.y_scale, c, out);
     case Split::random:
         if (c == 1)
             side.job->random.restart(random_dither_seed);
@@ -196,7 +184,7 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
                double y_scale, long lines, long dots, const LineTaker& take)
 {
     const Split split = split_of(fill);
-    const int chunk = split == Split::floyd || split == Split::jarvis ? kLines : 8;
+    const int chunk = 8;
     if (split == Split::none || job->second_thread_from < 0 || dots <= 0 || lines < 2 * chunk ||
         static_cast<double>(dots) * lines < static_cast<double>(job->second_thread_from))
         return make_alone(job, fill, settings, picture, x_scale, y_scale, lines, dots, take);
@@ -219,16 +207,14 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
     t.bytes = (dots + 7) / 8 + 1;
     t.chunk = chunk;
     t.chunks = (lines + chunk - 1) / chunk;
-    Side own{job, {}, {}, 1}, other{helper.get(), {}, {}, 2};
+    Side own{job, {}, 1}, other{helper.get(), {}, 2};
     try {
-        own.buffers.assign((own.slots + 1) * chunk * t.bytes, 0);
-        other.buffers.assign((other.slots + 1) * chunk * t.bytes, 0);
+        own.buffers.assign(own.slots * chunk * t.bytes, 0);
+        other.buffers.assign(other.slots * chunk * t.bytes, 0);
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
         return 0;
     }
-    if ((split == Split::floyd || split == Split::jarvis) && !t.rows.start(dots, &t.stop))
-        return 0;
     if (split == Split::random)
         t.past_chunk = RandomJump(static_cast<unsigned long>(chunk) * dots);
 

@@ -18,11 +18,6 @@
 
 namespace {
 
-// A thread put to sleep is slow to wake on a virtual machine (its processor
-// halts): spin for several chunks of lines first; beyond that the other
-// thread was put off its processor, and spinning only keeps it off longer.
-constexpr auto spin_for = std::chrono::microseconds(250);
-
 // Sleeps while ticks holds `seen`, for at most a fifth of a millisecond: a
 // wake that crossed the sleeper's last look at the count is not waited for.
 void sleep_on(std::atomic<int>& ticks, int seen)
@@ -58,7 +53,9 @@ long wait_for_pace(Pace& pace, long need, const std::atomic<bool>& stop)
     long seen = pace.count.load(std::memory_order_acquire);
     if (seen >= need)
         return seen;
-    const auto spin_end = std::chrono::steady_clock::now() + spin_for;
+    // A thread put to sleep is slow to wake on a virtual machine (its
+    // processor halts): spin first, for several chunks of lines.
+    const auto spin_end = std::chrono::steady_clock::now() + std::chrono::microseconds(250);
     for (int round = 1; seen < need; ++round) {
         if (stop.load(std::memory_order_relaxed))
             return seen;

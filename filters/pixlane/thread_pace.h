@@ -16,7 +16,7 @@ void raise_pace(Pace& pace, long count);
 // Wakes a thread asleep on the count, to see that the job was stopped.
 void wake_pace(Pace& pace);
 // Waits until the count reaches need or stop is set; the last count seen
-// (below need only when stopped). It spins a little (the other thread is
-// usually a few hundred dots away), then sleeps until woken, so that a thread
-// whose partner was put off the processor does not hold one.
+// (below need only when stopped). It spins for a while (a wait for the
+// other thread's next chunk is short), then sleeps until woken, so that a
+// thread whose partner was put off the processor does not hold one.
 long wait_for_pace(Pace& pace, long need, const std::atomic<bool>& stop);

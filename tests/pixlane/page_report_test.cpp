@@ -33,7 +33,8 @@ struct Sent {
 };
 
 // Sends a 10-line picture with `copies`, the job cancelled before the first
-// line when `cancelled` is set, its lines made on two threads when asked.
+// line when `cancelled` is set; asked for two threads, a 20-line picture
+// whose lines two threads make (ordered dither).
 Sent send(int copies, bool cancelled, bool two_threads = false)
 {
     MemoryStream setup;
@@ -41,6 +42,10 @@ Sent send(int copies, bool cancelled, bool two_threads = false)
     Settings settings = default_settings(setup.file());
     settings.copies = copies;
     settings.y_scale = settings.x_scale = 0.1 / 2.4;  // 10 lines of 10 dots
+    if (two_threads) {
+        settings.y_scale *= 2;
+        settings.dither = 2;
+    }
     Image picture = uniform_picture(100, 100, 0);
     PageLayout layout{};
     EXPECT_EQ(initialize(&settings, picture.get(), &layout), 1);
