@@ -15,11 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-7}
 build=${2:-build-bench}
-if ! command -v pamditherbw >/dev/null; then
-  if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
-    apt-get install -y -qq netpbm >/dev/null || { apt-get update -qq && apt-get install -y -qq netpbm >/dev/null; }
-  fi
-fi
+packages=(netpbm)
 source bench/prepare.sh
 pixlane=$(realpath "$build/pixlane")
 
