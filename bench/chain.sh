@@ -154,17 +154,16 @@ for ((run = 0; run < runs; run++)); do
   done
 done
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 echo "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores; 10 A4 pages; median of $runs runs"
 echo
 echo "| Chain | wall | CPU | peak memory | first byte | bytes sent |"
 echo "|---|---|---|---|---|---|"
 for name in "${names[@]}"; do
-  wall=$(awk '{ print $5 }' "times.$name" | median)
-  cpu=$(awk '{ print $1 + $2 }' "times.$name" | median)
-  peak=$(awk '{ print $3 / 1024 }' "times.$name" | median)
-  first=$(awk '{ print $4 }' "times.$name" | median)
-  bytes=$(awk '{ print $6 }' "times.$name" | median)
+  wall=$(median_of "times.$name" '$5')
+  cpu=$(median_of "times.$name" '$1 + $2')
+  peak=$(median_of "times.$name" '$3 / 1024')
+  first=$(median_of "times.$name" '$4')
+  bytes=$(median_of "times.$name" '$6')
   awk -v n="$name" -v w="$wall" -v c="$cpu" -v p="$peak" -v f="$first" -v b="$bytes" \
     'BEGIN { printf "| %s | %.2f s | %.2f s | %.0f MB | %.2f s | %.1f MB |\n", n, w, c, p, f, b / 1e6 }'
 done

@@ -29,3 +29,9 @@ cmake --build "$build" -j2 --target ${targets[@]+"${targets[@]}"} pixlane make_t
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/bench/make_test_pgm" 2000 3000 >"$work/picture.pgm"
+# The median of an awk expression over the lines of a file of runs:
+#   median_of times.txt '$1 + $2'
+median_of() {
+  awk "{ print $2 }" "$1" | sort -g \
+    | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
