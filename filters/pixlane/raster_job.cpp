@@ -23,11 +23,20 @@ int processors()
     return static_cast<int>(std::thread::hardware_concurrency());
 }
 
+// A second thread helps only while a processor is free: on a busy machine
+// the two threads wait for each other's turn on a processor, and the page
+// takes longer than on one (the load of the last minute says how busy).
+bool processor_free(int count)
+{
+    double load;
+    return count >= 2 && (getloadavg(&load, 1) != 1 || load < count - 1);
+}
+
 long second_thread_from()
 {
     if (const char* asked = getenv("PIXLANE_THREADS"); asked != nullptr && *asked != '\0')
         return atoi(asked) >= 2 ? 0 : -1;
-    return processors() >= 2 ? pays_from_dots : -1;
+    return processor_free(processors()) ? pays_from_dots : -1;
 }
 
 }  // namespace

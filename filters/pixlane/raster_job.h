@@ -16,10 +16,10 @@
 struct RasterJob;
 
 // A fresh job, using the kernels vector_path() names at this moment; null
-// with errno ENOMEM. On a machine with two or more processors the job
-// halftones large pages on a second thread of its own (see page_lines.h);
-// PIXLANE_THREADS=1 in the environment keeps it to one, 2 (or more) asks
-// for two whatever the page's size.
+// with errno ENOMEM. On a machine with two or more processors, one of them
+// free, the job halftones large pages on a second thread of its own (see
+// page_lines.h); PIXLANE_THREADS=1 in the environment keeps it to one, 2 (or
+// more) asks for two whatever the page's size and the machine's load.
 RasterJob* make_raster_job();
 // Pages of at least `dots` dots (dots per line times lines) use the second
 // thread; -1: never.
