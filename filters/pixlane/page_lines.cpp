@@ -224,10 +224,22 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
     } catch (const std::system_error&) {
         return make_alone(job, fill, settings, picture, x_scale, y_scale, lines, dots, take);
     }
-    const int status = run(t, own, other, take);
-    const int error = errno;
-    halt(t);
-    second.join();
+    // The second thread is stopped and joined however the caller's part ends.
+    struct Joined {
+        Transmission& t;
+        std::thread& thread;
+        ~Joined()
+        {
+            halt(t);
+            thread.join();
+        }
+    };
+    int status, error;
+    {
+        Joined joined{t, second};
+        status = run(t, own, other, take);
+        error = errno;
+    }
     errno = error;
     return status;
 }
