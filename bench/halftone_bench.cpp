@@ -1,9 +1,12 @@
 // Dots per second of each halftoner over a whole A4 page (210 x 297 mm)
 // printed from a 2000 x 3000 gray picture, at 240 and 600 dpi, through the
-// AVX2 kernels and through the plain loops. Read the CPU column: other work
-// on the machine stretches the wall time.
+// AVX2 kernels and through the plain loops, on one thread and on two (as
+// send_data makes the lines). Read the CPU column for one thread: other work
+// on the machine stretches the wall time; for two, the wall time is the
+// figure (CPU counts the calling thread only).
 #include "halftone.h"
 #include "kernels.h"
+#include "page_lines.h"
 #include "resample.h"
 #include "test_picture.h"
 
@@ -48,7 +51,8 @@ Sheet a4(int dpi)
 }
 
 // The page as one transmission: every line through the halftoner. The
-// second argument picks the vector path: 1 AVX2 (where there), 0 plain.
+// second argument picks the vector path: 1 AVX2 (where there), 0 plain; the
+// third the threads.
 void print_sheet(benchmark::State& state, halftoner method)
 {
     VectorPath chosen = vector_path();
@@ -59,17 +63,17 @@ void print_sheet(benchmark::State& state, halftoner method)
     XSImage* picture = bench_picture();
     Sheet sheet = a4(int(state.range(0)));
     long dots = resample_count(kWidth, sheet.x_scale), lines = resample_count(kHeight, sheet.y_scale);
-    std::vector<unsigned char> line((dots + 7) / 8);
     Settings settings{};
     settings.threshold = 0.5;
     RasterJobPtr job(make_raster_job());
+    set_second_thread_from(job.get(), state.range(2) > 1 ? 0 : -1);
     for (auto _ : state) {
-        for (long row = 0; row < lines; ++row) {
-            std::fill(line.begin(), line.end(), 0);
-            if (!method(job.get(), &settings, picture, line.data(), sheet.x_scale, sheet.y_scale, int(row), row == 0))
-                state.SkipWithError("halftoner failed");
-            benchmark::DoNotOptimize(line.data());
-        }
+        auto take = [](long, const unsigned char* line) {
+            benchmark::DoNotOptimize(line);
+            return true;
+        };
+        if (!make_lines(job.get(), method, &settings, picture, sheet.x_scale, sheet.y_scale, lines, dots, take))
+            state.SkipWithError("halftoner failed");
     }
     state.counters["dots/s"] = benchmark::Counter(double(dots) * lines, benchmark::Counter::kIsIterationInvariantRate);
     state.SetLabel(std::to_string(dots) + "x" + std::to_string(lines));
@@ -91,8 +95,9 @@ int resample_only(RasterJob* job, const Settings*, XSImage* picture, unsigned ch
 
 #define SHEET(method)                                                                   \
     BENCHMARK_CAPTURE(print_sheet, method, method)                                      \
-        ->ArgsProduct({{240, 600}, {1, 0}})                                             \
-        ->ArgNames({"dpi", "avx2"})                                                     \
+        ->ArgsProduct({{240, 600}, {1, 0}, {1, 2}})                                     \
+        ->ArgNames({"dpi", "avx2", "threads"})                                          \
+        ->UseRealTime()                                                                 \
         ->Unit(benchmark::kMillisecond)
 SHEET(floyd_gray);
 SHEET(error_gray);

@@ -15,11 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-7}
 build=${2:-build-bench}
-if ! command -v pamditherbw >/dev/null; then
-  if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
-    apt-get install -y -qq netpbm >/dev/null || { apt-get update -qq && apt-get install -y -qq netpbm >/dev/null; }
-  fi
-fi
+packages=(netpbm)
 source bench/prepare.sh
 pixlane=$(realpath "$build/pixlane")
 
@@ -47,15 +43,14 @@ for ((run = 0; run < runs; run++)); do
   done
 done
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-base_wall=$(awk '{ print $1 }' times.pixlane | median)
-base_cpu=$(awk '{ print $2 + $3 }' times.pixlane | median)
+base_wall=$(median_of "times.pixlane" '$1')
+base_cpu=$(median_of "times.pixlane" '$2 + $3')
 echo "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores; median of $runs runs"
 printf '%-8s %9s %9s %10s %11s %10s\n' tool "wall (s)" "CPU (s)" "peak (MB)" "wall ratio" "CPU ratio"
 for name in "${names[@]}"; do
-  wall=$(awk '{ print $1 }' "times.$name" | median)
-  cpu=$(awk '{ print $2 + $3 }' "times.$name" | median)
-  peak=$(awk '{ print $4 / 1024 }' "times.$name" | median)
+  wall=$(median_of "times.$name" '$1')
+  cpu=$(median_of "times.$name" '$2 + $3')
+  peak=$(median_of "times.$name" '$4 / 1024')
   awk -v n="$name" -v w="$wall" -v c="$cpu" -v p="$peak" -v bw="$base_wall" -v bc="$base_cpu" \
     'BEGIN { printf "%-8s %9.3f %9.3f %10.1f %10.1fx %9.1fx\n", n, w, c, p, w / bw, (bc > 0 ? c / bc : 0) }'
 done

@@ -8,7 +8,7 @@ int random_gray(RasterJob* job, const Settings*, XSImage* picture, unsigned char
                 double y_scale, int row, int first)
 {
     if (first)
-        job->random.restart(255);  // every transmission draws the same sequence
+        job->random.restart(random_dither_seed);  // every transmission draws the same sequence
     long n;
     const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, row, first, &n);
     if (!dark)

@@ -7,6 +7,11 @@
 
 #include <cstdint>
 
+struct RandomJump;
+
+// Random dither restarts the sequence from this seed on every transmission.
+constexpr uint32_t random_dither_seed = 255;
+
 struct RandomSequence {
     uint32_t words[31];
     int front = 3, rear = 0;
@@ -30,6 +35,10 @@ struct RandomSequence {
             next();
     }
 
+    // Moves past as many numbers as the jump was made for, as that many
+    // next() calls would, in a few thousand steps whatever their count.
+    void jump(const RandomJump& by);
+
     // The next number, 0 .. 2^31 - 1.
     int32_t next()
     {
@@ -39,3 +48,54 @@ struct RandomSequence {
         return static_cast<int32_t>(value >> 1);
     }
 };
+
+// A jump of the sequence by a fixed count of numbers. The sequence obeys
+// r[i] = r[i - 3] + r[i - 31] (mod 2^32), so r[i + count] is a fixed sum
+// of r[i] .. r[i + 30], weighted by the coefficients of x^count modulo
+// x^31 - x^28 - 1: one polynomial power per count, a sum per word per jump.
+struct RandomJump {
+    uint32_t weight[31] = {1};  // no jump
+
+    RandomJump() = default;
+    explicit RandomJump(unsigned long count)
+    {
+        // Left to right over count's bits: square, then times x for a 1 bit.
+        int top = 63;
+        while (top >= 0 && !((count >> top) & 1))
+            --top;
+        for (int bit = top; bit >= 0; --bit) {
+            uint32_t square[62] = {};  // degree 60, 61 after the times x
+            for (int a = 0; a < 31; ++a)
+                for (int b = 0; b < 31; ++b)
+                    square[a + b] += weight[a] * weight[b];
+            if ((count >> bit) & 1) {
+                for (int k = 61; k > 0; --k)
+                    square[k] = square[k - 1];
+                square[0] = 0;
+            }
+            for (int k = 61; k >= 31; --k) {  // x^k = x^(k - 3) + x^(k - 31)
+                square[k - 3] += square[k];
+                square[k - 31] += square[k];
+            }
+            for (int k = 0; k < 31; ++k)
+                weight[k] = square[k];
+        }
+    }
+};
+
+inline void RandomSequence::jump(const RandomJump& by)
+{
+    uint32_t r[61];  // r[t]: the t-th number from the oldest word on
+    for (int t = 0; t < 31; ++t)
+        r[t] = words[(front + t) % 31];
+    for (int t = 31; t < 61; ++t)
+        r[t] = r[t - 3] + r[t - 31];
+    for (int t = 0; t < 31; ++t) {
+        uint32_t sum = 0;
+        for (int j = 0; j < 31; ++j)
+            sum += by.weight[j] * r[j + t];
+        words[t] = sum;
+    }
+    front = 0;  // the oldest word first, the one three newer than it second
+    rear = 28;
+}

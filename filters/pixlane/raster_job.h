@@ -16,8 +16,14 @@
 struct RasterJob;
 
 // A fresh job, using the kernels vector_path() names at this moment; null
-// with errno ENOMEM.
+// with errno ENOMEM. On a machine with two or more processors, one of them
+// free, the job halftones large pages on a second thread of its own (see
+// page_lines.h); PIXLANE_THREADS=1 in the environment keeps it to one, 2 (or
+// more) asks for two whatever the page's size and the machine's load.
 RasterJob* make_raster_job();
+// Pages of at least `dots` dots (dots per line times lines) use the second
+// thread; -1: never.
+void set_second_thread_from(RasterJob* job, long dots);
 // Frees the job and whatever its halftoners hold; null is ignored.
 void free_raster_job(RasterJob* job);
 

@@ -12,6 +12,7 @@
 #include "cancel.h"
 #include "halftone.h"
 #include "halftone_methods.h"
+#include "page_lines.h"
 #include "printer_units.h"
 #include "resample.h"
 #include "sent_part.h"
@@ -58,16 +59,13 @@ int send_data(RasterJob* job, const Settings* settings, const PageLayout* layout
         return 0;
     }
     // The whole line is halftoned (so every dot is what it would be) and the
-    // part that is sent copied out of it, from a line buffer with a byte to
-    // spare at its end.
+    // part that is sent copied out of it (lines come with a byte to spare).
     const SentPart keep = sent_part(settings, layout, dots, lines);
-    const long line_bytes = (dots + 7) / 8;
     const bool cut = keep.first_dot != 0 || keep.end_dot != dots;
     const long sent_dots = keep.end_dot - keep.first_dot;
     const int sent_bytes = static_cast<int>((sent_dots + 7) / 8);
-    XslBuffer<unsigned char> line(static_cast<unsigned char*>(malloc(line_bytes + 1)));
     XslBuffer<unsigned char> sent(cut ? static_cast<unsigned char*>(malloc(sent_bytes + 1)) : nullptr);
-    if (!line || (cut && !sent))
+    if (cut && !sent)
         return 0;
 
     FILE* out = settings->output;
@@ -94,24 +92,29 @@ int send_data(RasterJob* job, const Settings* settings, const PageLayout* layout
         fwrite(page_head, 1, page_head_length, out);
         // Lines above the part that is sent are halftoned all the same: the
         // dots below depend on them.
-        for (long row = 0; row < keep.end_line; ++row) {
-            if (ferror(out))
-                return 0;
-            std::fill_n(line.get(), line_bytes + 1, 0);
-            if (!fill(job, settings, picture, line.get(), layout->x_scale, layout->y_scale,
-                      static_cast<int>(row), row == 0))
-                return 0;
+        bool write_failed = false, cancelled = false;
+        auto send_line = [&](long row, const unsigned char* line) {
+            if (ferror(out)) {
+                write_failed = true;
+                return false;
+            }
             if (row >= keep.first_line) {
                 fwrite(line_head, 1, head_length, out);
                 if (cut)
-                    take_dots(line.get(), keep.first_dot, sent_dots, sent.get());
-                fwrite(cut ? sent.get() : line.get(), 1, sent_bytes, out);
+                    take_dots(line, keep.first_dot, sent_dots, sent.get());
+                fwrite(cut ? sent.get() : line, 1, sent_bytes, out);
                 if (compatible)
                     fputs("\x1b[3e", out);
             }
-            if (job_cancelled && row + 1 < keep.end_line)
-                return end_cancelled_page(out);
-        }
+            cancelled = job_cancelled && row + 1 < keep.end_line;
+            return !cancelled;
+        };
+        if (!make_lines(job, fill, settings, picture, layout->x_scale, layout->y_scale, keep.end_line, dots,
+                        send_line) ||
+            write_failed)
+            return 0;
+        if (cancelled)
+            return end_cancelled_page(out);
         fputc('\f', out);
         if (!ferror(out))
             report_page(report, 1, copies);

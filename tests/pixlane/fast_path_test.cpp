@@ -1,5 +1,6 @@
 // The halftoners' fast paths against the plain rules: every method, random
-// pictures, awkward scales, whole pages compared byte for byte.
+// pictures, awkward scales, whole pages compared byte for byte, line by line
+// and as a transmission made on two threads.
 #include "halftone_support.h"
 #include "kernels.h"
 #include "reference_halftone.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 
 namespace {
 
@@ -26,12 +28,13 @@ int pixel(int kind, int x, int y)
 
 }  // namespace
 
-// Every path the processor can run, then back to the one it chose.
-class FastPaths : public ::testing::TestWithParam<VectorPath> {
+// Every path the processor can run, then back to the one it chose; each
+// line by line and on two threads.
+class FastPaths : public ::testing::TestWithParam<std::tuple<VectorPath, bool>> {
 protected:
     void SetUp() override
     {
-        if (!use_vector_path(GetParam()))
+        if (!use_vector_path(std::get<0>(GetParam())))
             GTEST_SKIP() << "the processor lacks this path";
     }
     void TearDown() override { use_vector_path(chosen); }
@@ -41,7 +44,8 @@ protected:
 TEST_P(FastPaths, EveryMethodMatchesThePlainRules)
 {
     srand(11);
-    const int sizes[][2] = {{37, 23}, {1, 1}, {2, 9}, {83, 5}, {130, 3}, {9, 40}};
+    const bool two_threads = std::get<1>(GetParam());
+    const int sizes[][2] = {{37, 23}, {1, 1}, {2, 9}, {83, 5}, {130, 3}, {9, 40}, {211, 31}};
     const double scales[][2] = {{1.0, 1.0},  {2.48, 2.339}, {0.37, 0.8}, {7.0, 1.0 / 3},
                                 {23.0 / 7, 0.992}, {1.5, 4.0}, {0.5, 0.5}, {1.0001, 2.0}};
     const double thresholds[] = {0.5, 0.3};
@@ -56,12 +60,17 @@ TEST_P(FastPaths, EveryMethodMatchesThePlainRules)
                     Settings settings{};
                     settings.threshold = threshold;
                     auto expected = reference_page(m, pic.image, xs, ys, threshold);
-                    HalftonedPage page = halftone_page(methods[m], pic, xs, ys, &settings);
-                    ASSERT_EQ(page.lines, expected) << "path " << int(GetParam()) << " "
+                    HalftonedPage page = two_threads
+                                             ? halftone_page_lines(methods[m], pic, xs, ys, &settings, true)
+                                             : halftone_page(methods[m], pic, xs, ys, &settings);
+                    ASSERT_EQ(page.lines, expected) << "path " << int(std::get<0>(GetParam()))
+                        << (two_threads ? " two threads " : " ")
                         << "method " << m << " picture " << w << "x" << h << " scales " << xs << ","
                         << ys << " threshold " << threshold;
                 }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, FastPaths, ::testing::Values(VectorPath::plain, VectorPath::avx2));
+INSTANTIATE_TEST_SUITE_P(Paths, FastPaths,
+                         ::testing::Combine(::testing::Values(VectorPath::plain, VectorPath::avx2),
+                                            ::testing::Bool()));

@@ -1,5 +1,7 @@
 #include "halftone_support.h"
 
+#include "page_lines.h"
+
 #include <gtest/gtest.h>
 
 HandPicture HandPicture::gray(int width, int height, const std::function<int(int, int)>& value)
@@ -68,5 +70,25 @@ HalftonedPage halftone_page(halftoner method, HandPicture& picture, double x_sca
             << "line " << row;
         page.lines.push_back(std::move(line));
     }
+    return page;
+}
+
+HalftonedPage halftone_page_lines(halftoner method, HandPicture& picture, double x_scale, double y_scale,
+                                  Settings* settings, bool two_threads)
+{
+    RasterJobPtr job(make_raster_job());
+    set_second_thread_from(job.get(), two_threads ? 0 : -1);
+    HalftonedPage page;
+    page.dots = resample_count(picture.image.width, x_scale);
+    const long bytes = (page.dots + 7) / 8;
+    long lines = resample_count(picture.image.height, y_scale);
+    EXPECT_EQ(make_lines(job.get(), method, settings, &picture.image, x_scale, y_scale, lines, page.dots,
+                         [&](long row, const unsigned char* line) {
+                             EXPECT_EQ(row, static_cast<long>(page.lines.size()));
+                             EXPECT_EQ(line[bytes], 0) << "the spare byte of line " << row;
+                             page.lines.emplace_back(line, line + bytes);
+                             return true;
+                         }),
+              1);
     return page;
 }

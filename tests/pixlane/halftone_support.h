@@ -33,3 +33,7 @@ struct HalftonedPage {
 // is exactly B bytes.
 HalftonedPage halftone_page(halftoner method, HandPicture& picture, double x_scale, double y_scale,
                 Settings* settings = nullptr, RasterJob* job = nullptr);
+// The same page as send_data makes it (make_lines), with a second thread
+// whatever the page's size when two_threads, else on the calling thread only.
+HalftonedPage halftone_page_lines(halftoner method, HandPicture& picture, double x_scale, double y_scale,
+                                  Settings* settings, bool two_threads);

@@ -33,14 +33,19 @@ struct Sent {
 };
 
 // Sends a 10-line picture with `copies`, the job cancelled before the first
-// line when `cancelled` is set.
-Sent send(int copies, bool cancelled)
+// line when `cancelled` is set; asked for two threads, a 20-line picture
+// whose lines two threads make (ordered dither).
+Sent send(int copies, bool cancelled, bool two_threads = false)
 {
     MemoryStream setup;
     MemoryStream out;
     Settings settings = default_settings(setup.file());
     settings.copies = copies;
     settings.y_scale = settings.x_scale = 0.1 / 2.4;  // 10 lines of 10 dots
+    if (two_threads) {
+        settings.y_scale *= 2;
+        settings.dither = 2;
+    }
     Image picture = uniform_picture(100, 100, 0);
     PageLayout layout{};
     EXPECT_EQ(initialize(&settings, picture.get(), &layout), 1);
@@ -50,6 +55,7 @@ Sent send(int copies, bool cancelled)
     job_cancelled = cancelled ? 1 : 0;
     errno = 0;
     RasterJobPtr job(make_raster_job());
+    set_second_thread_from(job.get(), two_threads ? 0 : -1);
     sent.result = send_data(job.get(), &settings, &layout, picture.get(), &report);
     sent.err = errno;
     job_cancelled = 0;
@@ -85,13 +91,15 @@ TEST(PageReport, OneReportPerTransmissionWithItsCopies)
 
 TEST(PageReport, CancelledJobEndsThePageAfterOneLineAndReportsNoPage)
 {
-    const Sent sent = send(150, true);
-    EXPECT_EQ(sent.result, 0);
-    EXPECT_EQ(sent.err, ECANCELED);
-    EXPECT_TRUE(sent.pages.empty());
-    EXPECT_EQ(sent.stream.error, "");
-    EXPECT_EQ(sent.stream.rows.size(), 1u);
-    ASSERT_FALSE(sent.stream.commands.empty());
-    EXPECT_EQ(sent.stream.commands.back(), "FF");
-    EXPECT_EQ(count(sent.stream, "FF"), 1);
+    for (bool two_threads : {false, true}) {
+        const Sent sent = send(150, true, two_threads);
+        EXPECT_EQ(sent.result, 0);
+        EXPECT_EQ(sent.err, ECANCELED);
+        EXPECT_TRUE(sent.pages.empty());
+        EXPECT_EQ(sent.stream.error, "");
+        EXPECT_EQ(sent.stream.rows.size(), 1u);
+        ASSERT_FALSE(sent.stream.commands.empty());
+        EXPECT_EQ(sent.stream.commands.back(), "FF");
+        EXPECT_EQ(count(sent.stream, "FF"), 1);
+    }
 }

@@ -192,12 +192,20 @@ TEST(RasterOutput, FailuresStopThePage)
     EXPECT_EQ(errno, ENOMEM);
     EXPECT_EQ(huge.out.text(), "");
 
-    // An output that cannot be written stops at the next line.
-    FILE* full = fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
-    setbuf(full, nullptr);
-    Prepared job(gradient_picture());
-    job.settings.output = full;
-    EXPECT_EQ(send_data(job.job.get(), &job.settings, &job.layout, job.picture.get()), 0);
-    fclose(full);
+    // An output that cannot be written stops at the next line, on one thread
+    // or two (every method whose lines two threads share).
+    for (int two_threads = 0; two_threads < 2; ++two_threads)
+        for (int method : {0, 1, 2, 4}) {
+            FILE* full = fopen("/dev/full", "w");
+            ASSERT_NE(full, nullptr);
+            setbuf(full, nullptr);
+            Prepared job(gradient_picture(), [](Settings* s) { s->x_scale = s->y_scale = 2; });
+            job.settings.output = full;
+            job.settings.dither = method;
+            set_second_thread_from(job.job.get(), two_threads ? 0 : -1);
+            errno = 0;
+            EXPECT_EQ(send_data(job.job.get(), &job.settings, &job.layout, job.picture.get()), 0);
+            EXPECT_EQ(errno, ENOSPC) << method;
+            fclose(full);
+        }
 }

@@ -1,9 +1,11 @@
 // Two picture jobs of different formats and halftoning methods, run on two
-// threads at once in one process, send exactly the bytes each sends alone.
+// threads at once in one process, each halftoning on a second thread of its
+// own, send exactly the bytes each sends alone on one thread.
 // The ThreadSanitizer build runs this test as well.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -59,11 +61,13 @@ TEST(TwoJobs, OnTwoThreadsEachPrintsAsAlone)
     };
     for (const auto& pair : cases) {
         std::string pictures[2], alone[2], together[2];
+        setenv("PIXLANE_THREADS", "1", 1);
         for (int k = 0; k < 2; ++k) {
             pictures[k] = picture_bytes(pair[k].format, 90 + 17 * k, 70 - 9 * k);
             alone[k] = print_job(pictures[k], pair[k]);
             ASSERT_EQ(alone[k].substr(0, 2), "0:") << pair[k].format;
         }
+        setenv("PIXLANE_THREADS", "2", 1);
         for (int round = 0; round < 3; ++round) {
             std::thread other([&] { together[1] = print_job(pictures[1], pair[1]); });
             together[0] = print_job(pictures[0], pair[0]);
@@ -73,4 +77,5 @@ TEST(TwoJobs, OnTwoThreadsEachPrintsAsAlone)
                                                      << " round " << round;
         }
     }
+    unsetenv("PIXLANE_THREADS");
 }

@@ -1,0 +1,75 @@
+#include "thread_pace.h"
+
+#include <chrono>
+#include <thread>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define PACE_PAUSE() _mm_pause()
+#else
+#define PACE_PAUSE() ((void)0)
+#endif
+
+#ifdef __linux__
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Sleeps while ticks holds `seen`, for at most a fifth of a millisecond: a
+// wake that crossed the sleeper's last look at the count is not waited for.
+void sleep_on(std::atomic<int>& ticks, int seen)
+{
+#ifdef __linux__
+    timespec most = {0, 200000};
+    syscall(SYS_futex, reinterpret_cast<int*>(&ticks), FUTEX_WAIT_PRIVATE, seen, &most, nullptr, 0);
+#else
+    if (ticks.load() == seen)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+#endif
+}
+
+}  // namespace
+
+void wake_pace(Pace& pace)
+{
+    pace.ticks.fetch_add(1);
+#ifdef __linux__
+    syscall(SYS_futex, reinterpret_cast<int*>(&pace.ticks), FUTEX_WAKE_PRIVATE, 1 << 30, nullptr, nullptr, 0);
+#endif
+}
+
+void raise_pace(Pace& pace, long count)
+{
+    pace.count.store(count, std::memory_order_release);
+    if (pace.sleepers.load(std::memory_order_relaxed) > 0)
+        wake_pace(pace);
+}
+
+long wait_for_pace(Pace& pace, long need, const std::atomic<bool>& stop)
+{
+    long seen = pace.count.load(std::memory_order_acquire);
+    if (seen >= need)
+        return seen;
+    // A thread put to sleep is slow to wake on a virtual machine (its
+    // processor halts): spin first, for several chunks of lines.
+    const auto spin_end = std::chrono::steady_clock::now() + std::chrono::microseconds(250);
+    for (int round = 1; seen < need; ++round) {
+        if (stop.load(std::memory_order_relaxed))
+            return seen;
+        if (round % 64 != 0 || std::chrono::steady_clock::now() < spin_end) {
+            PACE_PAUSE();
+        } else {
+            pace.sleepers.fetch_add(1);
+            const int ticks = pace.ticks.load();
+            seen = pace.count.load(std::memory_order_acquire);
+            if (seen < need && !stop.load())
+                sleep_on(pace.ticks, ticks);
+            pace.sleepers.fetch_sub(1);
+        }
+        seen = pace.count.load(std::memory_order_acquire);
+    }
+    return seen;
+}
