@@ -29,12 +29,35 @@ std::string find_program(const char* name)
     return {};
 }
 
-// The renderer's command line: gray pages of the sheet's size at `dpi`, one
-// binary PGM after another on standard output.
-std::vector<std::string> render_command(const char* file, const pappl_pr_options_t* o, int dpi)
+// Where the renderer draws on the sheet, in points: the whole sheet, or, for
+// a job that asks to fit its pages, the printable frame inside the margins,
+// as the spooler's chain fits them.
+struct drawn_area {
+    double sheet_width, sheet_height;
+    double left = 0, top = 0, width, height;
+};
+
+drawn_area area_of(const pappl_pr_options_t* o)
 {
-    const double width_points = o->media.size_width * 72.0 / 2540.0;
-    const double height_points = o->media.size_length * 72.0 / 2540.0;
+    const auto points = [](int hundredths_mm) { return hundredths_mm * 72.0 / 2540.0; };
+    drawn_area a;
+    a.sheet_width = a.width = points(o->media.size_width);
+    a.sheet_height = a.height = points(o->media.size_length);
+    if (o->print_scaling == PAPPL_SCALING_FIT) {
+        a.left = points(o->media.left_margin);
+        a.top = points(o->media.top_margin);
+        a.width -= a.left + points(o->media.right_margin);
+        a.height -= a.top + points(o->media.bottom_margin);
+    }
+    return a;
+}
+
+// The renderer's command line: gray pages of the area's size at `dpi`, one
+// binary PGM after another on standard output.
+std::vector<std::string> render_command(const char* file, const drawn_area& area, int dpi)
+{
+    const double width_points = area.width;
+    const double height_points = area.height;
     const std::string gs = find_program("gs");
     if (!gs.empty())
         return {gs, "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dNOINTERPOLATE", "-sDEVICE=pgmraw",
@@ -69,7 +92,7 @@ long pgm_number(FILE* in)
 
 // One page of the renderer's output into the job, line by line. 0 at the end
 // of the output, 1 for a page printed, -1 on failure.
-int print_pgm_page(FILE* in, LaneRasterJob* lane, int dpi)
+int print_pgm_page(FILE* in, LaneRasterJob* lane, int dpi, const drawn_area& area)
 {
     const int first = std::getc(in);
     if (first == EOF)
@@ -79,11 +102,14 @@ int print_pgm_page(FILE* in, LaneRasterJob* lane, int dpi)
     const long width = pgm_number(in), height = pgm_number(in), maxval = pgm_number(in);
     if (width <= 0 || height <= 0 || maxval != 255)
         return -1;
-    // The renderer draws the whole sheet.
+    // The renderer draws the area; the sheet is the job's.
     raster_page_setup sheet;
     sheet.x_resolution = sheet.y_resolution = dpi;
-    sheet.width_points = width * 72.0 / dpi;
-    sheet.height_points = height * 72.0 / dpi;
+    const bool whole = area.left == 0 && area.top == 0;
+    sheet.width_points = whole ? width * 72.0 / dpi : area.sheet_width;
+    sheet.height_points = whole ? height * 72.0 / dpi : area.sheet_height;
+    sheet.left_points = area.left;
+    sheet.top_points = area.top;
     if (!lane_raster_start_page(lane, static_cast<unsigned>(width), static_cast<unsigned>(height), 8, sheet))
         return -1;
     std::vector<unsigned char> line(static_cast<size_t>(width));
@@ -106,7 +132,8 @@ bool print_pdf_pages(pappl_job_t* job, pappl_device_t* device)
 {
     pappl_pr_options_t* options = papplJobCreatePrintOptions(job, INT_MAX, false);
     const int dpi = options->printer_resolution[0] > 0 ? options->printer_resolution[0] : 300;
-    const std::vector<std::string> command = render_command(papplJobGetFilename(job), options, dpi);
+    const drawn_area area = area_of(options);
+    const std::vector<std::string> command = render_command(papplJobGetFilename(job), area, dpi);
     std::vector<char*> argv;
     for (const std::string& word : command)
         argv.push_back(const_cast<char*>(word.c_str()));
@@ -138,7 +165,7 @@ bool print_pdf_pages(pappl_job_t* job, pappl_device_t* device)
     int result = lane != nullptr ? 1 : -1;
     int pages = 0;
     while (result == 1 && !papplJobIsCanceled(job))
-        if ((result = print_pgm_page(in, lane, dpi)) == 1)
+        if ((result = print_pgm_page(in, lane, dpi, area)) == 1)
             ++pages;
     if (result != 0)
         kill(pid, SIGTERM);  // nothing more is read
