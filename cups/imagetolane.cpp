@@ -3,6 +3,7 @@
 // gets the bytes pixlane would send for the command line in the job's log.
 #include <cstdio>
 
+#include "cancel.h"
 #include "picture_document.h"
 #include "settings.h"
 #include "spooler_filter.h"
@@ -16,8 +17,7 @@ int main(int argc, char** argv)
     if (in == nullptr)
         return 1;
 
-    job_context context;
-    context.report = spooler_report();
+    job_context context = sigterm_context(spooler_report());
     picture_document document;
     document.request = &request;
     document.in = in;

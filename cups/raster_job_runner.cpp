@@ -21,7 +21,8 @@ struct spooled_page {
 
 struct raster_job_runner {
     job_request request;
-    raster_job_context context;
+    job_context* context = nullptr;
+    bool page_copies = false;  // each page's own copies, not the job's
     FILE* out = nullptr;
     // Pages whose copies the printer cannot make from one transmission, and
     // every page of a collated document, are written here first.
@@ -39,12 +40,12 @@ namespace {
 
 bool collated(const raster_job_runner* r)
 {
-    return !r->context.page_copies && r->request.collate && r->request.copies > 1;
+    return !r->page_copies && r->request.collate && r->request.copies > 1;
 }
 
 bool cancelled(const raster_job_runner* r)
 {
-    return r->context.cancelled != nullptr && r->context.cancelled(r->context.cancel_context);
+    return job_is_cancelled(r->context);
 }
 
 // Bytes [from, to) of the spool to the printer.
@@ -76,7 +77,7 @@ bool send_spooled(raster_job_runner* r, const spooled_page& p, int copies, bool 
         std::fprintf(r->out, "\x1b[%dv", n);
         if (!copy_spool(r, p.body, p.end) || std::ferror(r->out))
             return false;
-        report_page(r->context.report, ++r->sent, n);
+        report_page(&r->context->report, ++r->sent, n);
         if (remaining > 0 && cancelled(r)) {
             errno = ECANCELED;
             return false;
@@ -93,7 +94,7 @@ int fail(raster_job_runner* r)
 
 }  // namespace
 
-raster_job_runner* start_raster_job(const job_request& request, FILE* out, const raster_job_context& context)
+raster_job_runner* start_raster_job(const job_request& request, FILE* out, job_context* context, bool page_copies)
 {
     auto* r = new (std::nothrow) raster_job_runner;
     if (r == nullptr) {
@@ -102,6 +103,7 @@ raster_job_runner* start_raster_job(const job_request& request, FILE* out, const
     }
     r->request = request;
     r->context = context;
+    r->page_copies = page_copies;
     r->out = out;
     return r;
 }
@@ -112,7 +114,7 @@ int raster_job_page(raster_job_runner* r, const raster_page_setup& sheet, long w
         return fail(r);
     r->setup = sheet;
     set_job_tone(r->request, &r->setup);
-    if (!r->context.page_copies)
+    if (!r->page_copies)
         r->setup.copies = r->request.copies;
     // The first page of a collated document waits for the second: a document
     // of one page is one transmission with all its copies.
@@ -124,8 +126,7 @@ int raster_job_page(raster_job_runner* r, const raster_page_setup& sheet, long w
     FILE* to = r->spooled ? r->spool : r->out;
     r->started = r->started || !r->spooled;
     const long start = r->spooled ? std::ftell(r->spool) : 0;
-    const page_cancel cancel = {r->context.cancelled, r->context.cancel_context};
-    r->page = start_page_stream(r->setup, width, height, bits, to, to, r->spooled ? 0 : r->setup.copies, cancel);
+    r->page = start_page_stream(r->setup, width, height, bits, to, to, r->spooled ? 0 : r->setup.copies, r->context);
     if (r->page == nullptr)
         return fail(r);
     if (r->spooled) {
@@ -151,7 +152,7 @@ int raster_job_end_page(raster_job_runner* r)
     if (!ok)
         return fail(r);
     if (!r->spooled) {
-        report_page(r->context.report, ++r->sent, r->setup.copies);
+        report_page(&r->context->report, ++r->sent, r->setup.copies);
         return 1;
     }
     spooled_page& p = r->pages.back();

@@ -7,25 +7,19 @@
 
 #include <cstdio>
 
-#include "job_report.h"
+#include "job_context.h"
 #include "job_request.h"
 #include "raster_page.h"
 
-// What a job tells its runner besides its options.
-struct raster_job_context {
-    const job_report* report = nullptr;        // pages as they go out whole, failures
-    bool (*cancelled)(void* context) = nullptr;
-    void* cancel_context = nullptr;
-    // Copies the printer repeats of each page: the job's copies (0), or the
-    // page's own from its setup (1) when the document's chain already made
-    // the job's copies page by page.
-    bool page_copies = false;
-};
-
 struct raster_job_runner;
 
-// A runner writing to `out`; null with errno when it cannot be made.
-raster_job_runner* start_raster_job(const job_request& request, FILE* out, const raster_job_context& context);
+// A runner writing to `out`, telling the context's report of pages as they
+// go out whole and asking it after every line whether the job was cancelled;
+// the context must outlive the runner. Copies the printer repeats of each
+// page: the job's, or with `page_copies` the page's own from its setup (the
+// document's chain already made the job's copies page by page). Null with
+// errno when it cannot be made.
+raster_job_runner* start_raster_job(const job_request& request, FILE* out, job_context* context, bool page_copies);
 // A page of width x height pixels (1-bit black when bits, else 8-bit gray, 0
 // black) for the sheet, place and resolutions of `sheet`. 1, or 0 with errno.
 int raster_job_page(raster_job_runner* run, const raster_page_setup& sheet, long width, long height, bool bits);

@@ -14,8 +14,6 @@
 
 namespace {
 
-bool sigterm_seen(void*) { return job_cancelled != 0; }
-
 // A document that was raster from the start carries one copy of each page,
 // and the job's copies are the printer's to make. Any other came through the
 // spooler's chain, which has already made them: each page says its own.
@@ -40,12 +38,9 @@ int main(int argc, char** argv)
     if (in == nullptr)
         return 1;
 
-    const job_report report = spooler_report();
-    raster_job_context context;
-    context.report = &report;
-    context.cancelled = sigterm_seen;
-    context.page_copies = !raster_from_the_start();
-    raster_job_runner* run = start_raster_job(request, stdout, context);
+    job_context context = sigterm_context(spooler_report());
+    const job_report& report = context.report;
+    raster_job_runner* run = start_raster_job(request, stdout, &context, !raster_from_the_start());
     int status = run == nullptr ? 1 : 0;
     std::string error;
     {
@@ -81,7 +76,7 @@ int main(int argc, char** argv)
                 else if (!unreadable)
                     report_failure(report, errno, "Cannot send the page");
                 status = 1;
-            } else if (job_cancelled) {
+            } else if (job_is_cancelled(&context)) {
                 report_failure(report, ECANCELED, nullptr);
                 status = 1;
             }

@@ -3,6 +3,7 @@
 // encoding found from the text when the job does not name it.
 #include <cstdio>
 
+#include "cancel.h"
 #include "spooler_filter.h"
 #include "text_document.h"
 
@@ -14,8 +15,7 @@ int main(int argc, char** argv)
     FILE* in = start_spooler_job(argc, argv, filter_kind::text, &job, &request);
     if (in == nullptr)
         return 1;
-    job_context context;
-    context.report = spooler_report();
+    job_context context = sigterm_context(spooler_report());
     // Characters printed as the geta mark are worth a warning.
     context.report.notice = [](void*, const char* text) { spooler_message(std::string("WARNING: ") + text); };
     text_document document;

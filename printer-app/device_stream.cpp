@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "cancel.h"
 #include "page_thumbnails.h"
 
 namespace {
@@ -90,8 +89,6 @@ bool reconnect(DeviceStream* s)
 ssize_t stream_write(void* cookie, const char* data, size_t size)
 {
     auto* s = static_cast<DeviceStream*>(cookie);
-    if (papplJobIsCanceled(s->job))
-        job_cancelled = 1;  // the filters end the page and reset the printer
     if (s->gave_up) {
         errno = ECANCELED;
         return -1;
@@ -146,6 +143,5 @@ FILE* open_device_stream(DeviceStream* stream, pappl_job_t* job, pappl_device_t*
         return nullptr;
     }
     setvbuf(out, nullptr, _IOFBF, 65536);
-    job_cancelled = 0;
     return out;
 }

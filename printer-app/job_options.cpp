@@ -72,10 +72,13 @@ job_request read_pappl_request(pappl_job_t* job, filter_kind kind, const pappl_p
 {
     const std::string copies = std::to_string(options->copies > 0 ? options->copies : 1);
     std::vector<cups_option> list = spooler_options(options);
-    // Collation is a job attribute PAPPL keeps but does not gather into the options.
-    if (ipp_attribute_t* handling = papplJobGetAttribute(job, "multiple-document-handling"))
-        if (const char* value = ippGetString(handling, 0, nullptr))
-            list.push_back({"multiple-document-handling", value});
+    // Collation is a job attribute PAPPL keeps but does not gather into the
+    // options; collated copies are the printer's default, as PAPPL says.
+    const char* handling = "separate-documents-collated-copies";
+    if (ipp_attribute_t* attr = papplJobGetAttribute(job, "multiple-document-handling"))
+        if (const char* value = ippGetString(attr, 0, nullptr))
+            handling = value;
+    list.push_back({"multiple-document-handling", handling});
     job_request request = read_job_request(kind, copies.c_str(), {}, list);
     for (const std::string& note : request.notes)
         papplLogJob(job, PAPPL_LOGLEVEL_INFO, "%s", note.c_str());

@@ -18,7 +18,7 @@ struct LaneRasterJob {
     pappl_job_t* job = nullptr;
     DeviceStream stream;
     FILE* out = nullptr;
-    job_report report;
+    job_context context;  // its report counts pages as below
     raster_job_runner* run = nullptr;
     unsigned bits = 8;
     std::vector<unsigned char> gray;  // an RGB line made gray
@@ -43,11 +43,6 @@ void count_page(void* context, int, int copies)
         papplJobSetImpressionsCompleted(lane->job, own);
         lane->counted_by_pappl += own;
     }
-}
-
-bool job_cancelled_by_pappl(void* context)
-{
-    return papplJobIsCanceled(static_cast<pappl_job_t*>(context));
 }
 
 // PWG and Apple raster come through PAPPL's raster loop, which leaves the
@@ -149,19 +144,11 @@ LaneRasterJob* open_lane_raster(pappl_job_t* job, pappl_pr_options_t* options, p
     job_request request = read_pappl_request(job, filter_kind::picture, options);
     if (pappl_makes_copies(job))
         request.copies = 1;
-    // Collated unless the job asks otherwise: PAPPL's default handling.
-    ipp_attribute_t* handling = papplJobGetAttribute(job, "multiple-document-handling");
-    request.collate = handling == nullptr ||
-                      std::strcmp(ippGetString(handling, 0, nullptr), "separate-documents-uncollated-copies") != 0;
-    lane->report = pappl_report(job);
-    lane->report.context = lane;
-    lane->report.page_sent = count_page;
-    raster_job_context context;
-    context.report = &lane->report;
-    context.cancelled = job_cancelled_by_pappl;
-    context.cancel_context = job;
+    lane->context = pappl_context(job);
+    lane->context.report.context = lane;
+    lane->context.report.page_sent = count_page;
     if (lane->out == nullptr || !request.error.empty() ||
-        (lane->run = start_raster_job(request, lane->out, context)) == nullptr) {
+        (lane->run = start_raster_job(request, lane->out, &lane->context, false)) == nullptr) {
         close_lane_raster(lane);
         return nullptr;
     }

@@ -1,14 +1,15 @@
 #include "cancel.h"
 
+#include <csignal>
 #include <cstring>
-
-thread_local volatile std::sig_atomic_t job_cancelled = 0;
 
 namespace {
 
+volatile std::sig_atomic_t sigterm_received = 0;
+
 extern "C" void note_cancel(int)
 {
-    job_cancelled = 1;
+    sigterm_received = 1;
 }
 
 }  // namespace
@@ -21,4 +22,17 @@ void cancel_on_sigterm()
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;  // a write in progress finishes; the line ends whole
     sigaction(SIGTERM, &action, nullptr);
+}
+
+bool cancelled_by_sigterm(void*)
+{
+    return sigterm_received != 0;
+}
+
+job_context sigterm_context(const job_report& report)
+{
+    job_context context;
+    context.report = report;
+    context.cancelled = cancelled_by_sigterm;
+    return context;
 }

@@ -3,13 +3,15 @@
 // printer is never left in the middle of a page.
 #pragma once
 
-#include <csignal>
+#include "job_context.h"
 
-// Set by the SIGTERM handler; read after every line sent.
-// One flag per thread, so that jobs running side by side in one server are
-// cancelled one at a time.
-extern thread_local volatile std::sig_atomic_t job_cancelled;
-
-// Installs the handler that sets job_cancelled (the spooler filters do; the
-// command-line filters keep the default action).
+// Installs the handler that notes SIGTERM (the spooler filters do; the
+// command-line filters keep the default action). A spooler filter runs one
+// job a process, so the note is the process's.
 void cancel_on_sigterm();
+
+// A job context's cancel check for a spooler filter: true once SIGTERM came.
+bool cancelled_by_sigterm(void* unused);
+
+// A context whose job is cancelled by SIGTERM, reporting through `report`.
+job_context sigterm_context(const job_report& report);

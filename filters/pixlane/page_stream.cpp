@@ -35,7 +35,7 @@ struct PageStream {
     long dx = 0;
     long blank = 0;          // blank lines not yet sent
     bool any_line = false;   // a raster line went out
-    page_cancel cancel;
+    const job_context* context = nullptr;  // asked after every line whether the job was cancelled
     int copies = 0;
     bool head_sent = false;
 };
@@ -97,11 +97,6 @@ void send_line(PageStream* p, const unsigned char* bytes)
     std::fwrite(bytes, 1, static_cast<size_t>(n), p->out);
 }
 
-bool cancelled(const PageStream* p)
-{
-    return p->cancel.cancelled != nullptr && p->cancel.cancelled(p->cancel.context);
-}
-
 // Makes output line next_out and sends it when it lies on the sheet.
 int make_line(PageStream* p)
 {
@@ -117,7 +112,7 @@ int make_line(PageStream* p)
     }
     if (std::ferror(p->out))
         return 0;
-    if (p->next_out < p->keep.end_line && cancelled(p)) {
+    if (p->next_out < p->keep.end_line && job_is_cancelled(p->context)) {
         std::fputc('\f', p->out);
         errno = ECANCELED;
         return 0;
@@ -150,7 +145,7 @@ int make_ready_lines(PageStream* p, bool all)
 }  // namespace
 
 PageStream* start_page_stream(const raster_page_setup& setup, long width, long height, bool bits,
-                              FILE* setup_out, FILE* body_out, int copies, const page_cancel& cancel)
+                              FILE* setup_out, FILE* body_out, int copies, const job_context* context)
 {
     if (raster_page_problem(setup) != nullptr || width <= 0 || height <= 0) {
         errno = EINVAL;
@@ -169,7 +164,7 @@ PageStream* start_page_stream(const raster_page_setup& setup, long width, long h
         errno = ENOMEM;
         return nullptr;
     }
-    p->cancel = cancel;
+    p->context = context;
     p->out = body_out;
     XSImage& w = p->window;
     w.type = bits ? 0 : 1;

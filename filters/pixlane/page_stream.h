@@ -8,15 +8,10 @@
 
 #include <cstdio>
 
+#include "job_context.h"
 #include "raster_page.h"
 
 struct PageStream;
-
-// How a page stream learns that its job was cancelled.
-struct page_cancel {
-    bool (*cancelled)(void* context) = nullptr;
-    void* context = nullptr;
-};
 
 // Starts a page of width x height pixels (1-bit black when `bits`, else 8-bit
 // gray, 0 black) drawn as `setup` says. The page's set-up goes to setup_out
@@ -24,7 +19,7 @@ struct page_cancel {
 // when copies is 0) and the page's lines to body_out. Null with errno on failure (EINVAL: a setup with
 // a problem).
 PageStream* start_page_stream(const raster_page_setup& setup, long width, long height, bool bits,
-                              FILE* setup_out, FILE* body_out, int copies, const page_cancel& cancel);
+                              FILE* setup_out, FILE* body_out, int copies, const job_context* context);
 // The page's next pixel row: at least `width` pixels (8 a byte when bits).
 // Rows beyond the sheet are dropped. 1, or 0 with errno (ECANCELED: the page
 // was ended early).

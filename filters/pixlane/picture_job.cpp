@@ -56,7 +56,7 @@ XSImage* read_job_picture(Settings* settings, const job_report& report, int* sta
     return nullptr;
 }
 
-int print_job_picture(Settings* settings, XSImage* picture, const job_report& report)
+int print_job_picture(Settings* settings, XSImage* picture, const job_report& report, const job_context* context)
 {
     // An impossible page is refused before the printer gets a single byte.
     begin_stage();
@@ -71,6 +71,8 @@ int print_job_picture(Settings* settings, XSImage* picture, const job_report& re
     // A page cut short still gets the closing reset, but the job has failed.
     begin_stage();
     RasterJobPtr job(make_raster_job());
+    if (job)
+        set_job_context(job.get(), context);
     if (!job || !send_data(job.get(), settings, &layout, picture, &report))
         return fail_after_reset(settings, report, "cannot print the picture");
 

@@ -18,4 +18,5 @@ XSImage* read_job_picture(Settings* settings, const job_report& report, int* sta
 // Refuses an impossible page, then writes the set-up, the raster pages and the
 // closing reset. Returns 0 when the whole job went out. A stage that fails
 // after the set-up began still sends the closing reset.
-int print_job_picture(Settings* settings, XSImage* picture, const job_report& report);
+int print_job_picture(Settings* settings, XSImage* picture, const job_report& report,
+                      const job_context* context = nullptr);

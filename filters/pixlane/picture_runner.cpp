@@ -26,7 +26,7 @@ int print_page(const picture_run& run, job_context* context, int page, int copie
     // How large the picture prints may depend on its size, known only now.
     if (run.size_picture)
         run.size_picture(&settings, picture.get());
-    return print_job_picture(&settings, picture.get(), report);
+    return print_job_picture(&settings, picture.get(), report, context);
 }
 
 }  // namespace

@@ -63,6 +63,11 @@ void free_raster_job(RasterJob* job)
     delete job;
 }
 
+void set_job_context(RasterJob* job, const job_context* context)
+{
+    job->context = context;
+}
+
 void set_row_source(RasterJob* job, RowSource source)
 {
     job->rows = source;

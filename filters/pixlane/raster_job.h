@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "job_context.h"
 #include "job_report.h"
 #include "page_layout.h"
 #include "settings.h"
@@ -35,6 +36,8 @@ struct RowSource {
     void* context = nullptr;
 };
 void set_row_source(RasterJob* job, RowSource source);
+// The context the job asks after every line whether it was cancelled; may be null.
+void set_job_context(RasterJob* job, const job_context* context);
 // Row y of the picture, as the job's row source gives it.
 const unsigned char* picture_row(const RasterJob* job, const XSImage* picture, long y);
 
@@ -54,7 +57,7 @@ typedef int (*halftoner)(RasterJob* job, const Settings* settings, XSImage* pict
 // Sends the raster pages of a picture the page set-up has prepared, placed
 // and scaled as `layout` says, through `job`: each transmission of at most 99 copies is the copies command, the
 // vertical move, every line and a form feed. Each transmission sent whole is
-// told to `report` as page 1 with its copies. A job cancelled (job_cancelled)
+// told to `report` as page 1 with its copies. A job cancelled (its context says so)
 // stops after the current line, ends the page and returns 0 with errno
 // ECANCELED. 1, or 0 with errno (or xslerrno) on failure.
 int send_data(RasterJob* job, const Settings* settings, const PageLayout* layout, XSImage* picture,

@@ -10,6 +10,7 @@
 struct RasterJob {
     VectorPath path = VectorPath::plain;  // the kernels this job runs
     RowSource rows;
+    const job_context* context = nullptr;  // asked after every line whether the job was cancelled
     long second_thread_from = -1;         // page size in dots from which a second thread helps; -1: never
     ResampleCache resample;
     ErrorDiffusion<2, 1> floyd;   // three dots by two lines

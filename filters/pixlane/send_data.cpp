@@ -9,7 +9,7 @@
 #include <iterator>
 #include <memory>
 
-#include "cancel.h"
+#include "raster_job_state.h"
 #include "halftone.h"
 #include "halftone_methods.h"
 #include "page_lines.h"
@@ -106,7 +106,7 @@ int send_data(RasterJob* job, const Settings* settings, const PageLayout* layout
                 if (compatible)
                     fputs("\x1b[3e", out);
             }
-            cancelled = job_cancelled && row + 1 < keep.end_line;
+            cancelled = job_is_cancelled(job->context) && row + 1 < keep.end_line;
             return !cancelled;
         };
         if (!make_lines(job, fill, settings, picture, layout->x_scale, layout->y_scale, keep.end_line, dots,
@@ -118,7 +118,7 @@ int send_data(RasterJob* job, const Settings* settings, const PageLayout* layout
         fputc('\f', out);
         if (!ferror(out))
             report_page(report, 1, copies);
-        if (job_cancelled && remaining != 0) {
+        if (job_is_cancelled(job->context) && remaining != 0) {
             errno = ECANCELED;
             return 0;
         }

@@ -1,6 +1,6 @@
 #include "page.h"
 
-#include "cancel.h"
+#include "job_context.h"
 #include "kanji.h"
 
 #include <algorithm>
@@ -248,7 +248,7 @@ int send_data(TextSettings* settings, const job_report* report, int* pages, size
             first = last;
             length = 0;
             // A cancelled job stops after the line it was on.
-            if (job_cancelled || job_is_cancelled(settings->context)) {
+            if (job_is_cancelled(settings->context)) {
                 if (!first)
                     job.put(line.data(), 0, false, true);
                 errno = ECANCELED;

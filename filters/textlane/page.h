@@ -16,7 +16,7 @@ int initialize(TextSettings* settings);
 // Copies the text, converted line by line, until the end of the input;
 // -1 when reading failed. Every form feed in the text ends a page, told to
 // `report` with the job's copies; *pages gets their number. A job cancelled
-// (job_cancelled) stops after the current line and returns -1 with errno
+// (its context says so) stops after the current line and returns -1 with errno
 // ECANCELED.
 // *marks gets the number of geta marks printed for characters the printer lacks.
 int send_data(TextSettings* settings, const job_report* report = nullptr, int* pages = nullptr,

@@ -52,13 +52,15 @@ Sent send(int copies, bool cancelled, bool two_threads = false)
     settings.output = out.file();
     Sent sent;
     const job_report report = recording(&sent.pages);
-    job_cancelled = cancelled ? 1 : 0;
+    job_context context;
+    context.cancelled = [](void* data) { return *static_cast<bool*>(data); };
+    context.cancel_data = &cancelled;
     errno = 0;
     RasterJobPtr job(make_raster_job());
+    set_job_context(job.get(), &context);
     set_second_thread_from(job.get(), two_threads ? 0 : -1);
     sent.result = send_data(job.get(), &settings, &layout, picture.get(), &report);
     sent.err = errno;
-    job_cancelled = 0;
     sent.stream = parse_printer_stream(out.text());
     return sent;
 }

@@ -83,9 +83,11 @@ TEST(TextJob, UnknownInputCodeFailsBeforeAnythingIsWritten)
 
 TEST(TextJob, CancelledJobStopsAfterTheLineAndEndsThePage)
 {
-    job_cancelled = 1;
-    const Told told = run(defaults(), "first\nsecond\n");
-    job_cancelled = 0;
+    job_context cancelled;
+    cancelled.cancelled = [](void*) { return true; };
+    TextSettings s = defaults();
+    s.context = &cancelled;
+    const Told told = run(s, "first\nsecond\n");
     EXPECT_NE(told.status, 0);
     EXPECT_TRUE(told.pages.empty());
     ASSERT_EQ(told.failures.size(), 1u);
