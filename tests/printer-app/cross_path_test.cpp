@@ -25,48 +25,59 @@ struct Row {
     int copies;
     bool collate;
     bool landscape;
-    const char* media;   // the PWG name both IPP and the PPD take
+    const char* media;  // the PWG name both IPP and the PPD take
     const char* scaling;
     int dpi;
-    int method;          // a row of halftone_methods
+    int method;  // a row of halftone_methods
 };
 
 // Pairwise over copies, collation, orientation, paper, scaling, resolution
 // and two halftoning methods.
 const Row rows[] = {
-    {1, false, false, "iso_a4_210x297mm", "fit", 240, 0},   {3, true, true, "iso_a4_210x297mm", "fill", 600, 2},
-    {3, false, false, "iso_a5_148x210mm", "none", 600, 0},  {1, true, true, "iso_a5_148x210mm", "fit", 240, 2},
-    {3, true, false, "na_letter_8.5x11in", "fit", 600, 0},  {1, false, true, "na_letter_8.5x11in", "fill", 240, 0},
-    {3, false, true, "iso_a4_210x297mm", "none", 240, 2},   {2, true, false, "iso_a4_210x297mm", "none", 240, 2},
-    {3, false, false, "iso_a5_148x210mm", "fill", 240, 2},  {1, false, false, "na_letter_8.5x11in", "none", 600, 2},
+    {1, false, false, "iso_a4_210x297mm", "fit", 240, 0},
+    {3, true, true, "iso_a4_210x297mm", "fill", 600, 2},
+    {3, false, false, "iso_a5_148x210mm", "none", 600, 0},
+    {1, true, true, "iso_a5_148x210mm", "fit", 240, 2},
+    {3, true, false, "na_letter_8.5x11in", "fit", 600, 0},
+    {1, false, true, "na_letter_8.5x11in", "fill", 240, 0},
+    {3, false, true, "iso_a4_210x297mm", "none", 240, 2},
+    {2, true, false, "iso_a4_210x297mm", "none", 240, 2},
+    {3, false, false, "iso_a5_148x210mm", "fill", 240, 2},
+    {1, false, false, "na_letter_8.5x11in", "none", 600, 2},
 };
 
 struct Document {
-    const char* name;    // its extension tells ipptool its type
+    const char* name;  // its extension tells ipptool its type
     std::string bytes;
     int pages;
-    const char* program; // the command-line filter that prints it alone, or null
+    const char* program;  // the command-line filter that prints it alone, or null
 };
 
 // The sheet of a row's paper in points.
 std::pair<unsigned, unsigned> sheet_points(const Row& r)
 {
     const std::string media = r.media;
-    return media == "iso_a5_148x210mm" ? std::pair{420u, 595u}
-           : media == "na_letter_8.5x11in" ? std::pair{612u, 792u} : std::pair{595u, 842u};
+    return media == "iso_a5_148x210mm"  ? std::pair{420u, 595u}
+        : media == "na_letter_8.5x11in" ? std::pair{612u, 792u}
+                                        : std::pair{595u, 842u};
 }
 
-std::vector<Document> documents(const Row& r)
+const char* const document_names[] = {"pages.pdf", "gray.pwg",  "black.pwg", "colour.pwg",
+                                      "photo.jpg", "photo.png", "pages.tif", "text.txt"};
+
+// The document of that name, as the row prints it.
+Document document(const std::string& name, const Row& r)
 {
     const std::string text = sample_text("UTF-8");
-    auto pwg = [](cups_cspace_t space, unsigned bits, int pages, unsigned dpi, std::pair<unsigned, unsigned> sheet) {
+    auto pwg = [](cups_cspace_t space, unsigned bits, int pages, unsigned dpi,
+                  std::pair<unsigned, unsigned> sheet) {
         return raster_document(
             std::vector<RasterPage>(pages, sample_raster_page(space, bits, dpi, sheet.first, sheet.second)),
             CUPS_RASTER_WRITE_PWG);
     };
     // PAPPL hands a 1-bit page's lines on under its own header for the job's
     // paper and resolution, so such a page is made for them, as clients make it.
-    return {
+    const Document all[] = {
         {"pages.pdf", small_pdf(2, 595, 842), 2, nullptr},
         {"gray.pwg", pwg(CUPS_CSPACE_SW, 8, 2, 300, {283, 420}), 2, nullptr},
         {"black.pwg", pwg(CUPS_CSPACE_K, 1, 1, static_cast<unsigned>(r.dpi), sheet_points(r)), 1, nullptr},
@@ -76,17 +87,31 @@ std::vector<Document> documents(const Row& r)
         {"pages.tif", gray_tiff_pages({{40, 30}, {30, 60}}), 2, nullptr},
         {"text.txt", text + "\f" + text, 2, TEXTLANE_BIN},
     };
+    for (const Document& d : all)
+        if (name == d.name)
+            return d;
+    ADD_FAILURE() << name;
+    return all[0];
 }
 
-std::string method_ipp(const Row& r) { return halftone_methods[r.method].ipp_keyword; }
-std::string method_ppd(const Row& r) { return halftone_methods[r.method].ppd_keyword; }
+std::string method_ipp(const Row& r)
+{
+    return halftone_methods[r.method].ipp_keyword;
+}
+std::string method_ppd(const Row& r)
+{
+    return halftone_methods[r.method].ppd_keyword;
+}
 
 std::vector<std::string> spooler_options(const Row& r)
 {
-    return {"-n", std::to_string(r.copies), "-o", std::string("collate=") + (r.collate ? "true" : "false"),
-            "-o", std::string("orientation-requested=") + (r.landscape ? "4" : "3"), "-o",
-            std::string("media=") + r.media, "-o", std::string("print-scaling=") + r.scaling, "-o",
-            "Resolution=" + std::to_string(r.dpi) + "dpi", "-o", "Halftoning=" + method_ppd(r)};
+    return {"-n", std::to_string(r.copies),
+            "-o", std::string("collate=") + (r.collate ? "true" : "false"),
+            "-o", std::string("orientation-requested=") + (r.landscape ? "4" : "3"),
+            "-o", std::string("media=") + r.media,
+            "-o", std::string("print-scaling=") + r.scaling,
+            "-o", "Resolution=" + std::to_string(r.dpi) + "dpi",
+            "-o", "Halftoning=" + method_ppd(r)};
 }
 
 ProgramResult through_cupsfilter(const PrivateSpooler& spooler, const Row& r, const std::string& file)
@@ -133,7 +158,7 @@ std::vector<std::vector<std::string>> printed_as_words(const std::string& log)
         for (std::string w; words >> w;)
             list.push_back(w);
         if (!list.empty())
-            list.erase(list.begin());   // the program's name
+            list.erase(list.begin());  // the program's name
         lines.push_back(list);
     }
     return lines;
@@ -166,7 +191,9 @@ void expect_same_pages(const ViewedJob& a, const ViewedJob& b)
 
 }  // namespace
 
-TEST(CrossPath, EveryPathPrintsTheSamePaper)
+class CrossPath : public testing::TestWithParam<const char*> {};
+
+TEST_P(CrossPath, EveryPathPrintsTheSamePaper)
 {
     if (ipptool_program().empty())
         GTEST_SKIP() << "ipptool (cups-ipp-utils) is not installed";
@@ -175,70 +202,78 @@ TEST(CrossPath, EveryPathPrintsTheSamePaper)
     ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
     const std::string device = app.add_file_printer("lane");
     ASSERT_FALSE(device.empty());
-    for (const Row& r : rows)
-        for (const Document& d : documents(r)) {
-            const std::string file = spooler.file(d.name);
-            write_file(file, d.bytes);
-            SCOPED_TRACE(std::string(d.name) + " with" + [&] {
-                std::string o;
-                for (const std::string& w : spooler_options(r))
-                    o += " " + w;
-                return o;
-            }());
-            const ProgramResult spooled = through_cupsfilter(spooler, r, file);
-            ASSERT_EQ(spooled.status, 0) << spooled.err;
-            const ViewedJob viewed = view(spooled.out);
-            EXPECT_EQ(viewed.problem_text, "");
-            EXPECT_EQ(sheets(viewed), d.pages * r.copies) << spooled.err;
+    for (const Row& r : rows) {
+        const Document d = document(GetParam(), r);
+        const std::string file = spooler.file(d.name);
+        write_file(file, d.bytes);
+        SCOPED_TRACE(std::string(d.name) + " with" + [&] {
+            std::string o;
+            for (const std::string& w : spooler_options(r))
+                o += " " + w;
+            return o;
+        }());
+        const ProgramResult spooled = through_cupsfilter(spooler, r, file);
+        ASSERT_EQ(spooled.status, 0) << spooled.err;
+        const ViewedJob viewed = view(spooled.out);
+        EXPECT_EQ(viewed.problem_text, "");
+        EXPECT_EQ(sheets(viewed), d.pages * r.copies) << spooled.err;
 
-            write_file(device, "");
-            ASSERT_EQ(through_ipptool(app, r, file), 0);
-            ASSERT_TRUE(app.wait_idle("lane"));
-            const std::string served = read_file(device);
-            if (std::string(d.name).ends_with(".pdf")) {
-                // pdftopdf turns a portrait document on a landscape request
-                // and scales it to other papers by its own rules.
-                if (!r.landscape && std::string(r.media) == "iso_a4_210x297mm")
-                    expect_same_pages(viewed, view(served));
-                EXPECT_EQ(sheets(view(served)), d.pages * r.copies);
-                continue;
-            }
-            EXPECT_TRUE(served == spooled.out) << printed_as(app.log());
-            if (served != spooled.out && std::getenv("CROSS_PATH_KEEP")) {
-                write_file(std::string(std::getenv("CROSS_PATH_KEEP")) + "/" + d.name + ".app", served);
-                write_file(std::string(std::getenv("CROSS_PATH_KEEP")) + "/" + d.name + ".cups", spooled.out);
-            }
-
-            // The command line the log shows prints the same bytes, but for
-            // the dots beyond the sheet, which the spooler's filters leave out.
-            const auto lines = printed_as_words(spooled.err);
-            const bool cut = std::string(r.scaling) == "fill";
-            if (d.program != nullptr && lines.size() == 1 && !cut && !(r.collate && r.copies > 1 && d.pages > 1)) {
-                std::vector<std::string> words = lines[0];
-                words.insert(words.end(), {"-in", file});
-                const ProgramResult direct = run_program(d.program, words);
-                ASSERT_EQ(direct.status, 0) << direct.err;
-                EXPECT_TRUE(direct.out == spooled.out);
-            }
+        write_file(device, "");
+        ASSERT_EQ(through_ipptool(app, r, file), 0);
+        ASSERT_TRUE(app.wait_idle("lane"));
+        const std::string served = read_file(device);
+        if (std::string(d.name).ends_with(".pdf")) {
+            // pdftopdf turns a portrait document on a landscape request
+            // and scales it to other papers by its own rules.
+            if (!r.landscape && std::string(r.media) == "iso_a4_210x297mm")
+                expect_same_pages(viewed, view(served));
+            EXPECT_EQ(sheets(view(served)), d.pages * r.copies);
+            continue;
         }
+        EXPECT_TRUE(served == spooled.out) << printed_as(app.log());
+        if (served != spooled.out && std::getenv("CROSS_PATH_KEEP")) {
+            write_file(std::string(std::getenv("CROSS_PATH_KEEP")) + "/" + d.name + ".app", served);
+            write_file(std::string(std::getenv("CROSS_PATH_KEEP")) + "/" + d.name + ".cups", spooled.out);
+        }
+
+        // The command line the log shows prints the same bytes, but for
+        // the dots beyond the sheet, which the spooler's filters leave out.
+        const auto lines = printed_as_words(spooled.err);
+        const bool cut = std::string(r.scaling) == "fill";
+        if (d.program != nullptr && lines.size() == 1 && !cut
+            && !(r.collate && r.copies > 1 && d.pages > 1)) {
+            std::vector<std::string> words = lines[0];
+            words.insert(words.end(), {"-in", file});
+            const ProgramResult direct = run_program(d.program, words);
+            ASSERT_EQ(direct.status, 0) << direct.err;
+            EXPECT_TRUE(direct.out == spooled.out);
+        }
+    }
     // Each completed job counted its sheets once.
     EXPECT_EQ(app.jobs("lane").find("aborted"), std::string::npos) << app.jobs("lane");
 }
 
-TEST(CrossPath, LpThroughTheSchedulerPrintsAsCupsfilter)
+INSTANTIATE_TEST_SUITE_P(Documents, CrossPath, testing::ValuesIn(document_names),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             std::string name = info.param;
+                             name[name.find('.')] = '_';
+                             return name;
+                         });
+
+TEST(CrossPathScheduler, LpPrintsAsCupsfilter)
 {
     PrivateCupsd cupsd;
     if (!cupsd.start())
         GTEST_SKIP() << "cupsd cannot start here";
     const std::string device = cupsd.spooler.file("device.prn");
-    ASSERT_EQ(run_cups("lpadmin", {"-h", cupsd.host, "-p", "lane", "-E", "-v", "file://" + device, "-P",
-                                   cupsd.spooler.ppd})
-                  .status,
-              0);
-    const Row& r = rows[1];   // three collated copies, landscape, filled
-    for (const Document& d : documents(r)) {
-        if (std::string(d.name) != "pages.tif" && std::string(d.name) != "text.txt")
-            continue;
+    ASSERT_EQ(
+        run_cups("lpadmin",
+                 {"-h", cupsd.host, "-p", "lane", "-E", "-v", "file://" + device, "-P", cupsd.spooler.ppd})
+            .status,
+        0);
+    const Row& r = rows[1];  // three collated copies, landscape, filled
+    for (const char* name : {"pages.tif", "text.txt"}) {
+        const Document d = document(name, r);
         SCOPED_TRACE(d.name);
         const std::string file = cupsd.spooler.file(d.name);
         write_file(file, d.bytes);
