@@ -1,0 +1,46 @@
+// Two of PAPPL 1.3's calls, wrapped where it offers no setting: linked into
+// the program itself, so that the library's own calls reach them.
+#include <dlfcn.h>
+
+#include <cstring>
+
+#include <pappl/pappl.h>
+
+#include "lane_driver.h"
+
+// PAPPL makes up the IEEE 1284 device ID of a printer added without one and
+// cuts it off after 128 bytes of formats; it takes no other ID later. A lane
+// printer gets the driver's whole one instead.
+extern "C" pappl_printer_t* papplPrinterCreate(pappl_system_t* system, int printer_id, const char* printer_name,
+                                               const char* driver_name, const char* device_id, const char* device_uri)
+{
+    using create_fn = pappl_printer_t* (*)(pappl_system_t*, int, const char*, const char*, const char*, const char*);
+    static const auto create = reinterpret_cast<create_fn>(dlsym(RTLD_NEXT, "papplPrinterCreate"));
+    const bool made_up =
+        device_id == nullptr || *device_id == '\0' || !std::strncmp(device_id, "MFG:Lane;MDL:Printer;", 21);
+    if (driver_name != nullptr && !std::strcmp(driver_name, lane_driver_name) && made_up)
+        device_id = lane_device_id;
+    return create(system, printer_id, printer_name, driver_name, device_id, device_uri);
+}
+
+// libcups expands "all" and "printer-description" into the standard names
+// only, which leaves the vendor attributes out of Get-Printer-Attributes.
+extern "C" cups_array_t* ippCreateRequestedArray(ipp_t* request)
+{
+    using requested_fn = cups_array_t* (*)(ipp_t*);
+    static const auto requested = reinterpret_cast<requested_fn>(dlsym(RTLD_NEXT, "ippCreateRequestedArray"));
+    cups_array_t* names = requested(request);
+    ipp_attribute_t* asked = ippFindAttribute(request, "requested-attributes", IPP_TAG_KEYWORD);
+    if (names == nullptr || asked == nullptr)
+        return names;
+    for (int i = 0; i < ippGetCount(asked); ++i) {
+        const char* group = ippGetString(asked, i, nullptr);
+        if (std::strcmp(group, "all") != 0 && std::strcmp(group, "printer-description") != 0)
+            continue;
+        for (const char* name : lane_vendor_attribute_names)
+            if (cupsArrayFind(names, const_cast<char*>(name)) == nullptr)
+                cupsArrayAdd(names, const_cast<char*>(name));
+        break;
+    }
+    return names;
+}
