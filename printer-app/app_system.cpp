@@ -118,6 +118,7 @@ pappl_system_t* make_system(int num_options, cups_option_t* options, void* data)
     static std::string state_file;
     state_file = state_folder().empty() ? default_state_file() : state_folder() + "/" + app_name + ".state";
     papplSystemLoadState(system, state_file.c_str());
+    add_kept_pictures(system);
     papplSystemSetSaveCallback(system, save_state, const_cast<char*>(state_file.c_str()));
     return system;
 }

@@ -84,7 +84,29 @@ bool pages_page(pappl_client_t* client, void* data)
     return true;
 }
 
+void add_kept_picture(pappl_job_t* job, void*)
+{
+    pappl_printer_t* printer = papplJobGetPrinter(job);
+    char path[1024];
+    const int fd = open_picture(printer, papplJobGetID(job), path, sizeof path, "r");
+    if (fd < 0)
+        return;
+    close(fd);
+    papplSystemAddResourceFile(papplPrinterGetSystem(printer), thumbnail_url(printer, papplJobGetID(job)).c_str(),
+                               "image/png", path);
+}
+
+void add_printer_pictures(pappl_printer_t* printer, void*)
+{
+    papplPrinterIterateCompletedJobs(printer, add_kept_picture, nullptr, 1, 0);
+}
+
 }  // namespace
+
+void add_kept_pictures(pappl_system_t* system)
+{
+    papplSystemIteratePrinters(system, add_printer_pictures, nullptr);
+}
 
 void add_thumbnail_pages(pappl_system_t* system)
 {
