@@ -53,6 +53,10 @@ TEST(PrinterAppSubmit, DocumentsPrintAsTheSpoolerFiltersPrintThem)
          "Resolution=240dpi media=A4 print-scaling=fit Halftoning=Bayer"},
         {"picture.bmp", picture_bytes("BMP", 40, 30), {"print-quality=5", "printer-resolution=600dpi"},
          IMAGETOLANE_BIN, "Resolution=600dpi media=A4 Halftoning=ErrorDiffusion5x3"},
+        // JPEG and PNG take the picture path too, landscape turned as imagetolane turns it.
+        {"photo.jpg", picture_bytes("JPEG", 90, 60), {"orientation-requested=4"}, IMAGETOLANE_BIN,
+         "Resolution=300dpi media=A4 landscape"},
+        {"picture.png", picture_bytes("PNG", 70, 50), {}, IMAGETOLANE_BIN, "Resolution=300dpi media=A4"},
         {"page.pwg", pwg_page(CUPS_CSPACE_SW), {}, RASTERTOLANE_BIN, ""},
         {"colour.pwg", pwg_page(CUPS_CSPACE_SRGB), {}, RASTERTOLANE_BIN, ""},
         {"toned.pwg", pwg_page(CUPS_CSPACE_SW), {"lane-brightness=130", "lane-gamma=1800", "lane-halftoning=bayer"},
