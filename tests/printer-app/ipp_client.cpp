@@ -29,6 +29,23 @@ std::string http_post(const std::string& resource, const std::string& body)
            std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
+namespace {
+
+// Whether `answer` holds a whole HTTP response: the server may keep the
+// connection open after it.
+bool whole_response(const std::string& answer)
+{
+    const size_t head = answer.find("\r\n\r\n");
+    if (head == std::string::npos)
+        return false;
+    const size_t length = answer.find("Content-Length: ");
+    if (length != std::string::npos && length < head)
+        return answer.size() - head - 4 >= std::stoul(answer.substr(length + 16));
+    return answer.size() >= 5 && answer.compare(answer.size() - 5, 5, "0\r\n\r\n") == 0;
+}
+
+}  // namespace
+
 std::string talk(int port, const std::string& bytes, size_t piece, int pause_ms, bool half_close)
 {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
@@ -52,7 +69,7 @@ std::string talk(int port, const std::string& bytes, size_t piece, int pause_ms,
             shutdown(s, SHUT_WR);
         char buffer[16384];
         ssize_t n;
-        while ((n = recv(s, buffer, sizeof buffer, 0)) > 0)
+        while (!whole_response(answer) && (n = recv(s, buffer, sizeof buffer, 0)) > 0)
             answer.append(buffer, static_cast<size_t>(n));
     }
     close(s);
