@@ -200,11 +200,11 @@ void add_web_labels(pappl_system_t* system)
 {
     static std::string strings;
     strings = "\"lane-halftoning\" = \"Halftoning\";\n\"lane-brightness\" = \"Brightness\";\n"
-              "\"lane-gamma\" = \"Gamma\";\n\"Scaling\" = \"Print scaling\";\n"
+              "\"lane-gamma\" = \"Gamma\";\n"
               "\"media-source.by-pass-tray\" = \"Manual feed\";\n";
     for (int m = 0; m < halftone_method_count; ++m)
         strings += std::string("\"lane-halftoning.") + halftone_methods[m].ipp_keyword + "\" = \"" +
                    halftone_methods[m].name + "\";\n";
     // A browser asking for a regional English gets these too.
-    papplSystemAddStringsData(system, "/lane-en.strings", "en", strings.c_str());
+    papplSystemAddStringsData(system, "/en.strings", "en", strings.c_str());
 }
