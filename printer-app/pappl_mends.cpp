@@ -25,14 +25,32 @@ extern "C" pappl_printer_t* papplPrinterCreate(pappl_system_t* system, int print
 
 // libcups expands "all" and "printer-description" into the standard names
 // only, which leaves the vendor attributes out of Get-Printer-Attributes.
+// And PAPPL adds printer-strings-languages-supported to the printer's own
+// attributes on each request that asks for it, so that from the second on
+// the answer holds it twice: it is never asked for.
 extern "C" cups_array_t* ippCreateRequestedArray(ipp_t* request)
 {
     using requested_fn = cups_array_t* (*)(ipp_t*);
     static const auto requested = reinterpret_cast<requested_fn>(dlsym(RTLD_NEXT, "ippCreateRequestedArray"));
-    cups_array_t* names = requested(request);
     ipp_attribute_t* asked = ippFindAttribute(request, "requested-attributes", IPP_TAG_KEYWORD);
+    if (asked == nullptr && ippGetOperation(request) == IPP_OP_GET_PRINTER_ATTRIBUTES) {
+        ipp_attribute_t* all =
+            ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
+        cups_array_t* names = ippCreateRequestedArray(request);
+        ippDeleteAttribute(request, all);
+        return names;
+    }
+    cups_array_t* names = requested(request);
+    if (names == nullptr && asked != nullptr && ippGetOperation(request) == IPP_OP_GET_PRINTER_ATTRIBUTES) {
+        // A lone "all" gives no list: a second value makes libcups spell it out.
+        const int count = ippGetCount(asked);
+        ippSetString(request, &asked, count, "printer-description");
+        names = requested(request);
+        ippDeleteValues(request, &asked, count, 1);
+    }
     if (names == nullptr || asked == nullptr)
         return names;
+    cupsArrayRemove(names, const_cast<char*>("printer-strings-languages-supported"));
     for (int i = 0; i < ippGetCount(asked); ++i) {
         const char* group = ippGetString(asked, i, nullptr);
         if (std::strcmp(group, "all") != 0 && std::strcmp(group, "printer-description") != 0)
