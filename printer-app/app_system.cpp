@@ -12,7 +12,7 @@
 #include "page_thumbnails.h"
 
 pappl_pr_driver_t lane_drivers[] = {
-    {lane_driver_name, lane_make_and_model, "MFG:Lane;MDL:Lane Printer;CMD:LANE;", nullptr},
+    {lane_driver_name, lane_make_and_model, lane_device_id, nullptr},
 };
 
 namespace {
@@ -113,10 +113,12 @@ pappl_system_t* make_system(int num_options, cups_option_t* options, void* data)
     papplSystemSetFooterHTML(system, "Lane printer &middot; driverless printing for the page printer.");
     add_document_filters(system);
     add_thumbnail_pages(system);
+    add_web_labels(system);
 
     static std::string state_file;
     state_file = state_folder().empty() ? default_state_file() : state_folder() + "/" + app_name + ".state";
     papplSystemLoadState(system, state_file.c_str());
+    add_kept_pictures(system);
     papplSystemSetSaveCallback(system, save_state, const_cast<char*>(state_file.c_str()));
     return system;
 }

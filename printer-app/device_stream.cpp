@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "device_schemes.h"
 #include "page_thumbnails.h"
 
 namespace {
@@ -72,6 +73,7 @@ bool reconnect(DeviceStream* s)
         if (s->reopened == nullptr)
             continue;
         s->device = s->reopened;
+        name_device_file(s->job, s->device);
         s->device_base = device_bytes(s->device);
         back = resend(s);
     }
@@ -130,6 +132,7 @@ FILE* open_device_stream(DeviceStream* stream, pappl_job_t* job, pappl_device_t*
     stream->job = job;
     stream->device = device;
     stream->device_base = device_bytes(device);
+    name_device_file(job, device);
     stream->replay = std::tmpfile();
     if (stream->replay == nullptr)
         return nullptr;

@@ -14,8 +14,10 @@
 #include "text_encoding.h"
 #include "xsregistry.h"
 
+// JPEG and PNG too: PAPPL's own filters would give them another landscape
+// rule and page count than every other picture.
 const char* const picture_types[] = {
-    "image/tiff", "image/gif", "image/bmp", "image/x-portable-anymap", "image/x-sun-raster",
+    "image/jpeg", "image/png", "image/tiff", "image/gif", "image/bmp", "image/x-portable-anymap", "image/x-sun-raster",
     "image/x-sgi-rgb", "image/x-pcx", "image/x-xwindowdump", "image/webp", "image/x-lane-image", nullptr};
 
 namespace {
@@ -48,14 +50,13 @@ bool pdf_filter(pappl_job_t* job, pappl_device_t* device, void*)
     return print_pdf_pages(job, device);
 }
 
-// The picture type of a row of the library's magic table; JPEG and PNG are
-// PAPPL's own.
+// The picture type of a row of the library's magic table.
 const char* type_of_reader(const char* name)
 {
     static const struct {
         const char* reader;
         const char* type;
-    } types[] = {{"TIFF", "image/tiff"}, {"SUN", "image/x-sun-raster"}, {"GIF", "image/gif"},
+    } types[] = {{"JPEG", "image/jpeg"}, {"PNG", "image/png"}, {"TIFF", "image/tiff"}, {"SUN", "image/x-sun-raster"}, {"GIF", "image/gif"},
                  {"IRIS", "image/x-sgi-rgb"}, {"PBM", "image/x-portable-anymap"}, {"PGM", "image/x-portable-anymap"},
                  {"PPM", "image/x-portable-anymap"}, {"BMP", "image/bmp"}, {"PCX", "image/x-pcx"},
                  {"XWD", "image/x-xwindowdump"}, {"IMG", "image/x-lane-image"}, {"WEBP", "image/webp"}};

@@ -12,7 +12,16 @@
 
 // The job's options as spooler options: media, orientation, print-scaling,
 // resolution, print-quality's halftoning and the vendor attributes.
-std::vector<cups_option> spooler_options(const pappl_pr_options_t* options);
+// The lane-* attributes of a job: its own, and the printer's defaults for
+// those it does not name.
+struct job_vendor {
+    std::vector<cups_option> job;
+    std::vector<cups_option> defaults;
+};
+job_vendor vendor_options(pappl_job_t* job, const pappl_pr_options_t* options);
+
+// The job's options as spooler options, the printer's vendor defaults first.
+std::vector<cups_option> spooler_options(const pappl_pr_options_t* options, const job_vendor& vendor);
 
 // The request a spooler filter of `kind` would read for the job; its notes
 // and error go to the job's log.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "halftone_methods.h"
+#include "lane_icons.h"
 #include "paper.h"
 #include "paper_names.h"
 #include "raster_callbacks.h"
@@ -119,9 +120,11 @@ bool lane_driver_cb(pappl_system_t* system, const char* driver_name, const char*
         d->media[i] = names[static_cast<size_t>(i)];
     d->num_source = 2;
     d->source[0] = "main";
-    d->source[1] = "manual";
+    // The manual feed is the by-pass tray: PAPPL's media page leaves out a
+    // source named "manual", and its paper must be choosable there too.
+    d->source[1] = "by-pass-tray";
     set_ready(&d->media_ready[0], "A4", "main");
-    set_ready(&d->media_ready[1], "LT", "manual");
+    set_ready(&d->media_ready[1], "LT", "by-pass-tray");
     d->media_default = d->media_ready[0];
     d->num_type = 1;
     d->type[0] = "stationery";
@@ -134,6 +137,14 @@ bool lane_driver_cb(pappl_system_t* system, const char* driver_name, const char*
     d->identify_default = PAPPL_IDENTIFY_ACTIONS_DISPLAY;
     d->identify_supported = PAPPL_IDENTIFY_ACTIONS_DISPLAY;
     d->has_supplies = true;
+    const struct {
+        const unsigned char* data;
+        size_t size;
+    } icons[] = {{lane_icon_sm, lane_icon_sm_size}, {lane_icon_md, lane_icon_md_size}, {lane_icon_lg, lane_icon_lg_size}};
+    for (size_t i = 0; i < std::size(icons); ++i) {
+        d->icons[i].data = icons[i].data;
+        d->icons[i].datalen = icons[i].size;
+    }
     add_driver_attributes(attrs);
     (void)device_uri;
     (void)device_id;
@@ -165,4 +176,35 @@ void lane_printer_created(pappl_printer_t* printer, void*)
     // Jobs wait in the queue however many come: a client told "busy" in the
     // middle of sending a document may lose its connection.
     papplPrinterSetMaxActiveJobs(printer, 0);
+    // PAPPL 1.3 advertises a printer made by Create-Printer only at the next
+    // start: setting its service name registers it now.
+    if (papplSystemIsRunning(papplPrinterGetSystem(printer))) {
+        char name[256];
+        if (papplPrinterGetDNSSDName(printer, name, sizeof name) != nullptr)
+            papplPrinterSetDNSSDName(printer, name);
+    }
+}
+
+void print_driver_options(FILE* out)
+{
+    std::fputs("\nLane printer options:\n  -o lane-halftoning=", out);
+    for (int m = 0; m < halftone_method_count; ++m)
+        std::fprintf(out, "%s%s", m ? ", " : "", halftone_methods[m].ipp_keyword);
+    std::fputs("\n  -o lane-brightness=0 to 200 (percent, 100 unchanged)\n"
+               "  -o lane-gamma=1 to 10000 (thousandths of the printer's gamma, 1000 unchanged)\n"
+               "  -o print-scaling=auto, auto-fit, fill, fit, none\n",
+               out);
+}
+
+void add_web_labels(pappl_system_t* system)
+{
+    static std::string strings;
+    strings = "\"lane-halftoning\" = \"Halftoning\";\n\"lane-brightness\" = \"Brightness\";\n"
+              "\"lane-gamma\" = \"Gamma\";\n"
+              "\"media-source.by-pass-tray\" = \"Manual feed\";\n";
+    for (int m = 0; m < halftone_method_count; ++m)
+        strings += std::string("\"lane-halftoning.") + halftone_methods[m].ipp_keyword + "\" = \"" +
+                   halftone_methods[m].name + "\";\n";
+    // A browser asking for a regional English gets these too.
+    papplSystemAddStringsData(system, "/en.strings", "en", strings.c_str());
 }

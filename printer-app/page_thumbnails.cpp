@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "page_files.h"
 #include "page_picture.h"
@@ -84,7 +86,35 @@ bool pages_page(pappl_client_t* client, void* data)
     return true;
 }
 
+// The address and file of each kept picture: gathered first, as the system
+// is locked while its printers are walked.
+using KeptPictures = std::vector<std::pair<std::string, std::string>>;
+
+void find_kept_picture(pappl_job_t* job, void* data)
+{
+    pappl_printer_t* printer = papplJobGetPrinter(job);
+    char path[1024];
+    const int fd = open_picture(printer, papplJobGetID(job), path, sizeof path, "r");
+    if (fd < 0)
+        return;
+    close(fd);
+    static_cast<KeptPictures*>(data)->emplace_back(thumbnail_url(printer, papplJobGetID(job)), path);
+}
+
+void find_printer_pictures(pappl_printer_t* printer, void* data)
+{
+    papplPrinterIterateCompletedJobs(printer, find_kept_picture, data, 1, 0);
+}
+
 }  // namespace
+
+void add_kept_pictures(pappl_system_t* system)
+{
+    KeptPictures pictures;
+    papplSystemIteratePrinters(system, find_printer_pictures, &pictures);
+    for (const auto& [url, path] : pictures)
+        papplSystemAddResourceFile(system, url.c_str(), "image/png", path.c_str());
+}
 
 void add_thumbnail_pages(pappl_system_t* system)
 {

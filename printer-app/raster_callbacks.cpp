@@ -45,16 +45,6 @@ void count_page(void* context, int, int copies)
     }
 }
 
-// PWG and Apple raster come through PAPPL's raster loop, which leaves the
-// copies to the driver; JPEG and PNG through PAPPL's picture filters, which
-// hand over each copy as a page of its own.
-bool pappl_makes_copies(pappl_job_t* job)
-{
-    const char* format = papplJobGetFormat(job);
-    return format != nullptr && std::strcmp(format, "image/pwg-raster") != 0 && std::strcmp(format, "image/urf") != 0 &&
-           std::strcmp(format, "application/pdf") != 0;
-}
-
 // PAPPL passes on a client's page header only for pages of 8 bits or more; a
 // 1-bit page's lines come with PAPPL's own header for the job's media. Such a
 // header is the one PAPPL would make now.
@@ -142,8 +132,6 @@ LaneRasterJob* open_lane_raster(pappl_job_t* job, pappl_pr_options_t* options, p
     lane->job = job;
     lane->out = open_device_stream(&lane->stream, job, device);
     job_request request = read_pappl_request(job, filter_kind::picture, options);
-    if (pappl_makes_copies(job))
-        request.copies = 1;
     lane->context = pappl_context(job);
     lane->context.report.context = lane;
     lane->context.report.page_sent = count_page;

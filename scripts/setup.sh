@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both filters and prints the bundled samples.
+# Installs what is missing, builds both filters, the spooler filters and the
+# Printer Application, and prints the bundled samples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DPL_TESTS=OFF >/dev/null
 cmake --build build --target pixlane textlane laneview
+# The Printer Application is built when PAPPL is installed (install-deps.sh installs it).
+if cmake --build build --target help | grep -q '^lane-printer-app:'; then
+  cmake --build build --target lane-printer-app
+  echo "lane-printer-app: built as build/printer-app/lane-printer-app (see \"Printing driverless\" in README.md)"
+fi
 mkdir -p out
 if ! build/pixlane -in samples/sample.pgm -out out/sample-picture.prn; then
   echo "pixlane: could not print samples/sample.pgm (see the message above)" >&2

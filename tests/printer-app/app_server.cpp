@@ -36,6 +36,8 @@ bool AppServer::start()
     const std::string state = dir.file("state");
     const std::string log_file = dir.file("log");
     const std::string port_option = "server-port=" + std::to_string(port);
+    // A restarted server's socket is new: the one of the server before is gone.
+    std::filesystem::remove(state + "/lane-printer-app.sock");
     const std::string log_option = "log-file=" + log_file;
     pid = fork();
     if (pid == 0) {
