@@ -7,6 +7,7 @@
 // line stay in registers, and one table look-up turns the sum into the dot,
 // its error and its share for the next dot, in place of shift, clamp,
 // compare and multiply.
+#include "diffusion_wave.h"
 #include "halftone.h"
 #include "raster_job_state.h"
 
@@ -92,6 +93,8 @@ const unsigned char* start_line(RasterJob* job, Errors& errors, XSImage* picture
 // (see floyd_sums), the errors it writes, the dots it prints (one byte each,
 // packed at the end), and 7 x the error of the dot to the left (0 at the border).
 struct FloydLine {
+    static constexpr int border = 1;
+    static constexpr long reach = 1;  // columns right of a dot read in the line above
     const unsigned char* dark;
     const int32_t* above;
     int32_t* errors;
@@ -120,6 +123,8 @@ struct FloydLine {
 // jarvis_sums), the errors it writes, the dots it prints, and the errors of
 // its last two dots.
 struct JarvisLine {
+    static constexpr int border = 2;
+    static constexpr long reach = 2;
     const unsigned char* dark;
     const int32_t* back;
     const int32_t* above;
@@ -160,14 +165,26 @@ struct JarvisLine {
 static_assert(kLines == 3, "run_lines takes the lines as a, b and c");
 constexpr long kBlock = 64;
 
+// Paces the lines of one thread alone: nothing to wait for or tell.
+struct Alone {
+    bool wait(long) { return true; }
+    void tell(long, long) {}
+};
+
 // The lines are taken by value: copies whose address is never taken stay in
 // registers, where the dots' byte stores cannot be thought to change them.
-template <class Line>
-void run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bits[kLines], long n)
+// Before each step the first line's block waits for the columns it reads in
+// the line above; after it the last line tells how far it has got. False
+// when a wait was stopped.
+template <class Line, class Pacer>
+bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bits[kLines], long n, Pacer& pace)
 {
     Line* lines[kLines] = {&a, &b, &c};
     const long blocks = (n + kBlock - 1) / kBlock;
-    for (long step = 0; step < blocks + 2 * (kLines - 1); ++step) {
+    constexpr long lag = 2 * (kLines - 1);  // blocks the last line trails the first
+    for (long step = 0; step < blocks + lag; ++step) {
+        if (step < blocks && !pace.wait(std::min(n, (step + 1) * kBlock + Line::reach)))
+            return false;
         long from[kLines], to[kLines];
         bool whole = true;  // every line has a full block this step
         for (int k = 0; k < kLines; ++k) {
@@ -183,15 +200,18 @@ void run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
                 b.dot(from[1] + t);
                 c.dot(from[2] + t);
             }
-            continue;
+        } else {
+            for (int k = 0; k < kLines; ++k)
+                for (long i = from[k]; i < to[k]; ++i)
+                    lines[k]->dot(i);
         }
-        for (int k = 0; k < kLines; ++k)
-            for (long i = from[k]; i < to[k]; ++i)
-                lines[k]->dot(i);
+        if (step >= lag)
+            pace.tell(std::min(n, (step - lag + 1) * kBlock), n);
     }
     static const int32_t printed[8] = {1, 1, 1, 1, 1, 1, 1, 1};
     for (int k = 0; k < kLines; ++k)
         pack_at_least(path, bits[k], lines[k]->black, n, printed);
+    return true;
 }
 
 // One call of a diffusion method: the held line when it is the one asked
@@ -218,12 +238,49 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
         if (k > 0)
             bits[k] = h.bits[k].data();
     }
-    run_lines(job->path, lines[0], lines[1], lines[2], bits, n);
+    Alone alone;
+    run_lines(job->path, lines[0], lines[1], lines[2], bits, n, alone);
     h.hold(row);
     return 1;
 }
 
+// One group of lines beside another thread: the rows are the ring's.
+template <class Line>
+int diffuse_wave(RasterJob* job, XSImage* picture, double x_scale, double y_scale, long row, bool restart,
+                 const ErrorRing& ring, HeldLines& h, unsigned char* const bits[kLines], WavePace& pace)
+{
+    long n;
+    const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, static_cast<int>(row), restart, &n);
+    if (!dark || !h.start(job, picture, x_scale, y_scale, static_cast<int>(row), dark, n))
+        return 0;
+    if (n != ring.dots) {
+        errno = EINVAL;
+        return 0;
+    }
+    Line lines[kLines];
+    for (int k = 0; k < kLines; ++k) {
+        int32_t* const rows[3] = {ring.row(row + k, Line::border), ring.row(row + k - 1, Line::border),
+                                  ring.row(row + k - 2, Line::border)};
+        lines[k] = Line::over(h.dark[k].data(), rows, h.sums[k].data(), h.black[k].data());
+    }
+    return run_lines(job->path, lines[0], lines[1], lines[2], bits, n, pace) ? 1 : 0;
+}
+
 }  // namespace
+
+bool is_error_diffusion(halftoner fill)
+{
+    return fill == floyd_gray || fill == error_gray;
+}
+
+int diffuse_group(RasterJob* job, halftoner fill, XSImage* picture, double x_scale, double y_scale, long row,
+                  bool restart, const ErrorRing& ring, HeldLines& scratch, unsigned char* const bits[kLines],
+                  WavePace& pace)
+{
+    if (fill == floyd_gray)
+        return diffuse_wave<FloydLine>(job, picture, x_scale, y_scale, row, restart, ring, scratch, bits, pace);
+    return diffuse_wave<JarvisLine>(job, picture, x_scale, y_scale, row, restart, ring, scratch, bits, pace);
+}
 
 int floyd_gray(RasterJob* job, const Settings*, XSImage* picture, unsigned char* line, double x_scale,
                double y_scale, int row, int first)

@@ -1,10 +1,12 @@
-// Two threads for one transmission, for the methods whose lines are made
-// independently: lines go in chunks that alternate between the threads, the
-// caller's thread making chunks 0, 2, 4, ... and handing every line on in
-// order, the second thread making 1, 3, 5, ... into two chunks of buffers;
-// random dither moves each thread's sequence past the other thread's dots.
+// Two threads for one transmission: lines go in chunks that alternate
+// between the threads, the caller's thread making chunks 0, 2, 4, ... and
+// handing every line on in order, the second thread making 1, 3, 5, ... into
+// two chunks of buffers. Random dither moves each thread's sequence past the
+// other thread's dots; error diffusion makes each chunk's lines a little
+// behind the chunk above (see diffusion_wave.h).
 #include "page_lines.h"
 
+#include "diffusion_wave.h"
 #include "halftone.h"
 #include "raster_job_state.h"
 #include "thread_pace.h"
@@ -19,16 +21,15 @@
 
 namespace {
 
-enum class Split { none, lines, random };
+enum class Split { none, lines, random, wave };
 
-// How a method's lines can be shared between threads. Error diffusion makes
-// each line from the one before: two threads on a wavefront of lines, or one
-// resampling ahead of the other, made it slower here (each thread's rows are
-// read and written by the other processor), so it keeps to one thread.
+// How a method's lines can be shared between threads.
 Split split_of(halftoner fill)
 {
     if (fill == random_gray)
         return Split::random;
+    if (is_error_diffusion(fill))
+        return Split::wave;
     if (fill == bayer_gray || fill == scroll_gray || fill == threshold_gray || fill == null_func)
         return Split::lines;
     return Split::none;
@@ -66,6 +67,8 @@ struct Transmission {
     int chunk;                // lines per chunk
     long chunks;
     RandomJump past_chunk;    // random dither: the draws of one chunk
+    ErrorRing ring;           // error diffusion: the rows of both threads
+    Pace progress[2];         // error diffusion: each thread's last line made
 
     std::atomic<bool> stop{false};
     Pace made;   // chunks the second thread has made
@@ -78,7 +81,7 @@ struct Transmission {
 void halt(Transmission& t)
 {
     t.stop.store(true);
-    for (Pace* pace : {&t.made, &t.taken})
+    for (Pace* pace : {&t.made, &t.taken, &t.progress[0], &t.progress[1]})
         wake_pace(*pace);
 }
 
@@ -88,6 +91,7 @@ struct Side {
     RasterJob* job;
     std::vector<unsigned char> buffers;  // `slots` chunks of lines
     int slots;
+    HeldLines scratch = {};  // error diffusion: the lines of a chunk being made
 
     unsigned char* line(const Transmission& t, long slot, int k)
     {
@@ -100,6 +104,19 @@ int make_chunk(Transmission& t, Side& side, long c, long slot)
 {
     const long first = c * t.chunk;
     switch (t.split) {
+    case Split::wave: {
+        unsigned char* bits[kLines];
+        for (int k = 0; k < kLines; ++k)
+            bits[k] = side.line(t, slot, k);
+        WavePace pace;
+        pace.above = c > 0 ? &t.progress[(c - 1) % 2] : nullptr;
+        pace.above_base = (c - 1) * (t.dots + 1);
+        pace.own = &t.progress[c % 2];
+        pace.own_base = c * (t.dots + 1);
+        pace.stop = &t.stop;
+        return diffuse_group(side.job, t.fill, t.picture, t.x_scale, t.y_scale, first, c < 2, t.ring,
+                             side.scratch, bits, pace);
+    }
     case Split::random:
         if (c == 1)
             side.job->random.restart(random_dither_seed);
@@ -184,7 +201,8 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
                double y_scale, long lines, long dots, const LineTaker& take)
 {
     const Split split = split_of(fill);
-    const int chunk = 8;
+    // Error diffusion goes a group of lines at a time, each passed over once.
+    const int chunk = split == Split::wave ? kLines : 8;
     // Rows read as they arrive are there for one thread only.
     if (split == Split::none || job->second_thread_from < 0 || job->rows.row != nullptr || dots <= 0 ||
         lines < 2 * chunk ||
@@ -219,6 +237,8 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
     }
     if (split == Split::random)
         t.past_chunk = RandomJump(static_cast<unsigned long>(chunk) * dots);
+    if (split == Split::wave && !t.ring.make(dots))
+        return 0;
 
     std::thread second;
     try {

@@ -1,0 +1,67 @@
+// Error diffusion on two threads: groups of kLines lines alternate between
+// the threads, each group's first line following the last line of the group
+// above (the other thread's) some dots behind, as each dot needs only the
+// errors of the dots around its column in the lines above.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "diffusion_state.h"
+#include "raster_job.h"
+#include "thread_pace.h"
+
+// The error rows both threads share: line y writes row y mod kRingRows and
+// reads the rows of the lines above. Each thread writes only the rows of its
+// own groups (the ring holds two groups), and every row starts on a cache
+// line of its own, so only the rows read across groups pass between the
+// processors. A row is written over only after the lines reading it have
+// gone past the column (each line waits for the one above).
+struct ErrorRing {
+    static constexpr int kRingRows = 2 * kLines;
+    std::vector<int32_t> storage;
+    long stride = 0;  // entries per row, column k at entry k + 2
+    int32_t* base = nullptr;
+    long dots = 0;
+
+    // Zero rows for n dots per line; false with errno ENOMEM.
+    bool make(long n);
+    // Row of line y (y may be -1 or -2: the zero rows above the page), seen
+    // with `border` entries before column 0.
+    int32_t* row(long y, int border) const
+    {
+        const long slot = ((y % kRingRows) + kRingRows) % kRingRows;
+        return base + slot * stride + (2 - border);
+    }
+};
+
+// How one group keeps behind the group above it and tells the group below
+// how far it has got. Counts on a Pace are base + dots done on the group's
+// last line, bases growing from group to group, so that counts only rise.
+struct WavePace {
+    Pace* above = nullptr;  // the group above's; null: none (the first group)
+    long above_base = 0;
+    Pace* own = nullptr;
+    long own_base = 0;
+    const std::atomic<bool>* stop = nullptr;
+    long seen = 0;   // dots of the line above known done
+    long told = 0;   // dots of the own last line told
+
+    // Waits until the last line of the group above has `dots` dots done;
+    // false when the transmission was stopped.
+    bool wait(long dots);
+    // The group's last line has `dots` of its n dots done; told every few
+    // hundred dots and at the end of the line.
+    void tell(long dots, long n);
+};
+
+bool is_error_diffusion(halftoner fill);
+
+// Makes lines row .. row + kLines - 1 with floyd_gray's or error_gray's rule
+// (fill) into bits (each (n + 7) / 8 bytes), through the ring; restart drops
+// the job's resampling caches. 1; 0 when stopped, or with errno when the
+// darkness could not be made.
+int diffuse_group(RasterJob* job, halftoner fill, XSImage* picture, double x_scale, double y_scale, long row,
+                  bool restart, const ErrorRing& ring, HeldLines& scratch, unsigned char* const bits[kLines],
+                  WavePace& pace);
