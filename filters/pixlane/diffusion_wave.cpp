@@ -1,5 +1,6 @@
 #include "diffusion_wave.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 
@@ -8,6 +9,11 @@ namespace {
 // Dots between two tellings: each telling sends the count's cache line to
 // the other processor, each dot takes about a nanosecond.
 constexpr long kTellEvery = 512;
+// A waiting thread spins this long (microseconds), many groups' time, before
+// it closes the wave and sleeps: a thread woken on this virtual machine takes
+// longer to run again than the other takes for a group of lines, and once the
+// threads take turns sleeping neither catches up.
+constexpr int kSpin = 2000;
 constexpr long kLineEntries = 64 / sizeof(int32_t);
 
 }  // namespace
@@ -28,11 +34,44 @@ bool ErrorRing::make(long n)
     return true;
 }
 
+long WaveClaim::claim(long g)
+{
+    long v = at.load();
+    for (;;) {
+        if (v & 1)
+            return -1;
+        const long next = std::max(g, v / 2);  // the last given out plus 2: those before were taken
+        if (at.compare_exchange_weak(v, (next + 2) * 2))
+            return next;
+    }
+}
+
+bool WaveClaim::second_makes(long g, const std::atomic<bool>& stop, int patience)
+{
+    long v = 0;
+    spin_until([&] { return ((v = at.load()) & 1) || v / 2 - 2 >= g; }, stop, patience);
+    for (;;) {
+        if (v / 2 - 2 >= g)  // claimed by the second thread, whether closed since or not
+            return true;
+        if (v & 1)
+            return false;
+        if (at.compare_exchange_weak(v, (g + 2) * 2))
+            return false;
+    }
+}
+
 bool WavePace::wait(long dots)
 {
     if (above == nullptr || dots <= seen)
         return true;
-    const long count = wait_for_pace(*above, above_base + dots, *stop);
+    const long need = above_base + dots;
+    long count = 0;
+    if (!spin_until([&] { return (count = above->count.load(std::memory_order_acquire)) >= need; }, *stop,
+                    kSpin) &&
+        !stop->load()) {
+        claim->waited_long();
+        count = wait_for_pace(*above, need, *stop, 0);
+    }
     seen = count - above_base;
     return seen >= dots;
 }

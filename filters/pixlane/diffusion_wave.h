@@ -36,6 +36,33 @@ struct ErrorRing {
     }
 };
 
+// Which groups the second thread makes: odd ones, each claimed before it
+// is started. The calling thread makes an odd group itself when the second
+// thread has not claimed it in time (it is starting, or off its processor).
+// A thread that waits for the other longer than many groups take closes the
+// wave: the second thread finishes the group it has claimed and makes no
+// more. Threads that waited in turn would take longer than one alone.
+struct WaveClaim {
+    // The last odd group given out, plus 2, times 2; plus 1 once closed.
+    alignas(64) std::atomic<long> at{2};
+    std::atomic<int> long_waits{0};
+
+    // The second thread: the group it makes next, g or after; -1 when closed.
+    long claim(long g);
+    // The calling thread, at odd group g: whether the second thread makes it,
+    // given `patience` microseconds to claim it.
+    bool second_makes(long g, const std::atomic<bool>& stop, int patience);
+    void close() { at.fetch_or(1); }
+    // A wait took long: the other thread was off its processor. Closes the
+    // wave when that keeps happening.
+    void waited_long()
+    {
+        if (long_waits.fetch_add(1) + 1 >= kLongWaits)
+            close();
+    }
+    static constexpr int kLongWaits = 4;
+};
+
 // How one group keeps behind the group above it and tells the group below
 // how far it has got. Counts on a Pace are base + dots done on the group's
 // last line, bases growing from group to group, so that counts only rise.
@@ -45,6 +72,7 @@ struct WavePace {
     Pace* own = nullptr;
     long own_base = 0;
     const std::atomic<bool>* stop = nullptr;
+    WaveClaim* claim = nullptr;  // closed when a wait is long
     long seen = 0;   // dots of the line above known done
     long told = 0;   // dots of the own last line told
 

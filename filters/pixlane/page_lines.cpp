@@ -69,6 +69,8 @@ struct Transmission {
     RandomJump past_chunk;    // random dither: the draws of one chunk
     ErrorRing ring;           // error diffusion: the rows of both threads
     Pace progress[2];         // error diffusion: each thread's last line made
+    WaveClaim wave;           // error diffusion: the groups the second thread makes
+    int patience;             // error diffusion: see set_second_thread_patience
 
     std::atomic<bool> stop{false};
     Pace made;   // chunks the second thread has made
@@ -114,7 +116,8 @@ int make_chunk(Transmission& t, Side& side, long c, long slot)
         pace.own = &t.progress[c % 2];
         pace.own_base = c * (t.dots + 1);
         pace.stop = &t.stop;
-        return diffuse_group(side.job, t.fill, t.picture, t.x_scale, t.y_scale, first, c < 2, t.ring,
+        pace.claim = &t.wave;
+        return diffuse_group(side.job, t.fill, t.picture, t.x_scale, t.y_scale, first, c == 0, t.ring,
                              side.scratch, bits, pace);
     }
     case Split::random:
@@ -141,6 +144,8 @@ int make_chunk(Transmission& t, Side& side, long c, long slot)
 void second_thread(Transmission& t, Side& side)
 {
     for (long c = 1; c < t.chunks; c += 2) {
+        if (t.split == Split::wave && ((c = t.wave.claim(c)) < 0 || c >= t.chunks))
+            return;
         const long slot = (c / 2) & 1;
         const long free_from = (c - 3) * t.chunk;  // chunk c - 4 taken
         if (c >= 5 && wait_for_pace(t.taken, free_from, t.stop) < free_from)
@@ -157,40 +162,64 @@ void second_thread(Transmission& t, Side& side)
     }
 }
 
-// The caller's part; the second thread runs beside it.
+// Hands on the lines of chunk c, made by side into slot.
+bool take_chunk(Transmission& t, Side& side, long c, long slot, const LineTaker& take)
+{
+    const long first = c * t.chunk;
+    for (long row = first; row < std::min(first + t.chunk, t.lines); ++row) {
+        if (!take(row, side.line(t, slot, static_cast<int>(row - first))))
+            return false;
+        raise_pace(t.taken, row + 1);
+    }
+    return true;
+}
+
+// The second thread's failure as errno, if it failed.
+bool second_failed(const Transmission& t)
+{
+    if (!t.failed.load())
+        return false;
+    errno = t.failure;
+    return true;
+}
+
+// Waits for the second thread's chunk c; false when stopped.
+bool second_made(Transmission& t, long c)
+{
+    const long need = (c + 1) / 2;
+    return wait_for_pace(t.made, need, t.stop) >= need;
+}
+
+// The caller's part; the second thread runs beside it. For error diffusion
+// the caller makes the odd chunks the second thread does not claim.
 int run(Transmission& t, Side& own, Side& other, const LineTaker& take)
 {
-    auto take_chunk = [&](Side& side, long c, long slot) {
-        const long first = c * t.chunk;
-        for (long row = first; row < std::min(first + t.chunk, t.lines); ++row) {
-            if (!take(row, side.line(t, slot, static_cast<int>(row - first))))
-                return false;
-            raise_pace(t.taken, row + 1);
+    long pending = -1;  // the second thread's chunk, taken after the caller's next
+    for (long c = 0; c < t.chunks; ++c) {
+        if (c % 2 == 1 && (t.split != Split::wave || t.wave.second_makes(c, t.stop, t.patience))) {
+            pending = c;
+            continue;
         }
-        return true;
-    };
-    auto second_failed = [&] {
-        if (!t.failed.load())
-            return false;
-        errno = t.failure;
-        return true;
-    };
-    for (long c = 0; c < t.chunks + 1; c += 2) {
         // Chunk c is made before the second thread's chunk c - 1 is taken,
         // so that both threads keep working while lines are handed on.
-        if (c < t.chunks && !make_chunk(t, own, c, 0)) {
-            second_failed();
+        if (!make_chunk(t, own, c, 0)) {
+            second_failed(t);
             return 0;
         }
-        if (c >= 1) {
-            const long need = c / 2;  // chunks 1 .. c - 1 made
-            if (wait_for_pace(t.made, need, t.stop) < need)
-                return second_failed() ? 0 : 1;
-            if (!take_chunk(other, c - 1, ((c - 1) / 2) & 1))
+        if (pending >= 0) {
+            if (!second_made(t, pending))
+                return second_failed(t) ? 0 : 1;
+            if (!take_chunk(t, other, pending, (pending / 2) & 1, take))
                 return 1;
+            pending = -1;
         }
-        if (c < t.chunks && !take_chunk(own, c, 0))
+        if (!take_chunk(t, own, c, 0, take))
             return 1;
+    }
+    if (pending >= 0) {
+        if (!second_made(t, pending))
+            return second_failed(t) ? 0 : 1;
+        take_chunk(t, other, pending, (pending / 2) & 1, take);
     }
     return 1;
 }
@@ -226,6 +255,9 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
     t.dots = dots;
     t.bytes = (dots + 7) / 8 + 1;
     t.chunk = chunk;
+    // A few groups' time: a new thread may take milliseconds to start on an
+    // idle virtual processor, and the caller makes the groups meanwhile.
+    t.patience = job->second_thread_patience;
     t.chunks = (lines + chunk - 1) / chunk;
     Side own{job, {}, 1}, other{helper.get(), {}, 2};
     try {

@@ -58,6 +58,11 @@ void set_second_thread_from(RasterJob* job, long dots)
     job->second_thread_from = dots;
 }
 
+void set_second_thread_patience(RasterJob* job, int microseconds)
+{
+    job->second_thread_patience = microseconds;
+}
+
 void free_raster_job(RasterJob* job)
 {
     delete job;
