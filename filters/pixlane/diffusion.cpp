@@ -247,23 +247,30 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
 // One group of lines beside another thread: the rows are the ring's.
 template <class Line>
 int diffuse_wave(RasterJob* job, XSImage* picture, double x_scale, double y_scale, long row, bool restart,
-                 const ErrorRing& ring, HeldLines& h, unsigned char* const bits[kLines], WavePace& pace)
+                 const ErrorRing& ring, HeldLines& h, unsigned char* const bits[kWaveGroup], WavePace& pace)
 {
-    long n;
-    const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, static_cast<int>(row), restart, &n);
-    if (!dark || !h.start(job, picture, x_scale, y_scale, static_cast<int>(row), dark, n))
-        return 0;
-    if (n != ring.dots) {
-        errno = EINVAL;
-        return 0;
+    for (long first = row; first < row + kWaveGroup; first += kLines) {
+        long n;
+        const int r = static_cast<int>(first);
+        const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, r, restart && first == row, &n);
+        if (!dark || !h.start(job, picture, x_scale, y_scale, r, dark, n))
+            return 0;
+        if (n != ring.dots) {
+            errno = EINVAL;
+            return 0;
+        }
+        Line lines[kLines];
+        for (int k = 0; k < kLines; ++k) {
+            int32_t* const rows[3] = {ring.row(first + k, Line::border), ring.row(first + k - 1, Line::border),
+                                      ring.row(first + k - 2, Line::border)};
+            lines[k] = Line::over(h.dark[k].data(), rows, h.sums[k].data(), h.black[k].data());
+        }
+        pace.first_pass = first == row;
+        pace.last_pass = first + kLines == row + kWaveGroup;
+        if (!run_lines(job->path, lines[0], lines[1], lines[2], bits + (first - row), n, pace))
+            return 0;
     }
-    Line lines[kLines];
-    for (int k = 0; k < kLines; ++k) {
-        int32_t* const rows[3] = {ring.row(row + k, Line::border), ring.row(row + k - 1, Line::border),
-                                  ring.row(row + k - 2, Line::border)};
-        lines[k] = Line::over(h.dark[k].data(), rows, h.sums[k].data(), h.black[k].data());
-    }
-    return run_lines(job->path, lines[0], lines[1], lines[2], bits, n, pace) ? 1 : 0;
+    return 1;
 }
 
 }  // namespace
@@ -274,7 +281,7 @@ bool is_error_diffusion(halftoner fill)
 }
 
 int diffuse_group(RasterJob* job, halftoner fill, XSImage* picture, double x_scale, double y_scale, long row,
-                  bool restart, const ErrorRing& ring, HeldLines& scratch, unsigned char* const bits[kLines],
+                  bool restart, const ErrorRing& ring, HeldLines& scratch, unsigned char* const bits[kWaveGroup],
                   WavePace& pace)
 {
     if (fill == floyd_gray)

@@ -62,7 +62,7 @@ bool WaveClaim::second_makes(long g, const std::atomic<bool>& stop, int patience
 
 bool WavePace::wait(long dots)
 {
-    if (above == nullptr || dots <= seen)
+    if (above == nullptr || !first_pass || dots <= seen)
         return true;
     const long need = above_base + dots;
     long count = 0;
@@ -78,7 +78,7 @@ bool WavePace::wait(long dots)
 
 void WavePace::tell(long dots, long n)
 {
-    if (dots - told < kTellEvery && dots < n)
+    if (!last_pass || (dots - told < kTellEvery && dots < n))
         return;
     told = dots;
     raise_pace(*own, own_base + dots);

@@ -1,5 +1,5 @@
-// Error diffusion on two threads: groups of kLines lines alternate between
-// the threads, each group's first line following the last line of the group
+// Error diffusion on two threads: groups of kWaveGroup lines alternate
+// between the threads, each group's first line following the last line of the group
 // above (the other thread's) some dots behind, as each dot needs only the
 // errors of the dots around its column in the lines above.
 #pragma once
@@ -12,6 +12,10 @@
 #include "raster_job.h"
 #include "thread_pace.h"
 
+// Lines per group: passes of kLines lines over the width; the first pass
+// follows the other thread's group.
+constexpr int kWaveGroup = 2 * kLines;
+
 // The error rows both threads share: line y writes row y mod kRingRows and
 // reads the rows of the lines above. Each thread writes only the rows of its
 // own groups (the ring holds two groups), and every row starts on a cache
@@ -19,7 +23,7 @@
 // processors. A row is written over only after the lines reading it have
 // gone past the column (each line waits for the one above).
 struct ErrorRing {
-    static constexpr int kRingRows = 2 * kLines;
+    static constexpr int kRingRows = 2 * kWaveGroup;
     std::vector<int32_t> storage;
     long stride = 0;  // entries per row, column k at entry k + 2
     int32_t* base = nullptr;
@@ -75,6 +79,7 @@ struct WavePace {
     WaveClaim* claim = nullptr;  // closed when a wait is long
     long seen = 0;   // dots of the line above known done
     long told = 0;   // dots of the own last line told
+    bool first_pass = true, last_pass = true;  // only the first waits, only the last tells
 
     // Waits until the last line of the group above has `dots` dots done;
     // false when the transmission was stopped.
@@ -86,10 +91,10 @@ struct WavePace {
 
 bool is_error_diffusion(halftoner fill);
 
-// Makes lines row .. row + kLines - 1 with floyd_gray's or error_gray's rule
+// Makes lines row .. row + kWaveGroup - 1 with floyd_gray's or error_gray's rule
 // (fill) into bits (each (n + 7) / 8 bytes), through the ring; restart drops
 // the job's resampling caches. 1; 0 when stopped, or with errno when the
 // darkness could not be made.
 int diffuse_group(RasterJob* job, halftoner fill, XSImage* picture, double x_scale, double y_scale, long row,
-                  bool restart, const ErrorRing& ring, HeldLines& scratch, unsigned char* const bits[kLines],
+                  bool restart, const ErrorRing& ring, HeldLines& scratch, unsigned char* const bits[kWaveGroup],
                   WavePace& pace);

@@ -107,8 +107,8 @@ int make_chunk(Transmission& t, Side& side, long c, long slot)
     const long first = c * t.chunk;
     switch (t.split) {
     case Split::wave: {
-        unsigned char* bits[kLines];
-        for (int k = 0; k < kLines; ++k)
+        unsigned char* bits[kWaveGroup];
+        for (int k = 0; k < kWaveGroup; ++k)
             bits[k] = side.line(t, slot, k);
         WavePace pace;
         pace.above = c > 0 ? &t.progress[(c - 1) % 2] : nullptr;
@@ -231,7 +231,7 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
 {
     const Split split = split_of(fill);
     // Error diffusion goes a group of lines at a time, each passed over once.
-    const int chunk = split == Split::wave ? kLines : 8;
+    const int chunk = split == Split::wave ? kWaveGroup : 8;
     // Rows read as they arrive are there for one thread only.
     if (split == Split::none || job->second_thread_from < 0 || job->rows.row != nullptr || dots <= 0 ||
         lines < 2 * chunk ||
