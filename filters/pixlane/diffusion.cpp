@@ -6,7 +6,8 @@
 // dot's own darkness are summed off the chain, the last errors of the current
 // line stay in registers, and one table look-up turns the sum into the dot,
 // its error and its share for the next dot, in place of shift, clamp,
-// compare and multiply.
+// compare and multiply. Floyd-Steinberg's chain does only that look-up and
+// one store a dot: which dots print is worked out afterwards, eight at a time.
 #include "diffusion_wave.h"
 #include "halftone.h"
 #include "raster_job_state.h"
@@ -53,12 +54,27 @@ struct OutcomeTable {
 
 // Floyd-Steinberg: c = d + (s >> 4) = (16 d + s) >> 4, as the shift rounds
 // toward minus infinity; indexed by t = 16 d + s. With d in 0 .. 255 and s
-// at most 16 x 127 either way, t lies in -2032 .. 6112.
-using FloydTable = OutcomeTable<-2032, 6112>;
+// at most 16 x 127 either way, t lies in -2032 .. 6112. An entry is what the
+// rows hold (see floyd_sums): the error in the low half and 7 x the error,
+// the next dot's share, in the high half. The dot prints when t >= 2048.
+struct FloydTable {
+    static constexpr long kLow = -2032, kHigh = 6112;
+    int32_t entries[kHigh - kLow + 1];
+
+    FloydTable()
+    {
+        for (long t = kLow; t <= kHigh; ++t) {
+            const Outcome o = outcome(static_cast<int>(t >> 4));
+            entries[t - kLow] = static_cast<int32_t>(static_cast<uint16_t>(o.error) |
+                                                     static_cast<uint32_t>(o.seven) << 16);
+        }
+    }
+    const int32_t* at_zero() const { return entries - kLow; }
+};
 
 const FloydTable& floyd_table()
 {
-    static const FloydTable table([](long t) { return t >> 4; });
+    static const FloydTable table;
     return table;
 }
 
@@ -90,8 +106,9 @@ const unsigned char* start_line(RasterJob* job, Errors& errors, XSImage* picture
 }
 
 // One Floyd-Steinberg line being made: what the line above gives each dot
-// (see floyd_sums), the errors it writes, the dots it prints (one byte each,
-// packed at the end), and 7 x the error of the dot to the left (0 at the border).
+// (see floyd_sums), the table entries it writes as its errors, the dots it
+// prints (one byte each, packed at the end), and 7 x the error of the dot to
+// the left (0 at the border).
 struct FloydLine {
     static constexpr int border = 1;
     static constexpr long reach = 1;  // columns right of a dot read in the line above
@@ -100,7 +117,7 @@ struct FloydLine {
     int32_t* errors;
     int32_t* sums;
     unsigned char* black;
-    const FloydTable* table = &floyd_table();
+    const int32_t* table = floyd_table().at_zero();
     long seven = 0;
 
     // Reads row[1], the line above, and writes row[0].
@@ -112,11 +129,12 @@ struct FloydLine {
     void sum(VectorPath path, long from, long to) { floyd_sums(path, dark, above, from, to, sums); }
     void dot(long i)
     {
-        const Outcome& o = table->at(sums[i] + seven);
-        seven = o.seven;
-        errors[i + 1] = o.error;
-        black[i] = o.black;
+        const long entry = table[sums[i] + seven];
+        errors[i + 1] = static_cast<int32_t>(entry);
+        seven = entry >> 16;
     }
+    // The dots from .. to - 1 print when their sums reach 2048.
+    void finish(VectorPath path, long from, long to) { floyd_black(path, sums, errors, from, to, black); }
 };
 
 // One five-by-three line: what the two lines above give each dot (see
@@ -151,6 +169,7 @@ struct JarvisLine {
         errors[i + 2] = o.error;
         black[i] = o.black;
     }
+    void finish(VectorPath, long, long) {}
 };
 
 // Lines go three at a time: each dot waits for the error of the dot before
@@ -205,6 +224,9 @@ bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
                 for (long i = from[k]; i < to[k]; ++i)
                     lines[k]->dot(i);
         }
+        // Before a later line writes over the errors of the first.
+        for (int k = 0; k < kLines; ++k)
+            lines[k]->finish(path, from[k], to[k]);
         if (step >= lag)
             pace.tell(std::min(n, (step - lag + 1) * kBlock), n);
     }
