@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "diffusion_state.h"
+#include "page_lines.h"
 #include "raster_job.h"
 #include "thread_pace.h"
 
@@ -17,11 +18,11 @@
 constexpr int kWaveGroup = 2 * kLines;
 
 // The error rows both threads share: line y writes row y mod kRingRows and
-// reads the rows of the lines above. Each thread writes only the rows of its
-// own groups (the ring holds two groups), and every row starts on a cache
-// line of its own, so only the rows read across groups pass between the
-// processors. A row is written over only after the lines reading it have
-// gone past the column (each line waits for the one above).
+// reads the rows of the lines above. While the threads take groups in turn
+// each writes only the rows of its own groups (the ring holds two groups),
+// and every row starts on a cache line of its own. A row is written over only
+// after the lines reading it have gone past the column (each line waits for
+// the one above).
 struct ErrorRing {
     static constexpr int kRingRows = 2 * kWaveGroup;
     std::vector<int32_t> storage;
@@ -40,29 +41,19 @@ struct ErrorRing {
     }
 };
 
-// Which groups the second thread makes: odd ones, each claimed before it
-// is started. The calling thread makes an odd group itself when the second
-// thread has not claimed it in time (it is starting, or off its processor).
-// A thread that waits for the other longer than many groups take closes the
-// wave: the second thread finishes the group it has claimed and makes no
-// more. Threads that waited in turn would take longer than one alone.
-struct WaveClaim {
-    // The last odd group given out, plus 2, times 2; plus 1 once closed.
-    alignas(64) std::atomic<long> at{2};
+// Whether the second thread keeps taking groups. A thread that waits for the
+// other much longer than a group takes (the other was put off its processor)
+// counts a long wait; after a few the second thread takes no more groups and
+// the caller makes the rest: threads that wait in turn would take longer
+// than one alone.
+struct WaveGate {
+    alignas(64) std::atomic<bool> closed{false};
     std::atomic<int> long_waits{0};
 
-    // The second thread: the group it makes next, g or after; -1 when closed.
-    long claim(long g);
-    // The calling thread, at odd group g: whether the second thread makes it,
-    // given `patience` microseconds to claim it.
-    bool second_makes(long g, const std::atomic<bool>& stop, int patience);
-    void close() { at.fetch_or(1); }
-    // A wait took long: the other thread was off its processor. Closes the
-    // wave when that keeps happening.
     void waited_long()
     {
         if (long_waits.fetch_add(1) + 1 >= kLongWaits)
-            close();
+            closed.store(true);
     }
     static constexpr int kLongWaits = 4;
 };
@@ -76,7 +67,7 @@ struct WavePace {
     Pace* own = nullptr;
     long own_base = 0;
     const std::atomic<bool>* stop = nullptr;
-    WaveClaim* claim = nullptr;  // closed when a wait is long
+    WaveGate* gate = nullptr;  // told of long waits
     long seen = 0;   // dots of the line above known done
     long told = 0;   // dots of the own last line told
     bool first_pass = true, last_pass = true;  // only the first waits, only the last tells
@@ -98,3 +89,18 @@ bool is_error_diffusion(halftoner fill);
 int diffuse_group(RasterJob* job, halftoner fill, XSImage* picture, double x_scale, double y_scale, long row,
                   bool restart, const ErrorRing& ring, HeldLines& scratch, unsigned char* const bits[kWaveGroup],
                   WavePace& pace);
+
+// One transmission of error diffusion on two threads.
+struct WaveLines {
+    halftoner fill;
+    XSImage* picture;
+    double x_scale, y_scale;
+    long lines, dots;
+    int patience;  // microseconds the caller waits for the second thread to start
+};
+
+// Makes the lines with job on the calling thread and helper on a second
+// thread and hands each to take, in order, on the calling thread: 1 when
+// every line was taken or take stopped; 0 with errno when a line could not be
+// made; -1 when no thread could be started (nothing was made).
+int make_wave_lines(const WaveLines& wave, RasterJob* job, RasterJob* helper, const LineTaker& take);

@@ -1,9 +1,9 @@
-// Two threads for one transmission: lines go in chunks that alternate
-// between the threads, the caller's thread making chunks 0, 2, 4, ... and
-// handing every line on in order, the second thread making 1, 3, 5, ... into
-// two chunks of buffers. Random dither moves each thread's sequence past the
-// other thread's dots; error diffusion makes each chunk's lines a little
-// behind the chunk above (see diffusion_wave.h).
+// Two threads for one transmission. For the methods whose lines are made
+// independently, lines go in chunks that alternate between the threads, the
+// caller's thread making chunks 0, 2, 4, ... and handing every line on in
+// order, the second thread making 1, 3, 5, ... into two chunks of buffers;
+// random dither moves each thread's sequence past the other thread's dots.
+// Error diffusion goes its own way (diffusion_wave.h).
 #include "page_lines.h"
 
 #include "diffusion_wave.h"
@@ -15,8 +15,6 @@
 #include <atomic>
 #include <cerrno>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -67,10 +65,6 @@ struct Transmission {
     int chunk;                // lines per chunk
     long chunks;
     RandomJump past_chunk;    // random dither: the draws of one chunk
-    ErrorRing ring;           // error diffusion: the rows of both threads
-    Pace progress[2];         // error diffusion: each thread's last line made
-    WaveClaim wave;           // error diffusion: the groups the second thread makes
-    int patience;             // error diffusion: see set_second_thread_patience
 
     std::atomic<bool> stop{false};
     Pace made;   // chunks the second thread has made
@@ -83,7 +77,7 @@ struct Transmission {
 void halt(Transmission& t)
 {
     t.stop.store(true);
-    for (Pace* pace : {&t.made, &t.taken, &t.progress[0], &t.progress[1]})
+    for (Pace* pace : {&t.made, &t.taken})
         wake_pace(*pace);
 }
 
@@ -93,7 +87,6 @@ struct Side {
     RasterJob* job;
     std::vector<unsigned char> buffers;  // `slots` chunks of lines
     int slots;
-    HeldLines scratch = {};  // error diffusion: the lines of a chunk being made
 
     unsigned char* line(const Transmission& t, long slot, int k)
     {
@@ -106,20 +99,6 @@ int make_chunk(Transmission& t, Side& side, long c, long slot)
 {
     const long first = c * t.chunk;
     switch (t.split) {
-    case Split::wave: {
-        unsigned char* bits[kWaveGroup];
-        for (int k = 0; k < kWaveGroup; ++k)
-            bits[k] = side.line(t, slot, k);
-        WavePace pace;
-        pace.above = c > 0 ? &t.progress[(c - 1) % 2] : nullptr;
-        pace.above_base = (c - 1) * (t.dots + 1);
-        pace.own = &t.progress[c % 2];
-        pace.own_base = c * (t.dots + 1);
-        pace.stop = &t.stop;
-        pace.claim = &t.wave;
-        return diffuse_group(side.job, t.fill, t.picture, t.x_scale, t.y_scale, first, c == 0, t.ring,
-                             side.scratch, bits, pace);
-    }
     case Split::random:
         if (c == 1)
             side.job->random.restart(random_dither_seed);
@@ -144,8 +123,6 @@ int make_chunk(Transmission& t, Side& side, long c, long slot)
 void second_thread(Transmission& t, Side& side)
 {
     for (long c = 1; c < t.chunks; c += 2) {
-        if (t.split == Split::wave && ((c = t.wave.claim(c)) < 0 || c >= t.chunks))
-            return;
         const long slot = (c / 2) & 1;
         const long free_from = (c - 3) * t.chunk;  // chunk c - 4 taken
         if (c >= 5 && wait_for_pace(t.taken, free_from, t.stop) < free_from)
@@ -162,64 +139,40 @@ void second_thread(Transmission& t, Side& side)
     }
 }
 
-// Hands on the lines of chunk c, made by side into slot.
-bool take_chunk(Transmission& t, Side& side, long c, long slot, const LineTaker& take)
-{
-    const long first = c * t.chunk;
-    for (long row = first; row < std::min(first + t.chunk, t.lines); ++row) {
-        if (!take(row, side.line(t, slot, static_cast<int>(row - first))))
-            return false;
-        raise_pace(t.taken, row + 1);
-    }
-    return true;
-}
-
-// The second thread's failure as errno, if it failed.
-bool second_failed(const Transmission& t)
-{
-    if (!t.failed.load())
-        return false;
-    errno = t.failure;
-    return true;
-}
-
-// Waits for the second thread's chunk c; false when stopped.
-bool second_made(Transmission& t, long c)
-{
-    const long need = (c + 1) / 2;
-    return wait_for_pace(t.made, need, t.stop) >= need;
-}
-
-// The caller's part; the second thread runs beside it. For error diffusion
-// the caller makes the odd chunks the second thread does not claim.
+// The caller's part; the second thread runs beside it.
 int run(Transmission& t, Side& own, Side& other, const LineTaker& take)
 {
-    long pending = -1;  // the second thread's chunk, taken after the caller's next
-    for (long c = 0; c < t.chunks; ++c) {
-        if (c % 2 == 1 && (t.split != Split::wave || t.wave.second_makes(c, t.stop, t.patience))) {
-            pending = c;
-            continue;
+    auto take_chunk = [&](Side& side, long c, long slot) {
+        const long first = c * t.chunk;
+        for (long row = first; row < std::min(first + t.chunk, t.lines); ++row) {
+            if (!take(row, side.line(t, slot, static_cast<int>(row - first))))
+                return false;
+            raise_pace(t.taken, row + 1);
         }
+        return true;
+    };
+    auto second_failed = [&] {
+        if (!t.failed.load())
+            return false;
+        errno = t.failure;
+        return true;
+    };
+    for (long c = 0; c < t.chunks + 1; c += 2) {
         // Chunk c is made before the second thread's chunk c - 1 is taken,
         // so that both threads keep working while lines are handed on.
-        if (!make_chunk(t, own, c, 0)) {
-            second_failed(t);
+        if (c < t.chunks && !make_chunk(t, own, c, 0)) {
+            second_failed();
             return 0;
         }
-        if (pending >= 0) {
-            if (!second_made(t, pending))
-                return second_failed(t) ? 0 : 1;
-            if (!take_chunk(t, other, pending, (pending / 2) & 1, take))
+        if (c >= 1) {
+            const long need = c / 2;  // chunks 1 .. c - 1 made
+            if (wait_for_pace(t.made, need, t.stop) < need)
+                return second_failed() ? 0 : 1;
+            if (!take_chunk(other, c - 1, ((c - 1) / 2) & 1))
                 return 1;
-            pending = -1;
         }
-        if (!take_chunk(t, own, c, 0, take))
+        if (c < t.chunks && !take_chunk(own, c, 0))
             return 1;
-    }
-    if (pending >= 0) {
-        if (!second_made(t, pending))
-            return second_failed(t) ? 0 : 1;
-        take_chunk(t, other, pending, (pending / 2) & 1, take);
     }
     return 1;
 }
@@ -230,7 +183,6 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
                double y_scale, long lines, long dots, const LineTaker& take)
 {
     const Split split = split_of(fill);
-    // Error diffusion goes a group of lines at a time, each passed over once.
     const int chunk = split == Split::wave ? kWaveGroup : 8;
     // Rows read as they arrive are there for one thread only.
     if (split == Split::none || job->second_thread_from < 0 || job->rows.row != nullptr || dots <= 0 ||
@@ -243,6 +195,11 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
     if (!helper)
         return make_alone(job, fill, settings, picture, x_scale, y_scale, lines, dots, take);
     helper->path = job->path;
+    if (split == Split::wave) {
+        const WaveLines wave = {fill, picture, x_scale, y_scale, lines, dots, job->second_thread_patience};
+        const int status = make_wave_lines(wave, job, helper.get(), take);
+        return status >= 0 ? status : make_alone(job, fill, settings, picture, x_scale, y_scale, lines, dots, take);
+    }
 
     Transmission t;
     t.split = split;
@@ -255,9 +212,6 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
     t.dots = dots;
     t.bytes = (dots + 7) / 8 + 1;
     t.chunk = chunk;
-    // A few groups' time: a new thread may take milliseconds to start on an
-    // idle virtual processor, and the caller makes the groups meanwhile.
-    t.patience = job->second_thread_patience;
     t.chunks = (lines + chunk - 1) / chunk;
     Side own{job, {}, 1}, other{helper.get(), {}, 2};
     try {
@@ -269,31 +223,8 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
     }
     if (split == Split::random)
         t.past_chunk = RandomJump(static_cast<unsigned long>(chunk) * dots);
-    if (split == Split::wave && !t.ring.make(dots))
-        return 0;
 
-    std::thread second;
-    try {
-        second = std::thread(second_thread, std::ref(t), std::ref(other));
-    } catch (const std::system_error&) {
-        return make_alone(job, fill, settings, picture, x_scale, y_scale, lines, dots, take);
-    }
-    // The second thread is stopped and joined however the caller's part ends.
-    struct Joined {
-        Transmission& t;
-        std::thread& thread;
-        ~Joined()
-        {
-            halt(t);
-            thread.join();
-        }
-    };
-    int status, error;
-    {
-        Joined joined{t, second};
-        status = run(t, own, other, take);
-        error = errno;
-    }
-    errno = error;
-    return status;
+    const int status = run_beside([&] { second_thread(t, other); }, [&] { return run(t, own, other, take); },
+                                  [&] { halt(t); });
+    return status >= 0 ? status : make_alone(job, fill, settings, picture, x_scale, y_scale, lines, dots, take);
 }

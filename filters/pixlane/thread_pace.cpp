@@ -2,7 +2,9 @@
 
 #include <sched.h>
 
+#include <cerrno>
 #include <chrono>
+#include <system_error>
 #include <thread>
 
 #ifdef __linux__
@@ -27,6 +29,34 @@ void sleep_on(std::atomic<int>& ticks, int seen)
 }
 
 }  // namespace
+
+int run_beside(const std::function<void()>& second, const std::function<int()>& own,
+               const std::function<void()>& halt)
+{
+    std::thread thread;
+    try {
+        thread = std::thread(second);
+    } catch (const std::system_error&) {
+        return -1;
+    }
+    struct Joined {
+        std::thread& thread;
+        const std::function<void()>& halt;
+        ~Joined()
+        {
+            halt();
+            thread.join();
+        }
+    };
+    int status, error;
+    {
+        Joined joined{thread, halt};
+        status = own();
+        error = errno;
+    }
+    errno = error;
+    return status;
+}
 
 void yield_processor()
 {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -11,6 +12,13 @@
 #else
 #define PACE_PAUSE() ((void)0)
 #endif
+
+// Runs second on a new thread while own runs on the calling thread; when own
+// ends, halt is called (to end second's waits) and the thread is joined,
+// however own ends. own's result with its errno, or -1 when no thread could
+// be started (own did not run).
+int run_beside(const std::function<void()>& second, const std::function<int()>& own,
+               const std::function<void()>& halt);
 
 // A count raised by one thread and waited on by the other.
 struct Pace {
