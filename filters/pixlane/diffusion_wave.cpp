@@ -11,10 +11,10 @@ namespace {
 // Dots between two tellings: each telling sends the count's cache line to
 // the other processor, each dot takes about a nanosecond.
 constexpr long kTellEvery = 512;
-// A waiting thread spins this long (microseconds), many groups' time, before
-// it closes the wave and sleeps: a thread woken on this virtual machine takes
-// longer to run again than the other takes for a group of lines, and once the
-// threads take turns sleeping neither catches up.
+// A waiting thread spins (and yields) this long (microseconds), many groups'
+// time, before it counts a long wait and sleeps: a thread woken on this
+// virtual machine takes longer to run again than the other takes for a group
+// of lines, and once the threads take turns sleeping neither catches up.
 constexpr int kSpin = 2000;
 constexpr long kLineEntries = 64 / sizeof(int32_t);
 // Groups made and not yet handed on: buffers for this many.

@@ -1,7 +1,9 @@
-// Error diffusion on two threads: groups of kWaveGroup lines alternate
-// between the threads, each group's first line following the last line of the group
-// above (the other thread's) some dots behind, as each dot needs only the
-// errors of the dots around its column in the lines above.
+// Error diffusion on two threads: the page goes in groups of kWaveGroup
+// lines, each thread taking the next group when it is free, each group's
+// first line following the last line of the group above (mostly the other
+// thread's) some dots behind, as each dot needs only the errors of the dots
+// around its column in the lines above. The calling thread hands the lines
+// on in order between its groups.
 #pragma once
 
 #include <atomic>
