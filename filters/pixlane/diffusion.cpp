@@ -6,7 +6,9 @@
 // dot's own darkness are summed off the chain, the last errors of the current
 // line stay in registers, and one table look-up turns the sum into the dot,
 // its error and its share for the next dot, in place of shift, clamp,
-// compare and multiply.
+// compare and multiply. Floyd-Steinberg's chain does only that look-up and
+// one store a dot: which dots print is worked out afterwards, eight at a time.
+#include "diffusion_wave.h"
 #include "halftone.h"
 #include "raster_job_state.h"
 
@@ -52,12 +54,27 @@ struct OutcomeTable {
 
 // Floyd-Steinberg: c = d + (s >> 4) = (16 d + s) >> 4, as the shift rounds
 // toward minus infinity; indexed by t = 16 d + s. With d in 0 .. 255 and s
-// at most 16 x 127 either way, t lies in -2032 .. 6112.
-using FloydTable = OutcomeTable<-2032, 6112>;
+// at most 16 x 127 either way, t lies in -2032 .. 6112. An entry is what the
+// rows hold (see floyd_sums): the error in the low half and 7 x the error,
+// the next dot's share, in the high half. The dot prints when t >= 2048.
+struct FloydTable {
+    static constexpr long kLow = -2032, kHigh = 6112;
+    int32_t entries[kHigh - kLow + 1];
+
+    FloydTable()
+    {
+        for (long t = kLow; t <= kHigh; ++t) {
+            const Outcome o = outcome(static_cast<int>(t >> 4));
+            entries[t - kLow] = static_cast<int32_t>(static_cast<uint16_t>(o.error) |
+                                                     static_cast<uint32_t>(o.seven) << 16);
+        }
+    }
+    const int32_t* at_zero() const { return entries - kLow; }
+};
 
 const FloydTable& floyd_table()
 {
-    static const FloydTable table([](long t) { return t >> 4; });
+    static const FloydTable table;
     return table;
 }
 
@@ -89,15 +106,18 @@ const unsigned char* start_line(RasterJob* job, Errors& errors, XSImage* picture
 }
 
 // One Floyd-Steinberg line being made: what the line above gives each dot
-// (see floyd_sums), the errors it writes, the dots it prints (one byte each,
-// packed at the end), and 7 x the error of the dot to the left (0 at the border).
+// (see floyd_sums), the table entries it writes as its errors, the dots it
+// prints (one byte each, packed at the end), and 7 x the error of the dot to
+// the left (0 at the border).
 struct FloydLine {
+    static constexpr int border = 1;
+    static constexpr long reach = 1;  // columns right of a dot read in the line above
     const unsigned char* dark;
     const int32_t* above;
     int32_t* errors;
     int32_t* sums;
     unsigned char* black;
-    const FloydTable* table = &floyd_table();
+    const int32_t* table = floyd_table().at_zero();
     long seven = 0;
 
     // Reads row[1], the line above, and writes row[0].
@@ -109,17 +129,20 @@ struct FloydLine {
     void sum(VectorPath path, long from, long to) { floyd_sums(path, dark, above, from, to, sums); }
     void dot(long i)
     {
-        const Outcome& o = table->at(sums[i] + seven);
-        seven = o.seven;
-        errors[i + 1] = o.error;
-        black[i] = o.black;
+        const long entry = table[sums[i] + seven];
+        errors[i + 1] = static_cast<int32_t>(entry);
+        seven = entry >> 16;
     }
+    // The dots from .. to - 1 print when their sums reach 2048.
+    void finish(VectorPath path, long from, long to) { floyd_black(path, sums, errors, from, to, black); }
 };
 
 // One five-by-three line: what the two lines above give each dot (see
 // jarvis_sums), the errors it writes, the dots it prints, and the errors of
 // its last two dots.
 struct JarvisLine {
+    static constexpr int border = 2;
+    static constexpr long reach = 2;
     const unsigned char* dark;
     const int32_t* back;
     const int32_t* above;
@@ -146,6 +169,7 @@ struct JarvisLine {
         errors[i + 2] = o.error;
         black[i] = o.black;
     }
+    void finish(VectorPath, long, long) {}
 };
 
 // Lines go three at a time: each dot waits for the error of the dot before
@@ -160,14 +184,26 @@ struct JarvisLine {
 static_assert(kLines == 3, "run_lines takes the lines as a, b and c");
 constexpr long kBlock = 64;
 
+// Paces the lines of one thread alone: nothing to wait for or tell.
+struct Alone {
+    bool wait(long) { return true; }
+    void tell(long, long) {}
+};
+
 // The lines are taken by value: copies whose address is never taken stay in
 // registers, where the dots' byte stores cannot be thought to change them.
-template <class Line>
-void run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bits[kLines], long n)
+// Before each step the first line's block waits for the columns it reads in
+// the line above; after it the last line tells how far it has got. False
+// when a wait was stopped.
+template <class Line, class Pacer>
+bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bits[kLines], long n, Pacer& pace)
 {
     Line* lines[kLines] = {&a, &b, &c};
     const long blocks = (n + kBlock - 1) / kBlock;
-    for (long step = 0; step < blocks + 2 * (kLines - 1); ++step) {
+    constexpr long lag = 2 * (kLines - 1);  // blocks the last line trails the first
+    for (long step = 0; step < blocks + lag; ++step) {
+        if (step < blocks && !pace.wait(std::min(n, (step + 1) * kBlock + Line::reach)))
+            return false;
         long from[kLines], to[kLines];
         bool whole = true;  // every line has a full block this step
         for (int k = 0; k < kLines; ++k) {
@@ -183,15 +219,21 @@ void run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
                 b.dot(from[1] + t);
                 c.dot(from[2] + t);
             }
-            continue;
+        } else {
+            for (int k = 0; k < kLines; ++k)
+                for (long i = from[k]; i < to[k]; ++i)
+                    lines[k]->dot(i);
         }
+        // Before a later line writes over the errors of the first.
         for (int k = 0; k < kLines; ++k)
-            for (long i = from[k]; i < to[k]; ++i)
-                lines[k]->dot(i);
+            lines[k]->finish(path, from[k], to[k]);
+        if (step >= lag)
+            pace.tell(std::min(n, (step - lag + 1) * kBlock), n);
     }
     static const int32_t printed[8] = {1, 1, 1, 1, 1, 1, 1, 1};
     for (int k = 0; k < kLines; ++k)
         pack_at_least(path, bits[k], lines[k]->black, n, printed);
+    return true;
 }
 
 // One call of a diffusion method: the held line when it is the one asked
@@ -218,12 +260,56 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
         if (k > 0)
             bits[k] = h.bits[k].data();
     }
-    run_lines(job->path, lines[0], lines[1], lines[2], bits, n);
+    Alone alone;
+    run_lines(job->path, lines[0], lines[1], lines[2], bits, n, alone);
     h.hold(row);
     return 1;
 }
 
+// One group of lines beside another thread: the rows are the ring's.
+template <class Line>
+int diffuse_wave(RasterJob* job, XSImage* picture, double x_scale, double y_scale, long row, bool restart,
+                 const ErrorRing& ring, HeldLines& h, unsigned char* const bits[kWaveGroup], WavePace& pace)
+{
+    for (long first = row; first < row + kWaveGroup; first += kLines) {
+        long n;
+        const int r = static_cast<int>(first);
+        const unsigned char* dark = gray_darkness(job, picture, x_scale, y_scale, r, restart && first == row, &n);
+        if (!dark || !h.start(job, picture, x_scale, y_scale, r, dark, n))
+            return 0;
+        if (n != ring.dots) {
+            errno = EINVAL;
+            return 0;
+        }
+        Line lines[kLines];
+        for (int k = 0; k < kLines; ++k) {
+            int32_t* const rows[3] = {ring.row(first + k, Line::border), ring.row(first + k - 1, Line::border),
+                                      ring.row(first + k - 2, Line::border)};
+            lines[k] = Line::over(h.dark[k].data(), rows, h.sums[k].data(), h.black[k].data());
+        }
+        pace.first_pass = first == row;
+        pace.last_pass = first + kLines == row + kWaveGroup;
+        if (!run_lines(job->path, lines[0], lines[1], lines[2], bits + (first - row), n, pace))
+            return 0;
+    }
+    return 1;
+}
+
 }  // namespace
+
+bool is_error_diffusion(halftoner fill)
+{
+    return fill == floyd_gray || fill == error_gray;
+}
+
+int diffuse_group(RasterJob* job, halftoner fill, XSImage* picture, double x_scale, double y_scale, long row,
+                  bool restart, const ErrorRing& ring, HeldLines& scratch, unsigned char* const bits[kWaveGroup],
+                  WavePace& pace)
+{
+    if (fill == floyd_gray)
+        return diffuse_wave<FloydLine>(job, picture, x_scale, y_scale, row, restart, ring, scratch, bits, pace);
+    return diffuse_wave<JarvisLine>(job, picture, x_scale, y_scale, row, restart, ring, scratch, bits, pace);
+}
 
 int floyd_gray(RasterJob* job, const Settings*, XSImage* picture, unsigned char* line, double x_scale,
                double y_scale, int row, int first)

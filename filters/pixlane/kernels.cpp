@@ -62,7 +62,16 @@ void floyd_sums(VectorPath path, const unsigned char* dark, const int32_t* above
     if (path == VectorPath::avx2)
         from = avx2::floyd_sums(dark, above, from, to, sums);
     for (long i = from; i < to; ++i)
-        sums[i] = 16 * dark[i] + above[i] + 5 * above[i + 1] + 3 * above[i + 2];
+        sums[i] = 16 * dark[i] + static_cast<int16_t>(above[i] + 5 * above[i + 1] + 3 * above[i + 2]);
+}
+
+void floyd_black(VectorPath path, const int32_t* sums, const int32_t* errors, long from, long to,
+                 unsigned char* black)
+{
+    if (path == VectorPath::avx2)
+        from = avx2::floyd_black(sums, errors, from, to, black);
+    for (long i = from; i < to; ++i)
+        black[i] = sums[i] + (errors[i] >> 16) >= 2048 ? 255 : 0;
 }
 
 void jarvis_sums(VectorPath path, const int32_t* back, const int32_t* above, long from, long to,

@@ -119,10 +119,10 @@ long floyd_sums(const unsigned char* dark, const int32_t* above, long from, long
     long i = from;
     for (; i + 8 <= to; i += 8) {
         __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(dark + i));
-        __m256i s = _mm256_slli_epi32(_mm256_cvtepu8_epi32(bytes), 4);
-        s = _mm256_add_epi32(s, load8(above + i));
-        s = _mm256_add_epi32(s, times(load8(above + i + 1), 5));
+        __m256i s = _mm256_add_epi32(load8(above + i), times(load8(above + i + 1), 5));
         s = _mm256_add_epi32(s, times(load8(above + i + 2), 3));
+        s = _mm256_srai_epi32(_mm256_slli_epi32(s, 16), 16);  // the low 16 bits, signed
+        s = _mm256_add_epi32(s, _mm256_slli_epi32(_mm256_cvtepu8_epi32(bytes), 4));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + i), s);
     }
     return i;
@@ -145,6 +145,24 @@ long jarvis_sums(const int32_t* back, const int32_t* above, long from, long to, 
     return i;
 }
 
+long floyd_black(const int32_t* sums, const int32_t* errors, long from, long to, unsigned char* black)
+{
+    const __m256i below = _mm256_set1_epi32(2047);
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);  // undoes the packs' interleaving
+    auto eight = [&](long i) {
+        __m256i t = _mm256_add_epi32(load8(sums + i), _mm256_srai_epi32(load8(errors + i), 16));
+        return _mm256_cmpgt_epi32(t, below);
+    };
+    long i = from;
+    for (; i + 32 <= to; i += 32) {
+        __m256i low = _mm256_packs_epi32(eight(i), eight(i + 8));
+        __m256i high = _mm256_packs_epi32(eight(i + 16), eight(i + 24));
+        __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packs_epi16(low, high), order);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(black + i), bytes);
+    }
+    return i;
+}
+
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
@@ -162,6 +180,7 @@ void combine_rows(const double*, const double*, double, double, long, unsigned c
 long pack_at_least(unsigned char*, const unsigned char*, long, const int32_t*) { return 0; }
 long floyd_sums(const unsigned char*, const int32_t*, long from, long, int32_t*) { return from; }
 long jarvis_sums(const int32_t*, const int32_t*, long from, long, int32_t*) { return from; }
+long floyd_black(const int32_t*, const int32_t*, long from, long, unsigned char*) { return from; }
 }  // namespace avx2
 
 #endif

@@ -6,7 +6,7 @@
 
 int main(int argc, char** argv)
 {
-    std::setbuf(stdout, nullptr);
+    buffer_output(stdout);
     std::setbuf(stderr, nullptr);
     if (argc > 0 && argv[0] != nullptr) {
         const char* slash = std::strrchr(argv[0], '/');

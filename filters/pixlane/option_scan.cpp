@@ -73,6 +73,15 @@ void read_triple(const char* text, Read read, T out[3])
     }
 }
 
+}  // namespace
+
+void buffer_output(FILE* out)
+{
+    std::setvbuf(out, nullptr, _IOFBF, 1 << 17);
+}
+
+namespace {
+
 // A stream opened for -in or -out replaces the one before it, which is closed.
 void replace_stream(FILE** stream, int32_t* open_errno, const char* name, const char* mode)
 {
@@ -81,6 +90,8 @@ void replace_stream(FILE** stream, int32_t* open_errno, const char* name, const 
     errno = 0;
     *stream = std::fopen(name, mode);
     *open_errno = *stream == nullptr ? (errno != 0 ? errno : EIO) : 0;
+    if (*stream != nullptr && *mode == 'w')
+        buffer_output(*stream);
 }
 
 void apply(int number, char** args, Settings* s, const char* program_name)

@@ -1,10 +1,12 @@
-// Two threads for one transmission, for the methods whose lines are made
-// independently: lines go in chunks that alternate between the threads, the
+// Two threads for one transmission. For the methods whose lines are made
+// independently, lines go in chunks that alternate between the threads, the
 // caller's thread making chunks 0, 2, 4, ... and handing every line on in
 // order, the second thread making 1, 3, 5, ... into two chunks of buffers;
 // random dither moves each thread's sequence past the other thread's dots.
+// Error diffusion goes its own way (diffusion_wave.h).
 #include "page_lines.h"
 
+#include "diffusion_wave.h"
 #include "halftone.h"
 #include "raster_job_state.h"
 #include "thread_pace.h"
@@ -13,22 +15,19 @@
 #include <atomic>
 #include <cerrno>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
 
-enum class Split { none, lines, random };
+enum class Split { none, lines, random, wave };
 
-// How a method's lines can be shared between threads. Error diffusion makes
-// each line from the one before: two threads on a wavefront of lines, or one
-// resampling ahead of the other, made it slower here (each thread's rows are
-// read and written by the other processor), so it keeps to one thread.
+// How a method's lines can be shared between threads.
 Split split_of(halftoner fill)
 {
     if (fill == random_gray)
         return Split::random;
+    if (is_error_diffusion(fill))
+        return Split::wave;
     if (fill == bayer_gray || fill == scroll_gray || fill == threshold_gray || fill == null_func)
         return Split::lines;
     return Split::none;
@@ -184,7 +183,7 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
                double y_scale, long lines, long dots, const LineTaker& take)
 {
     const Split split = split_of(fill);
-    const int chunk = 8;
+    const int chunk = split == Split::wave ? kWaveGroup : 8;
     // Rows read as they arrive are there for one thread only.
     if (split == Split::none || job->second_thread_from < 0 || job->rows.row != nullptr || dots <= 0 ||
         lines < 2 * chunk ||
@@ -196,6 +195,11 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
     if (!helper)
         return make_alone(job, fill, settings, picture, x_scale, y_scale, lines, dots, take);
     helper->path = job->path;
+    if (split == Split::wave) {
+        const WaveLines wave = {fill, picture, x_scale, y_scale, lines, dots, job->second_thread_patience};
+        const int status = make_wave_lines(wave, job, helper.get(), take);
+        return status >= 0 ? status : make_alone(job, fill, settings, picture, x_scale, y_scale, lines, dots, take);
+    }
 
     Transmission t;
     t.split = split;
@@ -220,28 +224,7 @@ int make_lines(RasterJob* job, halftoner fill, const Settings* settings, XSImage
     if (split == Split::random)
         t.past_chunk = RandomJump(static_cast<unsigned long>(chunk) * dots);
 
-    std::thread second;
-    try {
-        second = std::thread(second_thread, std::ref(t), std::ref(other));
-    } catch (const std::system_error&) {
-        return make_alone(job, fill, settings, picture, x_scale, y_scale, lines, dots, take);
-    }
-    // The second thread is stopped and joined however the caller's part ends.
-    struct Joined {
-        Transmission& t;
-        std::thread& thread;
-        ~Joined()
-        {
-            halt(t);
-            thread.join();
-        }
-    };
-    int status, error;
-    {
-        Joined joined{t, second};
-        status = run(t, own, other, take);
-        error = errno;
-    }
-    errno = error;
-    return status;
+    const int status = run_beside([&] { second_thread(t, other); }, [&] { return run(t, own, other, take); },
+                                  [&] { halt(t); });
+    return status >= 0 ? status : make_alone(job, fill, settings, picture, x_scale, y_scale, lines, dots, take);
 }

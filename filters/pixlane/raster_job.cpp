@@ -3,6 +3,7 @@
 #include <sched.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <thread>
@@ -25,11 +26,23 @@ int processors()
 
 // A second thread helps only while a processor is free: on a busy machine
 // the two threads wait for each other's turn on a processor, and the page
-// takes longer than on one (the load of the last minute says how busy).
+// takes longer than on one. Free means the machine is not kept busy (the
+// load of the last minute is below the processors) and is not busy now (the
+// threads ready to run, this one included, leave a processor).
 bool processor_free(int count)
 {
+    if (count < 2)
+        return false;
     double load;
-    return count >= 2 && (getloadavg(&load, 1) != 1 || load < count - 1);
+    if (getloadavg(&load, 1) == 1 && load >= count)
+        return false;
+    FILE* f = fopen("/proc/loadavg", "r");
+    if (f == nullptr)
+        return true;
+    int running = 0;
+    const bool read = fscanf(f, "%*s %*s %*s %d/", &running) == 1;
+    fclose(f);
+    return !read || running < count;
 }
 
 long second_thread_from()
@@ -56,6 +69,11 @@ RasterJob* make_raster_job()
 void set_second_thread_from(RasterJob* job, long dots)
 {
     job->second_thread_from = dots;
+}
+
+void set_second_thread_patience(RasterJob* job, int microseconds)
+{
+    job->second_thread_patience = microseconds;
 }
 
 void free_raster_job(RasterJob* job)

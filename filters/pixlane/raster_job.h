@@ -25,6 +25,10 @@ RasterJob* make_raster_job();
 // Pages of at least `dots` dots (dots per line times lines) use the second
 // thread; -1: never.
 void set_second_thread_from(RasterJob* job, long dots);
+// Error diffusion on two threads: how long (microseconds) the calling thread
+// waits for the second to start before it makes lines itself; 0 unless set.
+// The tests wait long, so that both threads make lines of small pages.
+void set_second_thread_patience(RasterJob* job, int microseconds);
 // Frees the job and whatever its halftoners hold; null is ignored.
 void free_raster_job(RasterJob* job);
 

@@ -12,6 +12,7 @@ struct RasterJob {
     RowSource rows;
     const job_context* context = nullptr;  // asked after every line whether the job was cancelled
     long second_thread_from = -1;         // page size in dots from which a second thread helps; -1: never
+    int second_thread_patience = 0;       // see set_second_thread_patience
     ResampleCache resample;
     ErrorDiffusion<2, 1> floyd;   // three dots by two lines
     ErrorDiffusion<3, 2> jarvis;  // five by three

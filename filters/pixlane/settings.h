@@ -63,5 +63,9 @@ void set_default(Settings* settings);
 // last step of filling the settings, from a command line or from a job's request.
 void complete_origin(Settings* settings);
 void option_scan(const char* program_name, int argc, char** argv, Settings* settings);
+// Gives the printer stream a buffer of many lines: written a line at a time,
+// unbuffered, a page took three system calls per line. Call before the
+// first write. Errors show at the next flush, within a few hundred lines.
+void buffer_output(FILE* out);
 void PutUsage(const char* program_name, const char* const* lines);
 extern const char* const Usage[];

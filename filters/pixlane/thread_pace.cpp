@@ -1,14 +1,11 @@
 #include "thread_pace.h"
 
-#include <chrono>
-#include <thread>
+#include <sched.h>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define PACE_PAUSE() _mm_pause()
-#else
-#define PACE_PAUSE() ((void)0)
-#endif
+#include <cerrno>
+#include <chrono>
+#include <system_error>
+#include <thread>
 
 #ifdef __linux__
 #include <linux/futex.h>
@@ -33,6 +30,39 @@ void sleep_on(std::atomic<int>& ticks, int seen)
 
 }  // namespace
 
+int run_beside(const std::function<void()>& second, const std::function<int()>& own,
+               const std::function<void()>& halt)
+{
+    std::thread thread;
+    try {
+        thread = std::thread(second);
+    } catch (const std::system_error&) {
+        return -1;
+    }
+    struct Joined {
+        std::thread& thread;
+        const std::function<void()>& halt;
+        ~Joined()
+        {
+            halt();
+            thread.join();
+        }
+    };
+    int status, error;
+    {
+        Joined joined{thread, halt};
+        status = own();
+        error = errno;
+    }
+    errno = error;
+    return status;
+}
+
+void yield_processor()
+{
+    sched_yield();
+}
+
 void wake_pace(Pace& pace)
 {
     pace.ticks.fetch_add(1);
@@ -48,27 +78,19 @@ void raise_pace(Pace& pace, long count)
         wake_pace(pace);
 }
 
-long wait_for_pace(Pace& pace, long need, const std::atomic<bool>& stop)
+long wait_for_pace(Pace& pace, long need, const std::atomic<bool>& stop, int spin)
 {
-    long seen = pace.count.load(std::memory_order_acquire);
-    if (seen >= need)
-        return seen;
     // A thread put to sleep is slow to wake on a virtual machine (its
     // processor halts): spin first, for several chunks of lines.
-    const auto spin_end = std::chrono::steady_clock::now() + std::chrono::microseconds(250);
-    for (int round = 1; seen < need; ++round) {
-        if (stop.load(std::memory_order_relaxed))
-            return seen;
-        if (round % 64 != 0 || std::chrono::steady_clock::now() < spin_end) {
-            PACE_PAUSE();
-        } else {
-            pace.sleepers.fetch_add(1);
-            const int ticks = pace.ticks.load();
-            seen = pace.count.load(std::memory_order_acquire);
-            if (seen < need && !stop.load())
-                sleep_on(pace.ticks, ticks);
-            pace.sleepers.fetch_sub(1);
-        }
+    long seen = 0;
+    spin_until([&] { return (seen = pace.count.load(std::memory_order_acquire)) >= need; }, stop, spin);
+    while (seen < need && !stop.load()) {
+        pace.sleepers.fetch_add(1);
+        const int ticks = pace.ticks.load();
+        seen = pace.count.load(std::memory_order_acquire);
+        if (seen < need && !stop.load())
+            sleep_on(pace.ticks, ticks);
+        pace.sleepers.fetch_sub(1);
         seen = pace.count.load(std::memory_order_acquire);
     }
     return seen;

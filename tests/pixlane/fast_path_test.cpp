@@ -45,7 +45,9 @@ TEST_P(FastPaths, EveryMethodMatchesThePlainRules)
 {
     srand(11);
     const bool two_threads = std::get<1>(GetParam());
-    const int sizes[][2] = {{37, 23}, {1, 1}, {2, 9}, {83, 5}, {130, 3}, {9, 40}, {211, 31}};
+    // The last is wide and tall enough for error diffusion's two threads to
+    // follow each other within lines.
+    const int sizes[][2] = {{37, 23}, {1, 1}, {2, 9}, {83, 5}, {130, 3}, {9, 40}, {211, 31}, {700, 60}};
     const double scales[][2] = {{1.0, 1.0},  {2.48, 2.339}, {0.37, 0.8}, {7.0, 1.0 / 3},
                                 {23.0 / 7, 0.992}, {1.5, 4.0}, {0.5, 0.5}, {1.0001, 2.0}};
     const double thresholds[] = {0.5, 0.3};

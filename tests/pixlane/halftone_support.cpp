@@ -78,6 +78,7 @@ HalftonedPage halftone_page_lines(halftoner method, HandPicture& picture, double
 {
     RasterJobPtr job(make_raster_job());
     set_second_thread_from(job.get(), two_threads ? 0 : -1);
+    set_second_thread_patience(job.get(), 1000000);
     HalftonedPage page;
     page.dots = resample_count(picture.image.width, x_scale);
     const long bytes = (page.dots + 7) / 8;

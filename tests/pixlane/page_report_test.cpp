@@ -34,8 +34,8 @@ struct Sent {
 
 // Sends a 10-line picture with `copies`, the job cancelled before the first
 // line when `cancelled` is set; asked for two threads, a 20-line picture
-// whose lines two threads make (ordered dither).
-Sent send(int copies, bool cancelled, bool two_threads = false)
+// whose lines two threads make with `method` (ordered dither by default).
+Sent send(int copies, bool cancelled, bool two_threads = false, int method = 2)
 {
     MemoryStream setup;
     MemoryStream out;
@@ -44,7 +44,7 @@ Sent send(int copies, bool cancelled, bool two_threads = false)
     settings.y_scale = settings.x_scale = 0.1 / 2.4;  // 10 lines of 10 dots
     if (two_threads) {
         settings.y_scale *= 2;
-        settings.dither = 2;
+        settings.dither = method;
     }
     Image picture = uniform_picture(100, 100, 0);
     PageLayout layout{};
@@ -93,8 +93,13 @@ TEST(PageReport, OneReportPerTransmissionWithItsCopies)
 
 TEST(PageReport, CancelledJobEndsThePageAfterOneLineAndReportsNoPage)
 {
-    for (bool two_threads : {false, true}) {
-        const Sent sent = send(150, true, two_threads);
+    // One thread; two with ordered dither; two with error diffusion.
+    const struct {
+        bool two_threads;
+        int method;
+    } cases[] = {{false, 2}, {true, 2}, {true, 0}};
+    for (const auto& c : cases) {
+        const Sent sent = send(150, true, c.two_threads, c.method);
         EXPECT_EQ(sent.result, 0);
         EXPECT_EQ(sent.err, ECANCELED);
         EXPECT_TRUE(sent.pages.empty());
