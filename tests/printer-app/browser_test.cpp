@@ -11,10 +11,11 @@ namespace {
 
 const std::string browser_dir = SAMPLES_DIR "/../tests/printer-app/browser";
 
+// Screenshots go to the test's own folder (docs/ holds copies of them, taken by hand).
 ProgramResult web_test(const AppServer& app, const std::string& step)
 {
     return run_program("/usr/bin/node", {browser_dir + "/web_test.mjs", "http://127.0.0.1:" + std::to_string(app.port),
-                                         "lane", SAMPLES_DIR "/../docs", step});
+                                         "lane", app.dir.path(), step});
 }
 
 }  // namespace
