@@ -7,19 +7,24 @@
 
 namespace {
 
-// One conversion state per thread (a converter must not be shared between
+// A converter of one decoding (a converter must not be shared between
 // threads): EUC-JP holds both character sets, so each character is brought
 // to its EUC form and converted from there.
-iconv_t euc_to_utf8()
-{
-    thread_local iconv_t cd = iconv_open("UTF-8", "EUC-JP");
-    return cd;
-}
+struct euc_converter {
+    iconv_t cd = iconv_open("UTF-8", "EUC-JP");
+    euc_converter() = default;
+    euc_converter(const euc_converter&) = delete;
+    ~euc_converter()
+    {
+        if (cd != reinterpret_cast<iconv_t>(-1))
+            iconv_close(cd);
+    }
+};
 
 // The UTF-8 form of one EUC-JP character, or an empty string.
-std::string convert(const char* euc, size_t length)
+std::string convert(const euc_converter& converter, const char* euc, size_t length)
 {
-    iconv_t cd = euc_to_utf8();
+    iconv_t cd = converter.cd;
     if (cd == reinterpret_cast<iconv_t>(-1))
         return {};
     char out[8];
@@ -63,6 +68,7 @@ void mark_bad(DecodedText& d, size_t at, size_t count)
 
 DecodedText decode_text(std::string_view bytes, bool kanji)
 {
+    const euc_converter converter;
     DecodedText d;
     bool katakana = false;
     for (size_t i = 0; i < bytes.size();) {
@@ -80,7 +86,7 @@ DecodedText decode_text(std::string_view bytes, bool kanji)
                               static_cast<unsigned char>(bytes[i + 1]) < 0x80;
             const char euc[2] = {static_cast<char>(c | 0x80),
                                  static_cast<char>(pair ? bytes[i + 1] | 0x80 : 0)};
-            const std::string u = pair ? convert(euc, 2) : std::string();
+            const std::string u = pair ? convert(converter, euc, 2) : std::string();
             const size_t used = pair ? 2 : 1;
             if (u.empty()) {
                 d.utf8 += "\xEF\xBF\xBD";   // U+FFFD
@@ -99,7 +105,7 @@ DecodedText decode_text(std::string_view bytes, bool kanji)
             d.utf8 += static_cast<char>(c);
         } else if (kana) {
             const char euc[2] = {static_cast<char>(0x8e), static_cast<char>(c)};
-            d.utf8 += convert(euc, 2);
+            d.utf8 += convert(converter, euc, 2);
         } else {
             put_control(d.utf8, c);
             mark_bad(d, i, 1);
