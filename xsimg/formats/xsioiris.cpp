@@ -55,15 +55,26 @@ struct Target {
 };
 
 // Sample i of data in units of one or two bytes (most significant first), at 8 bits.
-unsigned char sample_at(const unsigned char* data, long i, int unit)
+template <int unit>
+unsigned char sample_at(const unsigned char* data, long i)
 {
-    return unit == 1 ? data[i] : XslSample16To8(XslGet16BE(data + 2 * i));
+    if constexpr (unit == 1)
+        return data[i];
+    else
+        return XslSample16To8(XslGet16BE(data + 2 * i));
 }
 
-void scatter(const unsigned char* samples, long width, int unit, unsigned char* out, long stride)
+template <int unit>
+void scatter(const unsigned char* samples, long width, unsigned char* out, long stride)
 {
     for (long x = 0; x < width; ++x, out += stride)
-        *out = sample_at(samples, x, unit);
+        *out = sample_at<unit>(samples, x);
+}
+
+// The unit is chosen once a row, not once a sample.
+void scatter(const unsigned char* samples, long width, int unit, unsigned char* out, long stride)
+{
+    unit == 1 ? scatter<1>(samples, width, out, stride) : scatter<2>(samples, width, out, stride);
 }
 
 bool fail_read()
@@ -94,7 +105,8 @@ bool read_verbatim(FILE* stream, long base, const IrisHeader& h, const Target& t
 // coded in units of a channel's bytes, packets included. Pixels beyond the
 // row are dropped; a packet that runs past the coded units, or a row that ends
 // before it is full, is corrupt.
-bool expand(const unsigned char* in, long length, int unit, unsigned char* out, long width, long stride)
+template <int unit>
+bool expand(const unsigned char* in, long length, unsigned char* out, long width, long stride)
 {
     const long units = length / unit;
     long at = 0, x = 0;
@@ -109,10 +121,15 @@ bool expand(const unsigned char* in, long length, int unit, unsigned char* out, 
             return false;
         for (long i = 0; i < count; ++i, ++x)
             if (x < width)
-                out[x * stride] = sample_at(in, literal ? at + i : at, unit);
+                out[x * stride] = sample_at<unit>(in, literal ? at + i : at);
         at += literal ? count : 1;
     }
     return x >= width;
+}
+
+bool expand(const unsigned char* in, long length, int unit, unsigned char* out, long width, long stride)
+{
+    return unit == 1 ? expand<1>(in, length, out, width, stride) : expand<2>(in, length, out, width, stride);
 }
 
 // Bytes a coded row may take.
