@@ -54,6 +54,7 @@ DocumentJob::~DocumentJob()
 bool DocumentJob::open(pappl_job_t* pappl_job, filter_kind kind)
 {
     job = pappl_job;
+    context = pappl_context(job);
     pappl_pr_options_t* options = papplJobCreatePrintOptions(job, 1, false);
     request = read_pappl_request(job, kind, options);
     papplJobDeletePrintOptions(options);

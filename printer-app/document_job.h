@@ -31,6 +31,8 @@ struct DocumentJob {
     DeviceStream stream;
     FILE* out = nullptr;
 
+    job_context context;  // the job's report and PAPPL's cancel, made by open()
+
     DocumentJob() = default;
     DocumentJob(const DocumentJob&) = delete;
     ~DocumentJob();
@@ -42,4 +44,17 @@ struct DocumentJob {
     // Closes both; true when the filter's status was 0, every byte went out
     // and the job was not cancelled.
     bool finish(int status);
+
+    // A picture or text document of this job, logged as `program` would print it.
+    template <class Document>
+    Document document(const char* program)
+    {
+        Document doc;
+        doc.request = &request;
+        doc.in = in;
+        doc.out = out;
+        doc.context = &context;
+        doc.show_words = [j = job, program](const std::vector<std::string>& words) { log_words(j, program, words); };
+        return doc;
+    }
 };

@@ -28,14 +28,8 @@ bool print_picture(pappl_job_t* job, pappl_device_t* device)
     DocumentJob d;
     if (!d.open(job, filter_kind::picture) || !d.connect(device))
         return false;
-    job_context context = pappl_context(job);
-    picture_document document;
-    document.request = &d.request;
-    document.in = d.in;
-    document.out = d.out;
+    picture_document document = d.document<picture_document>("pixlane");
     document.title = papplJobGetName(job);
-    document.context = &context;
-    document.show_words = [job](const std::vector<std::string>& words) { log_words(job, "pixlane", words); };
     document.warn = [job](const char* text) { papplLogJob(job, PAPPL_LOGLEVEL_WARN, "%s", text); };
     return d.finish(print_picture_document(document));
 }

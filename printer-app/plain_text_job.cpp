@@ -9,12 +9,5 @@ bool print_plain_text(pappl_job_t* job, pappl_device_t* device, void*)
     DocumentJob d;
     if (!d.open(job, filter_kind::text) || !d.connect(device))
         return false;
-    job_context context = pappl_context(job);
-    text_document document;
-    document.request = &d.request;
-    document.in = d.in;
-    document.out = d.out;
-    document.context = &context;
-    document.show_words = [job](const std::vector<std::string>& words) { log_words(job, "textlane", words); };
-    return d.finish(print_text_document(document));
+    return d.finish(print_text_document(d.document<text_document>("textlane")));
 }
