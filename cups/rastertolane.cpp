@@ -7,12 +7,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
+
 #include "cancel.h"
 #include "raster_input.h"
 #include "raster_job_runner.h"
 #include "spooler_filter.h"
 
 namespace {
+
+// A wider pipe lets the renderer draw ahead while this filter halftones.
+void widen_pipe(FILE* in)
+{
+    (void)fcntl(fileno(in), F_SETPIPE_SZ, 1 << 20);
+}
 
 // A document that was raster from the start carries one copy of each page,
 // and the job's copies are the printer's to make. Any other came through the
@@ -37,6 +45,7 @@ int main(int argc, char** argv)
     FILE* in = start_spooler_job(argc, argv, filter_kind::picture, &job, &request, input_use::streamed);
     if (in == nullptr)
         return 1;
+    widen_pipe(in);
 
     job_context context = sigterm_context(spooler_report());
     const job_report& report = context.report;

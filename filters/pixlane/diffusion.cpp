@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -90,6 +91,16 @@ const JarvisTable& jarvis_table()
     return table;
 }
 
+constexpr long kBlock = 64;
+
+template <class T>
+bool all_zero(const T* from, const T* to)
+{
+    static const T zeros[kBlock + 4] = {};
+    return to - from <= kBlock + 4 ? std::memcmp(from, zeros, (to - from) * sizeof(T)) == 0
+                               : std::all_of(from, to, [](T v) { return v == 0; });
+}
+
 // Darkness of the line and rows ready for it; null when the line cannot be made.
 template <class Errors>
 const unsigned char* start_line(RasterJob* job, Errors& errors, XSImage* picture, double x_scale,
@@ -135,6 +146,16 @@ struct FloydLine {
     }
     // The dots from .. to - 1 print when their sums reach 2048.
     void finish(VectorPath path, long from, long to) { floyd_black(path, sums, errors, from, to, black); }
+    // White with no error coming in: every dot of the block is white with error 0.
+    bool quiet(long from, long to) const
+    {
+        return seven == 0 && all_zero(dark + from, dark + to) && all_zero(above + from, above + to + 2);
+    }
+    void pass_quiet(long from, long to)
+    {
+        std::fill(errors + from + 1, errors + to + 1, 0);
+        std::fill(black + from, black + to, 0);
+    }
 };
 
 // One five-by-three line: what the two lines above give each dot (see
@@ -170,6 +191,16 @@ struct JarvisLine {
         black[i] = o.black;
     }
     void finish(VectorPath, long, long) {}
+    bool quiet(long from, long to) const
+    {
+        return seven == 0 && left1 == 0 && left2 == 0 && all_zero(dark + from, dark + to) &&
+               all_zero(back + from, back + to + 4) && all_zero(above + from, above + to + 4);
+    }
+    void pass_quiet(long from, long to)
+    {
+        std::fill(errors + from + 2, errors + to + 2, 0);
+        std::fill(black + from, black + to, 0);
+    }
 };
 
 // Lines go three at a time: each dot waits for the error of the dot before
@@ -182,7 +213,6 @@ struct JarvisLine {
 // lines still running have summed by then. Dots are packed into bytes at
 // the end.
 static_assert(kLines == 3, "run_lines takes the lines as a, b and c");
-constexpr long kBlock = 64;
 
 // Paces the lines of one thread alone: nothing to wait for or tell.
 struct Alone {
@@ -206,14 +236,18 @@ bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
             return false;
         long from[kLines], to[kLines];
         bool whole = true;  // every line has a full block this step
+        bool quiet[kLines], any_quiet = false;
         for (int k = 0; k < kLines; ++k) {
             const long block = step - 2 * k;
             from[k] = block < 0 || block >= blocks ? 0 : block * kBlock;
             to[k] = block < 0 || block >= blocks ? 0 : std::min(from[k] + kBlock, n);
             whole = whole && to[k] - from[k] == kBlock;
-            lines[k]->sum(path, from[k], to[k]);
+            quiet[k] = lines[k]->quiet(from[k], to[k]);
+            any_quiet = any_quiet || quiet[k];
+            if (!quiet[k])
+                lines[k]->sum(path, from[k], to[k]);
         }
-        if (whole) {
+        if (whole && !any_quiet) {
             for (long t = 0; t < kBlock; ++t) {
                 a.dot(from[0] + t);
                 b.dot(from[1] + t);
@@ -221,12 +255,16 @@ bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
             }
         } else {
             for (int k = 0; k < kLines; ++k)
-                for (long i = from[k]; i < to[k]; ++i)
-                    lines[k]->dot(i);
+                if (quiet[k])
+                    lines[k]->pass_quiet(from[k], to[k]);
+                else
+                    for (long i = from[k]; i < to[k]; ++i)
+                        lines[k]->dot(i);
         }
         // Before a later line writes over the errors of the first.
         for (int k = 0; k < kLines; ++k)
-            lines[k]->finish(path, from[k], to[k]);
+            if (!quiet[k])
+                lines[k]->finish(path, from[k], to[k]);
         if (step >= lag)
             pace.tell(std::min(n, (step - lag + 1) * kBlock), n);
     }
