@@ -33,6 +33,7 @@ struct PageStream {
     unsigned char tone[256];
     FILE* out = nullptr;
     long dx = 0;
+    long lead_step = 1, lead_units = 0;  // leading white bytes skipped by a move of lead_units, lead_step at a time
     long blank = 0;          // blank lines not yet sent
     bool any_line = false;   // a raster line went out
     const job_context* context = nullptr;  // asked after every line whether the job was cancelled
@@ -79,7 +80,9 @@ void send_blank_lines(PageStream* p)
     p->blank = 0;
 }
 
-// One line of dots: its bytes up to the last that prints.
+// One line of dots: its bytes up to the last that prints, from the first
+// that prints as far as a whole move right can skip: white bytes go in
+// steps of `lead_step`, the fewest bytes whose dots span whole units.
 void send_line(PageStream* p, const unsigned char* bytes)
 {
     long n = p->sent_bytes;
@@ -89,12 +92,16 @@ void send_line(PageStream* p, const unsigned char* bytes)
         ++p->blank;
         return;
     }
+    const long step = p->lead_step;
+    long lead = 0;
+    while (lead + step < n && std::all_of(bytes + lead, bytes + lead + step, [](unsigned char b) { return b == 0; }))
+        lead += step;
     send_blank_lines(p);
     p->any_line = true;
     std::fputs("\x1b[0;1;1x", p->out);
-    put_move(p->out, p->dx, 'a', 'j');
-    std::fprintf(p->out, "\x1b[%ld;%ld;%d.r", n, n, p->s.resolution_x);
-    std::fwrite(bytes, 1, static_cast<size_t>(n), p->out);
+    put_move(p->out, p->dx + lead / step * p->lead_units, 'a', 'j');
+    std::fprintf(p->out, "\x1b[%ld;%ld;%d.r", n - lead, n - lead, p->s.resolution_x);
+    std::fwrite(bytes + lead, 1, static_cast<size_t>(n - lead), p->out);
 }
 
 // Makes output line next_out and sends it when it lies on the sheet.
@@ -214,6 +221,9 @@ PageStream* start_page_stream(const raster_page_setup& setup, long width, long h
     p->window.data = p->ring.data();   // only its address is used: rows come from ring_row
     set_row_source(p->job.get(), {ring_row, p});
     p->dx = to_units(p->keep.x_start) - to_units(page_start);
+    const long unit_dots = static_cast<long>(units_per_inch) * 8;   // units of a byte's dots, times dpi
+    p->lead_step = p->s.resolution_x / std::gcd(static_cast<long>(p->s.resolution_x), unit_dots);
+    p->lead_units = p->lead_step * unit_dots / p->s.resolution_x;
     p->copies = copies;
     if (setup_out != nullptr)
         std::fflush(setup_out);

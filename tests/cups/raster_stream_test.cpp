@@ -61,7 +61,7 @@ TEST(RasterStream, JobCopiesAndCollationOfARasterDocument)
 }
 
 // Blank runs of every length against the q lines a whole move takes (5 at
-// 100 dpi), lines white at their end: laneview draws pixlane's full stream
+// 100 dpi), lines white at their start and end: laneview draws pixlane's full stream
 // of the same picture and the compact one dot for dot.
 TEST(RasterStream, CompactStreamDrawsTheSameDots)
 {
@@ -72,7 +72,8 @@ TEST(RasterStream, CompactStreamDrawsTheSameDots)
     for (unsigned y = 0; y < 120; ++y)
         for (unsigned x = 0; x < 300; ++x) {
             const bool band = (y / 7) % 3 == 0 || y == 50 || (y >= 60 && y < 73);
-            const unsigned char v = band && x < 40 + y ? static_cast<unsigned char>((x * 5 + y) % 200) : 255;
+            const unsigned left = y % 4 * 37;   // white before it: none, or less or more than a whole move
+            const unsigned char v = band && x >= left && x < 40 + y + left ? static_cast<unsigned char>((x * 5 + y) % 200) : 255;
             page.rows[size_t(y) * 300 + x] = v;
             pnm.push_back(static_cast<char>(v));
         }
