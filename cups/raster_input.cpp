@@ -5,6 +5,7 @@
 #include <new>
 #include <algorithm>
 
+#include "read_ahead.h"
 #include "xsimage.h"
 
 namespace {
@@ -12,10 +13,17 @@ namespace {
 ssize_t read_bytes(void* context, unsigned char* buffer, size_t bytes)
 {
     raster_input* in = static_cast<raster_input*>(context);
-    const size_t n = std::fread(buffer, 1, bytes, in->file);
-    if (n == 0 && !std::ferror(in->file))
-        in->ended = true;
-    return std::ferror(in->file) && n == 0 ? -1 : static_cast<ssize_t>(n);
+    ssize_t got;
+    if (in->ahead != nullptr) {
+        got = take_read_ahead(in->ahead, buffer, bytes);
+    } else {
+        const size_t n = std::fread(buffer, 1, bytes, in->file);
+        got = std::ferror(in->file) && n == 0 ? -1 : static_cast<ssize_t>(n);
+    }
+    in->ended = got == 0;
+    if (got < 0)
+        in->read_error = errno;
+    return got;
 }
 
 // What one raster line holds, and how it becomes the page's row.
@@ -152,7 +160,7 @@ void sheet_points(const cups_page_header2_t& h, raster_page_setup* setup)
     }
 }
 
-raster_input::raster_input(FILE* in) : file(in)
+raster_input::raster_input(FILE* in, read_ahead* from) : file(in), ahead(from)
 {
     raster = cupsRasterOpenIO(read_bytes, this, CUPS_RASTER_READ);
 }
@@ -169,10 +177,10 @@ raster_read read_raster_header(raster_input& in, raster_page_setup* setup, std::
     const int number = in.pages + 1;
     cups_page_header2_t& h = in.header;
     if (in.raster == nullptr || !cupsRasterReadHeader2(in.raster, &h)) {
-        if (in.pages > 0 && in.ended && !std::ferror(in.file))
+        if (in.pages > 0 && in.ended && in.read_error == 0)
             return raster_read::end;
-        if (std::ferror(in.file))
-            *error = "Cannot read the raster document: " + std::string(std::strerror(errno));
+        if (in.read_error != 0)
+            *error = "Cannot read the raster document: " + std::string(std::strerror(in.read_error));
         else if (in.pages == 0)
             *error = "The document is not a raster this printer reads (CUPS, PWG or Apple raster).";
         else

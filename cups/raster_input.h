@@ -14,9 +14,13 @@
 #include "raster_page.h"
 #include "xsown.h"
 
+struct read_ahead;
+
 struct raster_input {
     FILE* file = nullptr;
+    read_ahead* ahead = nullptr;   // where the bytes come from when set, else file
     bool ended = false;            // the file has no bytes left
+    int read_error = 0;            // errno of a failed read
     cups_raster_t* raster = nullptr;
     int pages = 0;                 // pages read so far
     cups_page_header2_t header{};  // the current page's
@@ -25,7 +29,7 @@ struct raster_input {
     unsigned rows_read = 0;
     std::vector<unsigned char> line, row;
 
-    explicit raster_input(FILE* in);
+    explicit raster_input(FILE* in, read_ahead* from = nullptr);
     ~raster_input();
     raster_input(const raster_input&) = delete;
     raster_input& operator=(const raster_input&) = delete;

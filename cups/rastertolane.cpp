@@ -12,14 +12,26 @@
 #include "cancel.h"
 #include "raster_input.h"
 #include "raster_job_runner.h"
+#include "read_ahead.h"
 #include "spooler_filter.h"
 
 namespace {
+
+constexpr size_t kReadAhead = 2 << 20;
 
 // A wider pipe lets the renderer draw ahead while this filter halftones.
 void widen_pipe(FILE* in)
 {
     (void)fcntl(fileno(in), F_SETPIPE_SZ, 1 << 20);
+}
+
+bool stdin_empty()
+{
+    const int c = std::getc(stdin);
+    if (c == EOF)
+        return true;
+    std::ungetc(c, stdin);
+    return false;
 }
 
 // A document that was raster from the start carries one copy of each page,
@@ -42,10 +54,16 @@ int main(int argc, char** argv)
 {
     filter_job job;
     job_request request;
-    FILE* in = start_spooler_job(argc, argv, filter_kind::picture, &job, &request, input_use::streamed);
+    FILE* in = start_spooler_job(argc, argv, filter_kind::picture, &job, &request, input_use::unread);
     if (in == nullptr)
         return 1;
     widen_pipe(in);
+    // The renderer's pipe is read on a thread of its own while this one halftones.
+    read_ahead_ptr ahead(in == stdin ? start_read_ahead(fileno(in), kReadAhead) : nullptr);
+    if (in == stdin && (ahead ? read_ahead_empty(ahead.get()) : stdin_empty())) {
+        report_empty_document();
+        return 1;
+    }
 
     job_context context = sigterm_context(spooler_report());
     const job_report& report = context.report;
@@ -53,7 +71,7 @@ int main(int argc, char** argv)
     int status = run == nullptr ? 1 : 0;
     std::string error;
     {
-        raster_input raster(in);
+        raster_input raster(in, ahead.get());
         while (status == 0) {
             raster_page_setup setup;
             std::string description;

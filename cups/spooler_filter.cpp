@@ -100,6 +100,11 @@ job_report spooler_report()
     return report;
 }
 
+void report_empty_document()
+{
+    spooler_message("ERROR: The document is empty: there is nothing to print.");
+}
+
 FILE* open_job_input(const filter_job& job, input_use use)
 {
     FILE* in = stdin;
@@ -117,13 +122,15 @@ FILE* open_job_input(const filter_job& job, input_use use)
             std::fclose(in);
         in = copy;
     }
+    if (use == input_use::unread && in == stdin)
+        return in;
     const int c = std::getc(in);
     if (c == EOF) {
         if (std::ferror(in))
             return input_failure("Cannot read", job, in);
         if (in != stdin)
             std::fclose(in);
-        spooler_message("ERROR: The document is empty: there is nothing to print.");
+        report_empty_document();
         return nullptr;
     }
     std::ungetc(c, in);

@@ -33,13 +33,17 @@ job_request read_spooler_request(filter_kind kind, const filter_job& job);
 job_report spooler_report();
 
 // How a filter reads its input: from a seekable file (a pipe is copied to
-// a temporary file first), or as it comes.
-enum class input_use { seekable, streamed };
+// a temporary file first), as it comes, or as it comes with standard input
+// left unread (the filter reads its descriptor and sees to an empty input).
+enum class input_use { seekable, streamed, unread };
 
 // The job's input, named or standard input, made seekable when asked and it
 // is not. Null after an "ERROR:" line when it cannot be opened or copied, or
-// is empty.
+// is empty (standard input left unread is not looked at).
 FILE* open_job_input(const filter_job& job, input_use use = input_use::seekable);
+
+// The "ERROR:" line of a job whose document has no bytes.
+void report_empty_document();
 
 // The start both filters share: the arguments, a SIGTERM that cancels, the
 // request and the input. Null when the job cannot start (the usage or an

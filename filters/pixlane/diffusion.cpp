@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -96,9 +97,12 @@ constexpr long kBlock = 64;
 template <class T>
 bool all_zero(const T* from, const T* to)
 {
-    static const T zeros[kBlock + 4] = {};
-    return to - from <= kBlock + 4 ? std::memcmp(from, zeros, (to - from) * sizeof(T)) == 0
-                               : std::all_of(from, to, [](T v) { return v == 0; });
+    constexpr long kZeros = 4 * kBlock;
+    static const T zeros[kZeros] = {};
+    for (; to - from > kZeros; from += kZeros)
+        if (std::memcmp(from, zeros, sizeof zeros) != 0)
+            return false;
+    return std::memcmp(from, zeros, static_cast<size_t>(to - from) * sizeof(T)) == 0;
 }
 
 // Darkness of the line and rows ready for it; null when the line cannot be made.
@@ -229,6 +233,18 @@ template <class Line, class Pacer>
 bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bits[kLines], long n, Pacer& pace)
 {
     Line* lines[kLines] = {&a, &b, &c};
+    // White lines under white ones (the most of a page of text): nothing
+    // prints and no error is left. Alone only: beside another thread the
+    // line above is not done yet.
+    if constexpr (std::is_same_v<Pacer, Alone>) {
+        if (a.quiet(0, n) && all_zero(b.dark, b.dark + n) && all_zero(c.dark, c.dark + n)) {
+            for (int k = 0; k < kLines; ++k) {
+                lines[k]->pass_quiet(0, n);
+                std::fill(bits[k], bits[k] + (n + 7) / 8, 0);
+            }
+            return true;
+        }
+    }
     const long blocks = (n + kBlock - 1) / kBlock;
     constexpr long lag = 2 * (kLines - 1);  // blocks the last line trails the first
     for (long step = 0; step < blocks + lag; ++step) {

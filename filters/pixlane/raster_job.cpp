@@ -54,6 +54,14 @@ long second_thread_from()
 
 }  // namespace
 
+bool second_thread_allowed()
+{
+    const char* asked = getenv("PIXLANE_THREADS");
+    if (asked != nullptr && *asked != '\0' && atoi(asked) < 2)
+        return false;
+    return processors() >= 2;
+}
+
 RasterJob* make_raster_job()
 {
     RasterJob* job = new (std::nothrow) RasterJob;

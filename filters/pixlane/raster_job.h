@@ -22,6 +22,9 @@ struct RasterJob;
 // page_lines.h); PIXLANE_THREADS=1 in the environment keeps it to one, 2 (or
 // more) asks for two whatever the page's size and the machine's load.
 RasterJob* make_raster_job();
+// Whether a job may take a second thread at all: two or more processors,
+// and PIXLANE_THREADS is not 1.
+bool second_thread_allowed();
 // Pages of at least `dots` dots (dots per line times lines) use the second
 // thread; -1: never.
 void set_second_thread_from(RasterJob* job, long dots);

@@ -144,6 +144,8 @@ TEST(SpoolerFilters, BadJobsFailWithAnErrorAndLeaveNothingBehind)
         {IMAGETOLANE_BIN, "1", "media=Custom.1e300x5", picture_bytes("PPM", 4, 4), true,
          "ERROR: Cannot print with media=Custom.1e300x5"},
         {TEXTTOLANE_BIN, "1", "", "", false, "ERROR: The document is empty"},
+        {RASTERTOLANE_BIN, "1", "", "", false, "ERROR: The document is empty"},
+        {RASTERTOLANE_BIN, "1", "", "", true, "ERROR: The document is empty"},
         {TEXTTOLANE_BIN, "1", "", "\x80\xFF\x80\xFF not text\n", false, "ERROR: Cannot tell the text's encoding"},
         {TEXTTOLANE_BIN, "1", "", "\x80\xFF\x80\xFF not text\n", true, "ERROR: Cannot tell the text's encoding"},
         {TEXTTOLANE_BIN, "1", "cpi=1000", "text\n", false, "ERROR: Cannot print with cpi=1000"},

@@ -7,10 +7,14 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <thread>
+
+#include <unistd.h>
 
 #include "printer_stream.h"
 #include "raster_input.h"
 #include "raster_maker.h"
+#include "read_ahead.h"
 #include "spooler_fixture.h"
 #include "temp_dir.h"
 #include "viewed_job.h"
@@ -178,23 +182,51 @@ TEST(RasterFilter, EveryPageKeepsItsPaperCopiesAndPlace)
 
 namespace {
 
-// Reads every page of a raster document held in memory, as the filter does:
-// the pages read, and whether the document ended well.
-raster_read read_all(const std::string& bytes, int* pages, std::string* error)
+raster_read read_pages(raster_input& in, int* pages, std::string* error)
 {
+    raster_read got;
+    do {
+        XslImagePtr picture;
+        raster_page_setup setup;
+        std::string description;
+        got = read_raster_page(in, &picture, &setup, &description, error);
+    } while (got == raster_read::page);
+    *pages = in.pages;
+    return got;
+}
+
+// Reads every page of a raster document held in memory, as the filter does:
+// the pages read, and whether the document ended well. With `ahead`, from a
+// pipe read ahead on a thread, as the filter reads the renderer's (when the
+// machine has the processors for it). The documents fit in a pipe.
+raster_read read_all(const std::string& bytes, int* pages, std::string* error, bool ahead = false)
+{
+    int ends[2];
+    if (ahead && pipe(ends) == 0) {
+        std::thread writer([&] {
+            (void)!write(ends[1], bytes.data(), bytes.size());
+            close(ends[1]);
+        });
+        read_ahead_ptr reader(start_read_ahead(ends[0], 256 * 1024));
+        const bool used = reader != nullptr;
+        raster_read got = raster_read::failed;
+        if (used) {
+            raster_input in(nullptr, reader.get());
+            got = read_pages(in, pages, error);
+        }
+        reader.reset();
+        writer.join();
+        close(ends[0]);
+        if (used)
+            return got;
+    }
     FILE* f = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
     if (f == nullptr)
         return raster_read::failed;
     raster_read got;
     {
         raster_input in(f);
-        do {
-            XslImagePtr picture;
-            raster_page_setup setup;
-            std::string description;
-            got = read_raster_page(in, &picture, &setup, &description, error);
-        } while (got == raster_read::page);
-        *pages = in.pages;
+        got = read_pages(in, pages, error);
     }
     std::fclose(f);
     return got;
@@ -214,10 +246,14 @@ TEST(RasterFilter, CutAndMutatedRasterEndsInAnErrorNeverACrash)
         ASSERT_EQ(pages, 2);
         // Cut at every offset: never more pages than were whole, and an error
         // unless the cut falls between pages.
+        // Read ahead from a pipe, the same.
         for (size_t n = 0; n < whole.size(); ++n) {
             const raster_read got = read_all(whole.substr(0, n), &pages, &error);
             EXPECT_TRUE(got == raster_read::failed || (got == raster_read::end && pages == 1))
                 << "mode " << mode << ", cut at " << n;
+            int pages_ahead = -1;
+            EXPECT_EQ(read_all(whole.substr(0, n), &pages_ahead, &error, true), got) << n;
+            EXPECT_EQ(pages_ahead, pages) << n;
         }
         // Bytes changed at random: whatever comes of them, no crash and an end.
         std::mt19937 random(static_cast<unsigned>(mode));

@@ -17,14 +17,14 @@ namespace {
 const halftoner methods[] = {floyd_gray, error_gray, bayer_gray, scroll_gray, random_gray, threshold_gray};
 
 // Noise, a smooth ramp with noise on it, hard stripes, and white paper with
-// gray patches (whose errors run out into the white).
+// gray patches and white bands (whose errors run out into the white).
 int pixel(int kind, int x, int y)
 {
     switch (kind) {
     case 0: return rand() & 255;
     case 1: return std::clamp((x * 255) / 40 + (y * 3) % 17 + (rand() % 21) - 10, 0, 255);
     case 2: return (x / 3 + y) % 2 ? 250 : 3;
-    default: return (x / 90 + y / 7) % 4 == 0 ? (x * 37 + y * 11) % 256 : 255;
+    default: return (y / 9) % 3 != 1 && (x / 90 + y / 7) % 4 == 0 ? (x * 37 + y * 11) % 256 : 255;
     }
 }
 
