@@ -20,7 +20,7 @@ bool PrivateCupsd::start()
                    spooler.file("state") + "\nCacheDir " + spooler.file("cache") + "\nErrorLog " +
                    spooler.file("log/error_log") + "\nAccessLog " + spooler.file("log/access_log") +
                    "\nPageLog " + spooler.file("log/page_log") + "\nPrintcap " + spooler.file("state/printcap") +
-                   "\nFileDevice Yes\n");
+                   "\nFileDevice Yes\nPassEnv DBUS_SYSTEM_BUS_ADDRESS\n");
     write_file(spooler.conf + "/cupsd.conf",
                "Listen " + host + "\nLogLevel debug\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
                "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"

@@ -1,13 +1,16 @@
 // A desktop printing with no driver: a private cupsd with an IPP Everywhere
-// queue (-m everywhere) for the Printer Application, and lp of a PDF and a
-// JPEG; the app's file device must get a well-formed stream of the right
-// number of pages.
+// queue (-m everywhere) for the Printer Application, on its address and on
+// the DNS-SD URI a desktop finds, and lp of a PDF and a JPEG; the app's file
+// device must get a well-formed stream of the right number of pages.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include <unistd.h>
+
 #include "app_server.h"
 #include "picture_maker.h"
+#include "private_avahi.h"
 #include "private_cupsd.h"
 
 namespace {
@@ -18,19 +21,14 @@ ProgramResult view(const std::string& stream)
     return run_program(LANEVIEW_BIN, {}, stream);
 }
 
-}  // namespace
-
-TEST(PrinterAppDriverless, LpThroughAnEverywhereQueueReachesTheDevice)
+// An everywhere queue on `uri` for the app's printer "lane" (whose device
+// is the file `device`), then lp of a PDF and a JPEG through it.
+void print_through_everywhere_queue(const AppServer& app, const std::string& device, const std::string& uri)
 {
-    AppServer app;
-    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
-    const std::string device = app.add_file_printer("lane");
-    ASSERT_FALSE(device.empty());
     PrivateCupsd cupsd(true);
     if (!cupsd.start())
         GTEST_SKIP() << "cupsd cannot start here";
-    ProgramResult r = run_cups("lpadmin", {"-h", cupsd.host, "-p", "lane-ipp", "-E", "-v", app.uri("lane"), "-m",
-                                           "everywhere"});
+    ProgramResult r = run_cups("lpadmin", {"-h", cupsd.host, "-p", "lane-ipp", "-E", "-v", uri, "-m", "everywhere"});
     ASSERT_EQ(r.status, 0) << r.err << r.out;
 
     const std::string pdf = app.dir.file("two-pages.pdf");
@@ -53,4 +51,36 @@ TEST(PrinterAppDriverless, LpThroughAnEverywhereQueueReachesTheDevice)
         EXPECT_EQ(verdict.status, 0) << verdict.out << verdict.err;
         EXPECT_NE(verdict.out.find(job.pages), std::string::npos) << verdict.out;
     }
+}
+
+}  // namespace
+
+TEST(PrinterAppDriverless, LpThroughAnEverywhereQueueReachesTheDevice)
+{
+    AppServer app;
+    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
+    const std::string device = app.add_file_printer("lane");
+    ASSERT_FALSE(device.empty());
+    print_through_everywhere_queue(app, device, app.uri("lane"));
+}
+
+// The queue made on the URI the spooler's driverless program lists, as a
+// desktop's printer dialog makes it: the spooler finds the app through a
+// private avahi-daemon.
+TEST(PrinterAppDriverless, AQueueOnTheDnssdUriPrints)
+{
+    PrivateAvahi avahi;
+    if (!avahi.start())
+        GTEST_SKIP() << "no private avahi-daemon: " << avahi.why_not;
+    AppServer app;
+    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
+    const std::string device = app.add_file_printer("lane");
+    ASSERT_FALSE(device.empty());
+    const std::string uri = "ipp://lane._ipp._tcp.local/";
+    std::string listed;
+    for (int attempt = 0; attempt < 10 && listed.find(uri) == std::string::npos; ++attempt)
+        if ((listed = run_program("/usr/bin/timeout", {"20", "driverless"}).out).find(uri) == std::string::npos)
+            usleep(300000);
+    ASSERT_NE(listed.find(uri), std::string::npos) << listed;
+    print_through_everywhere_queue(app, device, uri);
 }
