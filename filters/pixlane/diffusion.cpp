@@ -105,6 +105,20 @@ bool all_zero(const T* from, const T* to)
     return std::memcmp(from, zeros, static_cast<size_t>(to - from) * sizeof(T)) == 0;
 }
 
+// Whether every dot is white (0) or black (255): text and line art as a
+// renderer draws them.
+bool black_or_white(const unsigned char* from, const unsigned char* to)
+{
+    unsigned char mixed = 0;
+    if (to - from == kBlock)  // a whole block: a count the compiler sees, done in vectors
+        for (long i = 0; i < kBlock; ++i)
+            mixed |= static_cast<unsigned char>(from[i] + 1) > 1;
+    else
+        for (; from < to; ++from)
+            mixed |= static_cast<unsigned char>(*from + 1) > 1;
+    return mixed == 0;
+}
+
 // Darkness of the line and rows ready for it; null when the line cannot be made.
 template <class Errors>
 const unsigned char* start_line(RasterJob* job, Errors& errors, XSImage* picture, double x_scale,
@@ -150,15 +164,17 @@ struct FloydLine {
     }
     // The dots from .. to - 1 print when their sums reach 2048.
     void finish(VectorPath path, long from, long to) { floyd_black(path, sums, errors, from, to, black); }
-    // White with no error coming in: every dot of the block is white with error 0.
-    bool quiet(long from, long to) const
+    // No error coming in: white dots, or with `inked` also black ones (each
+    // then prints as it is and leaves no error).
+    bool quiet(long from, long to, bool inked = false) const
     {
-        return seven == 0 && all_zero(dark + from, dark + to) && all_zero(above + from, above + to + 2);
+        return seven == 0 && (inked ? black_or_white(dark + from, dark + to) : all_zero(dark + from, dark + to)) &&
+               all_zero(above + from, above + to + 2);
     }
     void pass_quiet(long from, long to)
     {
         std::fill(errors + from + 1, errors + to + 1, 0);
-        std::fill(black + from, black + to, 0);
+        std::copy(dark + from, dark + to, black + from);
     }
 };
 
@@ -195,15 +211,16 @@ struct JarvisLine {
         black[i] = o.black;
     }
     void finish(VectorPath, long, long) {}
-    bool quiet(long from, long to) const
+    bool quiet(long from, long to, bool inked = false) const
     {
-        return seven == 0 && left1 == 0 && left2 == 0 && all_zero(dark + from, dark + to) &&
+        return seven == 0 && left1 == 0 && left2 == 0 &&
+               (inked ? black_or_white(dark + from, dark + to) : all_zero(dark + from, dark + to)) &&
                all_zero(back + from, back + to + 4) && all_zero(above + from, above + to + 4);
     }
     void pass_quiet(long from, long to)
     {
         std::fill(errors + from + 2, errors + to + 2, 0);
-        std::fill(black + from, black + to, 0);
+        std::copy(dark + from, dark + to, black + from);
     }
 };
 
@@ -258,7 +275,7 @@ bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
             from[k] = block < 0 || block >= blocks ? 0 : block * kBlock;
             to[k] = block < 0 || block >= blocks ? 0 : std::min(from[k] + kBlock, n);
             whole = whole && to[k] - from[k] == kBlock;
-            quiet[k] = lines[k]->quiet(from[k], to[k]);
+            quiet[k] = lines[k]->quiet(from[k], to[k], true);
             any_quiet = any_quiet || quiet[k];
             if (!quiet[k])
                 lines[k]->sum(path, from[k], to[k]);

@@ -16,15 +16,17 @@ namespace {
 
 const halftoner methods[] = {floyd_gray, error_gray, bayer_gray, scroll_gray, random_gray, threshold_gray};
 
-// Noise, a smooth ramp with noise on it, hard stripes, and white paper with
-// gray patches and white bands (whose errors run out into the white).
+// Noise, a smooth ramp with noise on it, hard stripes, white paper with gray
+// patches and white bands (whose errors run out into the white), and black
+// and white only, as text is drawn, with a gray-free corner of dots.
 int pixel(int kind, int x, int y)
 {
     switch (kind) {
     case 0: return rand() & 255;
     case 1: return std::clamp((x * 255) / 40 + (y * 3) % 17 + (rand() % 21) - 10, 0, 255);
     case 2: return (x / 3 + y) % 2 ? 250 : 3;
-    default: return (y / 9) % 3 != 1 && (x / 90 + y / 7) % 4 == 0 ? (x * 37 + y * 11) % 256 : 255;
+    case 3: return (y / 9) % 3 != 1 && (x / 90 + y / 7) % 4 == 0 ? (x * 37 + y * 11) % 256 : 255;
+    default: return (x / 5 + y / 3) % 7 == 0 || (x > 500 && y % 13 == 0 && x % 3 == 0) ? 0 : 255;
     }
 }
 
@@ -50,7 +52,7 @@ TEST_P(FastPaths, EveryMethodMatchesThePlainRules)
     // The last is wide and tall enough for error diffusion's two threads to
     // follow each other within lines.
     const int sizes[][3] = {{37, 23, 0}, {1, 1, 1},   {2, 9, 2},     {83, 5, 0},   {130, 3, 1},
-                            {9, 40, 2},  {211, 31, 0}, {700, 60, 1}, {900, 40, 3}};
+                            {9, 40, 2},  {211, 31, 0}, {700, 60, 1}, {900, 40, 3}, {700, 30, 4}};
     const double scales[][2] = {{1.0, 1.0},  {2.48, 2.339}, {0.37, 0.8}, {7.0, 1.0 / 3},
                                 {23.0 / 7, 0.992}, {1.5, 4.0}, {0.5, 0.5}, {1.0001, 2.0}};
     const double thresholds[] = {0.5, 0.3};
