@@ -30,6 +30,7 @@ struct PageStream {
     long rows_kept = 0;      // of them, rows on the sheet
     long next_out = 0;       // next output line
     bool toned = false;
+    bool dark_rows = false;  // the ring holds darkness: the page is printed dot for pixel
     unsigned char tone[256];
     FILE* out = nullptr;
     long dx = 0;
@@ -219,7 +220,13 @@ PageStream* start_page_stream(const raster_page_setup& setup, long width, long h
         return nullptr;
     }
     p->window.data = p->ring.data();   // only its address is used: rows come from ring_row
-    set_row_source(p->job.get(), {ring_row, p});
+    // A page at the printer's resolution goes to the halftoner as it is:
+    // its rows are kept as darkness, which the halftoner reads in place.
+    p->dark_rows = !bits && p->layout.x_scale == 1.0 && p->layout.y_scale == 1.0;
+    if (p->dark_rows && p->toned)
+        for (unsigned char& level : p->tone)
+            level = static_cast<unsigned char>(255 - level);
+    set_row_source(p->job.get(), {ring_row, p, p->dark_rows});
     p->dx = to_units(p->keep.x_start) - to_units(page_start);
     const long unit_dots = static_cast<long>(units_per_inch) * 8;   // units of a byte's dots, times dpi
     p->lead_step = p->s.resolution_x / std::gcd(static_cast<long>(p->s.resolution_x), unit_dots);
@@ -238,6 +245,8 @@ int page_stream_row(PageStream* p, const unsigned char* row)
     if (p->toned)
         for (long x = 0; x < p->stride; ++x)
             to[x] = p->tone[row[x]];
+    else if (p->dark_rows)
+        copy_inverted(row, to, p->stride);
     else
         std::copy(row, row + p->stride, to);
     if (p->window.type == 0 && (p->window.width & 7))

@@ -41,6 +41,9 @@ void free_raster_job(RasterJob* job);
 struct RowSource {
     const unsigned char* (*row)(void* context, long y) = nullptr;
     void* context = nullptr;
+    // The rows hold darkness (255 - gray) already, for a picture printed
+    // dot for pixel (scales 1 and 1): the halftoners take them as they are.
+    bool darkness = false;
 };
 void set_row_source(RasterJob* job, RowSource source);
 // The context the job asks after every line whether it was cancelled; may be null.

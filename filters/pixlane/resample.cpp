@@ -27,6 +27,9 @@ const double* blended_row(RasterJob* job, const XSImage* picture, long y, long k
 // blend gives it with weights 1 and 0, with no blending at all.
 const unsigned char* own_darkness(RasterJob* job, const XSImage* picture, int row, long n)
 {
+    const long y = resample_row(picture->height, 1.0, row).upper;
+    if (job->rows.darkness)
+        return picture_row(job, picture, y);
     std::vector<unsigned char>& out = job->resample.darkness;
     if (static_cast<long>(out.size()) < n) {
         try {
@@ -36,21 +39,25 @@ const unsigned char* own_darkness(RasterJob* job, const XSImage* picture, int ro
             return nullptr;
         }
     }
-    const unsigned char* pixels = picture_row(job, picture, resample_row(picture->height, 1.0, row).upper);
-    unsigned char* dark = out.data();
-    long i = 0;
-    for (; i + 8 <= n; i += 8) {  // 255 - v is ~v: eight at a time
-        uint64_t v;
-        std::memcpy(&v, pixels + i, 8);
-        v = ~v;
-        std::memcpy(dark + i, &v, 8);
-    }
-    for (; i < n; ++i)
-        dark[i] = static_cast<unsigned char>(255 - pixels[i]);
-    return dark;
+    const unsigned char* pixels = picture_row(job, picture, y);
+    copy_inverted(pixels, out.data(), n);
+    return out.data();
 }
 
 }  // namespace
+
+void copy_inverted(const unsigned char* from, unsigned char* to, long n)
+{
+    long i = 0;
+    for (; i + 8 <= n; i += 8) {  // 255 - v is ~v: eight at a time
+        uint64_t v;
+        std::memcpy(&v, from + i, 8);
+        v = ~v;
+        std::memcpy(to + i, &v, 8);
+    }
+    for (; i < n; ++i)
+        to[i] = static_cast<unsigned char>(255 - from[i]);
+}
 
 long resample_count(int pixels, double scale)
 {

@@ -78,6 +78,9 @@ ResampleRow resample_row(int height, double y_scale, int row);
 const unsigned char* gray_darkness(RasterJob* job, const XSImage* picture, double x_scale,
                                    double y_scale, int row, int restart, long* dots);
 
+// to[i] = 255 - from[i]: gray made darkness.
+void copy_inverted(const unsigned char* from, unsigned char* to, long n);
+
 // Drops the job's caches so that the next line is built afresh from the picture.
 void resample_restart(RasterJob* job);
 

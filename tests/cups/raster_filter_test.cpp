@@ -91,6 +91,7 @@ TEST(RasterFilter, EveryColourSpacePrintsThePixlaneDotsOfThePicture)
         unsigned bits;
         cups_mode_t mode;
         int method;
+        const char* brightness = nullptr;  // the job's brightness, when it asks for one
     } cases[] = {
         {CUPS_CSPACE_W, 8, CUPS_RASTER_WRITE, 0},         {CUPS_CSPACE_SW, 8, CUPS_RASTER_WRITE_PWG, 2},
         {CUPS_CSPACE_K, 8, CUPS_RASTER_WRITE_COMPRESSED, 5}, {CUPS_CSPACE_W, 16, CUPS_RASTER_WRITE, 1},
@@ -98,6 +99,7 @@ TEST(RasterFilter, EveryColourSpacePrintsThePixlaneDotsOfThePicture)
         {CUPS_CSPACE_RGB, 8, CUPS_RASTER_WRITE, 0},       {CUPS_CSPACE_SRGB, 8, CUPS_RASTER_WRITE_PWG, 1},
         {CUPS_CSPACE_RGB, 16, CUPS_RASTER_WRITE_COMPRESSED, 2}, {CUPS_CSPACE_SRGB, 16, CUPS_RASTER_WRITE_PWG, 0},
         {CUPS_CSPACE_K, 1, CUPS_RASTER_WRITE, 0},         {CUPS_CSPACE_W, 1, CUPS_RASTER_WRITE_PWG, 3},
+        {CUPS_CSPACE_W, 8, CUPS_RASTER_WRITE, 0, "120"},  {CUPS_CSPACE_SW, 16, CUPS_RASTER_WRITE_PWG, 5, "80"},
     };
     for (const auto& c : cases) {
         const std::string what = "space " + std::to_string(c.space) + ", " + std::to_string(c.bits) +
@@ -106,19 +108,20 @@ TEST(RasterFilter, EveryColourSpacePrintsThePixlaneDotsOfThePicture)
         const std::string raster = dir.file("page.ras"), picture = dir.file("page.pnm");
         write_file(raster, raster_document({test_page(c.space, c.bits, &pnm)}, c.mode));
         write_file(picture, pnm);
-        const FilterRun run =
-            run_filter(RASTERTOLANE_BIN, "1", std::string("Halftoning=") + halftone_names[c.method], raster);
+        std::string options = std::string("Halftoning=") + halftone_names[c.method];
+        std::vector<std::string> words = {"-r", "100", "-gm", "0.6666666666666666", "-x", "0", "-y", "0", "-di",
+                                          std::to_string(c.method)};
+        if (c.brightness != nullptr) {
+            options += std::string(" brightness=") + c.brightness;
+            words.insert(words.end(), {"-br", std::to_string(std::atoi(c.brightness) - 100)});
+        }
+        const FilterRun run = run_filter(RASTERTOLANE_BIN, "1", options, raster);
         ASSERT_EQ(run.result.status, 0) << what << "\n" << run.result.err;
         EXPECT_EQ(run.lines("PAGE:"), std::vector<std::string>{"PAGE: 1 1"}) << what;
         // One pixel one dot, from the sheet's corner, no gamma (2/3 of pixlane's
         // 1.5 is exactly 1): pixlane's words for the same.
         std::string why;
-        EXPECT_TRUE(same_dots(run.result.out,
-                              direct_stream(PIXLANE_BIN,
-                                            {"-r", "100", "-gm", "0.6666666666666666", "-x", "0", "-y", "0", "-di",
-                                             std::to_string(c.method)},
-                                            picture),
-                              &why))
+        EXPECT_TRUE(same_dots(run.result.out, direct_stream(PIXLANE_BIN, words, picture), &why))
             << what << ": " << why;
     }
 }
