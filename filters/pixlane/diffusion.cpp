@@ -102,7 +102,7 @@ bool all_zero(const T* from, const T* to)
     for (; to - from > kZeros; from += kZeros)
         if (std::memcmp(from, zeros, sizeof zeros) != 0)
             return false;
-    return std::memcmp(from, zeros, static_cast<size_t>(to - from) * sizeof(T)) == 0;
+    return from == to || std::memcmp(from, zeros, static_cast<size_t>(to - from) * sizeof(T)) == 0;
 }
 
 // Whether every dot is white (0) or black (255): text and line art as a
