@@ -38,23 +38,34 @@ std::vector<Document> documents()
     return d;
 }
 
-// A Print-Job of `document` to printer `name`; true when accepted.
+// A Print-Job of `document` to printer `name`; true when accepted. A
+// streamed raster document is refused while the printer prints another job:
+// as real clients do, it is sent again after a pause (bounded).
 bool print(int port, const std::string& name, const Document& document, const std::string& title)
 {
-    ipp_t* r = ippNewRequest(IPP_OP_PRINT_JOB);
-    ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, ("ipp://localhost/ipp/print/" + name).c_str());
-    ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "load");
-    ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
-    ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, document.format);
-    const std::string answer = talk(port, http_post("/ipp/print/" + name, ipp_message(r, document.bytes)));
-    const size_t body = answer.find("\r\n\r\n");
-    // successful-ok, or successful with attributes ignored
-    const bool ok = body != std::string::npos && answer.size() >= body + 8 && answer[body + 6] == 0;
-    if (!ok)
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(300);
+    for (;;) {
+        ipp_t* r = ippNewRequest(IPP_OP_PRINT_JOB);
+        ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, ("ipp://localhost/ipp/print/" + name).c_str());
+        ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "load");
+        ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
+        ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, document.format);
+        const std::string answer = talk(port, http_post("/ipp/print/" + name, ipp_message(r, document.bytes)));
+        const size_t body = answer.find("\r\n\r\n");
+        const int status = body != std::string::npos && answer.size() >= body + 8
+                               ? static_cast<unsigned char>(answer[body + 6]) << 8 | static_cast<unsigned char>(answer[body + 7])
+                               : -1;
+        if (status == IPP_STATUS_ERROR_BUSY && std::chrono::steady_clock::now() < give_up) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            continue;
+        }
+        // successful-ok, or successful with attributes ignored
+        if (status >= 0 && status < 0x100)
+            return true;
         std::fprintf(stderr, "%s refused: %s\n", document.format,
-                     body == std::string::npos ? "no answer" : ippErrorString(static_cast<ipp_status_t>(
-                         static_cast<unsigned char>(answer[body + 6]) << 8 | static_cast<unsigned char>(answer[body + 7]))));
-    return ok;
+                     status < 0 ? "no answer" : ippErrorString(static_cast<ipp_status_t>(status)));
+        return false;
+    }
 }
 
 int pages_of(const std::string& stream)
