@@ -1,4 +1,4 @@
-// Some of PAPPL 1.3's calls, wrapped where it offers no setting: linked into
+// Two of PAPPL 1.3's calls, wrapped where it offers no setting: linked into
 // the program itself, so that the library's own calls reach them.
 #include <dlfcn.h>
 
@@ -7,8 +7,6 @@
 #include <pappl/pappl.h>
 
 #include "lane_driver.h"
-
-extern "C" void _papplClientFlushDocumentData(pappl_client_t* client);
 
 // PAPPL makes up the IEEE 1284 device ID of a printer added without one and
 // cuts it off after 128 bytes of formats; it takes no other ID later. A lane
@@ -63,41 +61,4 @@ extern "C" cups_array_t* ippCreateRequestedArray(ipp_t* request)
         break;
     }
     return names;
-}
-
-namespace {
-
-bool any_processing(pappl_printer_t* printer)
-{
-    bool processing = false;
-    papplPrinterIterateActiveJobs(
-        printer,
-        [](pappl_job_t* job, void* data) {
-            if (papplJobGetState(job) == IPP_JSTATE_PROCESSING)
-                *static_cast<bool*>(data) = true;
-        },
-        &processing, 1, 0);
-    return processing;
-}
-
-}  // namespace
-
-// PAPPL refuses a streamed raster document while the printer prints another
-// job, and ends the refused job holding the printer's lock while it waits for
-// the system's; a state save or Get-Printer-Attributes holds the system's and
-// waits for the printer's: the server hung for good under load. The refusal
-// is made here first, ending the job without the system's lock.
-extern "C" void _papplJobCopyDocumentData(pappl_client_t* client, pappl_job_t* job)
-{
-    using copy_fn = void (*)(pappl_client_t*, pappl_job_t*);
-    static const auto copy = reinterpret_cast<copy_fn>(dlsym(RTLD_NEXT, "_papplJobCopyDocumentData"));
-    const char* format = papplJobGetFormat(job);
-    const bool streamed = format != nullptr && (!std::strcmp(format, "image/pwg-raster") || !std::strcmp(format, "image/urf"));
-    if (streamed && any_processing(papplJobGetPrinter(job))) {
-        papplClientRespondIPP(client, IPP_STATUS_ERROR_BUSY, "Currently printing another job.");
-        _papplClientFlushDocumentData(client);
-        papplJobCancel(job);
-        return;
-    }
-    copy(client, job);
 }

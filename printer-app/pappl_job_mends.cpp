@@ -1,0 +1,94 @@
+// PAPPL 1.3's way of starting jobs, mended where many clients at once make it
+// race: linked into the program itself, so that the library's own calls (and
+// the thread it starts for a job) reach these instead.
+//
+// PAPPL starts the first pending job of an idle printer on a new thread, which
+// marks the job processing only once it runs; two submissions (or one and a
+// job's end) in between start the same job twice, or a second job beside it,
+// and the first to end closes the device the other still writes to. So one job
+// at a time prints on a printer, and a job no longer pending is left alone.
+#include <dlfcn.h>
+
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include <pappl/pappl.h>
+
+extern "C" void _papplClientFlushDocumentData(pappl_client_t* client);
+
+namespace {
+
+bool streamed(pappl_job_t* job)
+{
+    const char* format = papplJobGetFormat(job);
+    return format != nullptr && (!std::strcmp(format, "image/pwg-raster") || !std::strcmp(format, "image/urf"));
+}
+
+// The lock a printer holds while it prints a job; printers live as long as
+// the server, and so do their locks.
+std::mutex& printing_lock(pappl_printer_t* printer)
+{
+    static auto* locks = new std::map<pappl_printer_t*, std::mutex>;
+    static std::mutex guard;
+    std::lock_guard<std::mutex> hold(guard);
+    return (*locks)[printer];
+}
+
+bool any_processing(pappl_printer_t* printer)
+{
+    bool processing = false;
+    papplPrinterIterateActiveJobs(
+        printer,
+        [](pappl_job_t* job, void* data) {
+            if (papplJobGetState(job) == IPP_JSTATE_PROCESSING)
+                *static_cast<bool*>(data) = true;
+        },
+        &processing, 1, 0);
+    return processing;
+}
+
+}  // namespace
+
+// The thread PAPPL starts for a spooled job.
+extern "C" void* _papplJobProcess(pappl_job_t* job)
+{
+    using process_fn = void* (*)(pappl_job_t*);
+    static const auto process = reinterpret_cast<process_fn>(dlsym(RTLD_NEXT, "_papplJobProcess"));
+    // A streamed document is printed by its client's thread, never here.
+    if (streamed(job) && papplJobGetFilename(job) == nullptr)
+        return nullptr;
+    std::lock_guard<std::mutex> alone(printing_lock(papplJobGetPrinter(job)));
+    if (papplJobGetState(job) != IPP_JSTATE_PENDING) {
+        papplLogJob(job, PAPPL_LOGLEVEL_DEBUG, "Started twice: printed by the other start.");
+        return nullptr;
+    }
+    return process(job);
+}
+
+// A streamed raster document, printed while its client sends it.
+extern "C" void _papplJobProcessRaster(pappl_job_t* job, pappl_client_t* client)
+{
+    using raster_fn = void (*)(pappl_job_t*, pappl_client_t*);
+    static const auto raster = reinterpret_cast<raster_fn>(dlsym(RTLD_NEXT, "_papplJobProcessRaster"));
+    std::lock_guard<std::mutex> alone(printing_lock(papplJobGetPrinter(job)));
+    raster(job, client);
+}
+
+// PAPPL refuses a streamed document while the printer prints another job, and
+// ends the refused job holding the printer's lock while it waits for the
+// system's; a state save or Get-Printer-Attributes holds the system's and waits
+// for the printer's: the server hung for good under load. The refusal is made
+// here first, ending the job without the system's lock.
+extern "C" void _papplJobCopyDocumentData(pappl_client_t* client, pappl_job_t* job)
+{
+    using copy_fn = void (*)(pappl_client_t*, pappl_job_t*);
+    static const auto copy = reinterpret_cast<copy_fn>(dlsym(RTLD_NEXT, "_papplJobCopyDocumentData"));
+    if (streamed(job) && any_processing(papplJobGetPrinter(job))) {
+        papplClientRespondIPP(client, IPP_STATUS_ERROR_BUSY, "Currently printing another job.");
+        _papplClientFlushDocumentData(client);
+        papplJobCancel(job);
+        return;
+    }
+    copy(client, job);
+}
