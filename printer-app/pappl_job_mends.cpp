@@ -75,20 +75,27 @@ extern "C" void _papplJobProcessRaster(pappl_job_t* job, pappl_client_t* client)
     raster(job, client);
 }
 
-// PAPPL refuses a streamed document while the printer prints another job, and
-// ends the refused job holding the printer's lock while it waits for the
-// system's; a state save or Get-Printer-Attributes holds the system's and waits
-// for the printer's: the server hung for good under load. The refusal is made
-// here first, ending the job without the system's lock.
+// PAPPL refuses a streamed document while the printer prints another job (or
+// holds new jobs), and ends the refused job holding the printer's lock while
+// it waits for the system's; a state save or Get-Printer-Attributes holds the
+// system's and waits for the printer's: the server hung for good under load.
+// The refusal is made here first, ending the job without the system's lock.
 extern "C" void _papplJobCopyDocumentData(pappl_client_t* client, pappl_job_t* job)
 {
     using copy_fn = void (*)(pappl_client_t*, pappl_job_t*);
     static const auto copy = reinterpret_cast<copy_fn>(dlsym(RTLD_NEXT, "_papplJobCopyDocumentData"));
-    if (streamed(job) && any_processing(papplJobGetPrinter(job))) {
-        papplClientRespondIPP(client, IPP_STATUS_ERROR_BUSY, "Currently printing another job.");
-        _papplClientFlushDocumentData(client);
-        papplJobCancel(job);
-        return;
+    pappl_printer_t* printer = papplJobGetPrinter(job);
+    if (streamed(job)) {
+        const bool holding = papplPrinterIsHoldingNewJobs(printer);
+        if (holding || any_processing(printer)) {
+            if (holding)
+                papplClientRespondIPP(client, IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS, "Currently holding new jobs.");
+            else
+                papplClientRespondIPP(client, IPP_STATUS_ERROR_BUSY, "Currently printing another job.");
+            _papplClientFlushDocumentData(client);
+            papplJobCancel(job);
+            return;
+        }
     }
     copy(client, job);
 }
