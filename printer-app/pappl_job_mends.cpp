@@ -35,19 +35,6 @@ std::mutex& printing_lock(pappl_printer_t* printer)
     return (*locks)[printer];
 }
 
-bool any_processing(pappl_printer_t* printer)
-{
-    bool processing = false;
-    papplPrinterIterateActiveJobs(
-        printer,
-        [](pappl_job_t* job, void* data) {
-            if (papplJobGetState(job) == IPP_JSTATE_PROCESSING)
-                *static_cast<bool*>(data) = true;
-        },
-        &processing, 1, 0);
-    return processing;
-}
-
 }  // namespace
 
 // The thread PAPPL starts for a spooled job.
@@ -66,36 +53,32 @@ extern "C" void* _papplJobProcess(pappl_job_t* job)
     return process(job);
 }
 
-// A streamed raster document, printed while its client sends it.
-extern "C" void _papplJobProcessRaster(pappl_job_t* job, pappl_client_t* client)
-{
-    using raster_fn = void (*)(pappl_job_t*, pappl_client_t*);
-    static const auto raster = reinterpret_cast<raster_fn>(dlsym(RTLD_NEXT, "_papplJobProcessRaster"));
-    std::lock_guard<std::mutex> alone(printing_lock(papplJobGetPrinter(job)));
-    raster(job, client);
-}
-
 // PAPPL refuses a streamed document while the printer prints another job (or
 // holds new jobs), and ends the refused job holding the printer's lock while
 // it waits for the system's; a state save or Get-Printer-Attributes holds the
 // system's and waits for the printer's: the server hung for good under load.
-// The refusal is made here first, ending the job without the system's lock.
+// The refusal is made here first, ending the job without the system's lock;
+// a document not refused holds the printer until it is printed, so that its
+// client waits for no other job's pages.
 extern "C" void _papplJobCopyDocumentData(pappl_client_t* client, pappl_job_t* job)
 {
     using copy_fn = void (*)(pappl_client_t*, pappl_job_t*);
     static const auto copy = reinterpret_cast<copy_fn>(dlsym(RTLD_NEXT, "_papplJobCopyDocumentData"));
+    if (!streamed(job)) {
+        copy(client, job);
+        return;
+    }
     pappl_printer_t* printer = papplJobGetPrinter(job);
-    if (streamed(job)) {
-        const bool holding = papplPrinterIsHoldingNewJobs(printer);
-        if (holding || any_processing(printer)) {
-            if (holding)
-                papplClientRespondIPP(client, IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS, "Currently holding new jobs.");
-            else
-                papplClientRespondIPP(client, IPP_STATUS_ERROR_BUSY, "Currently printing another job.");
-            _papplClientFlushDocumentData(client);
-            papplJobCancel(job);
-            return;
-        }
+    std::unique_lock<std::mutex> alone(printing_lock(printer), std::try_to_lock);
+    const bool holding = papplPrinterIsHoldingNewJobs(printer);
+    if (holding || !alone.owns_lock()) {
+        if (holding)
+            papplClientRespondIPP(client, IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS, "Currently holding new jobs.");
+        else
+            papplClientRespondIPP(client, IPP_STATUS_ERROR_BUSY, "Currently printing another job.");
+        _papplClientFlushDocumentData(client);
+        papplJobCancel(job);
+        return;
     }
     copy(client, job);
 }
