@@ -1,4 +1,4 @@
-// Many clients at once (LANE_LOAD_CLIENTS, 50 by default, 5 jobs each),
+// Many clients at once (LANE_LOAD_CLIENTS; 50, or 10 under the sanitizer, 5 jobs each),
 // mixing PDF, PWG raster, JPEG, TIFF and text, to a folder device and to a
 // slow network printer: every job printed once, whole, with its pages; the
 // server's open files and memory bounded, and it answers afterwards.
@@ -38,23 +38,34 @@ std::vector<Document> documents()
     return d;
 }
 
-// A Print-Job of `document` to printer `name`; true when accepted.
-bool print(int port, const std::string& name, const Document& document, const std::string& title)
+// A Print-Job of `document` to printer `name`; true when accepted. A
+// streamed raster document is refused while the printer prints another job:
+// as real clients do, it is sent again after a pause, until `give_up`.
+bool print(int port, const std::string& name, const Document& document, const std::string& title,
+           std::chrono::steady_clock::time_point give_up)
 {
-    ipp_t* r = ippNewRequest(IPP_OP_PRINT_JOB);
-    ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, ("ipp://localhost/ipp/print/" + name).c_str());
-    ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "load");
-    ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
-    ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, document.format);
-    const std::string answer = talk(port, http_post("/ipp/print/" + name, ipp_message(r, document.bytes)));
-    const size_t body = answer.find("\r\n\r\n");
-    // successful-ok, or successful with attributes ignored
-    const bool ok = body != std::string::npos && answer.size() >= body + 8 && answer[body + 6] == 0;
-    if (!ok)
+    for (;;) {
+        ipp_t* r = ippNewRequest(IPP_OP_PRINT_JOB);
+        ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, ("ipp://localhost/ipp/print/" + name).c_str());
+        ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "load");
+        ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
+        ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, document.format);
+        const std::string answer = talk(port, http_post("/ipp/print/" + name, ipp_message(r, document.bytes)));
+        const size_t body = answer.find("\r\n\r\n");
+        const int status = body != std::string::npos && answer.size() >= body + 8
+                               ? static_cast<unsigned char>(answer[body + 6]) << 8 | static_cast<unsigned char>(answer[body + 7])
+                               : -1;
+        if (status == IPP_STATUS_ERROR_BUSY && std::chrono::steady_clock::now() < give_up) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            continue;
+        }
+        // successful-ok, or successful with attributes ignored
+        if (status >= 0 && status < 0x100)
+            return true;
         std::fprintf(stderr, "%s refused: %s\n", document.format,
-                     body == std::string::npos ? "no answer" : ippErrorString(static_cast<ipp_status_t>(
-                         static_cast<unsigned char>(answer[body + 6]) << 8 | static_cast<unsigned char>(answer[body + 7]))));
-    return ok;
+                     status < 0 ? "no answer" : ippErrorString(static_cast<ipp_status_t>(status)));
+        return false;
+    }
 }
 
 int pages_of(const std::string& stream)
@@ -69,9 +80,7 @@ int pages_of(const std::string& stream)
 
 }  // namespace
 
-// Disabled until Print-Job under load stops answering server-error-busy or
-// nothing (run with --gtest_also_run_disabled_tests).
-TEST(PrinterAppLoad, DISABLED_EveryJobOfManyClientsPrintsOnceAndWhole)
+TEST(PrinterAppLoad, EveryJobOfManyClientsPrintsOnceAndWhole)
 {
     AppServer app;
     ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
@@ -84,23 +93,29 @@ TEST(PrinterAppLoad, DISABLED_EveryJobOfManyClientsPrintsOnceAndWhole)
     ASSERT_TRUE(app.add_printer("slow", slow.uri()));
     const std::vector<Document> kinds = documents();
     const char* count = std::getenv("LANE_LOAD_CLIENTS");
-    const int clients = count != nullptr ? std::atoi(count) : 50, jobs = 5;
+#if defined(__SANITIZE_ADDRESS__)
+    const int usual = 10;  // the sanitizer's server is several times slower
+#else
+    const int usual = 50;
+#endif
+    const int clients = count != nullptr ? std::atoi(count) : usual, jobs = 5;
     const size_t files_before = open_files(app.pid);
 
     const auto start = std::chrono::steady_clock::now();
+    const auto give_up = start + std::chrono::seconds(300);
     std::vector<std::thread> threads;
     std::vector<int> accepted(static_cast<size_t>(clients)), pages(2);
     for (int c = 0; c < clients; ++c)
         threads.emplace_back([&, c] {
             for (int j = 0; j < jobs; ++j) {
                 const Document& d = kinds[static_cast<size_t>(c + j) % kinds.size()];
-                accepted[static_cast<size_t>(c)] += print(app.port, c % 2 ? "slow" : "folder", d, "Untitled");
+                accepted[static_cast<size_t>(c)] += print(app.port, c % 2 ? "slow" : "folder", d, "Untitled", give_up);
             }
         });
     for (std::thread& t : threads)
         t.join();
-    ASSERT_TRUE(app.wait_idle("folder", 900));
-    ASSERT_TRUE(app.wait_idle("slow", 900));
+    ASSERT_TRUE(app.wait_idle("folder", 300));
+    ASSERT_TRUE(app.wait_idle("slow", 300));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (int c = 0; c < clients; ++c) {
         EXPECT_EQ(accepted[static_cast<size_t>(c)], jobs) << "client " << c;
