@@ -71,6 +71,8 @@ bool PrivateAvahi::start()
         why_not = "avahi-daemon runs only as root";
         return false;
     }
+    // The spooler's backends run as its own user: they reach the bus too.
+    chmod(dir.path().c_str(), 0755);
     const std::string socket = dir.file("bus");
     write_file(dir.file("bus.conf"),
                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
