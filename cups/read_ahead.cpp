@@ -34,7 +34,7 @@ namespace {
 // The taker is woken once a piece this large is held (or the input ends):
 // fewer wakes than one for every line the writer sends.
 constexpr size_t kPiece = 64 * 1024;
-constexpr std::chrono::milliseconds kPause{2};
+constexpr std::chrono::milliseconds kPause{2};   // the taker's wait for a whole piece
 
 // Waits until fd has bytes or the reader is stopped; false when stopped.
 bool wait_for_input(read_ahead* r)
@@ -89,7 +89,7 @@ void read_loop(read_ahead* r)
         }
         // A short read means the writer sends a line at a time: let the pipe
         // gather a piece rather than wake for every line.
-        if (static_cast<size_t>(n) < kPiece && !pause_reading(r))
+        if (static_cast<size_t>(n) < std::min(room, kPiece) && !pause_reading(r))
             return;
     }
 }

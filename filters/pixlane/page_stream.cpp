@@ -222,7 +222,7 @@ PageStream* start_page_stream(const raster_page_setup& setup, long width, long h
     p->window.data = p->ring.data();   // only its address is used: rows come from ring_row
     // A page at the printer's resolution goes to the halftoner as it is:
     // its rows are kept as darkness, which the halftoner reads in place.
-    p->dark_rows = !bits && p->layout.x_scale == 1.0 && p->layout.y_scale == 1.0;
+    p->dark_rows = !bits && p->fill != null_func && p->layout.x_scale == 1.0 && p->layout.y_scale == 1.0;
     if (p->dark_rows && p->toned)
         for (unsigned char& level : p->tone)
             level = static_cast<unsigned char>(255 - level);
