@@ -2,6 +2,7 @@
 
 #include <sched.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -45,10 +46,17 @@ bool processor_free(int count)
     return !read || running < count;
 }
 
+// The threads PIXLANE_THREADS asks for; -1 when it is not set.
+int threads_asked()
+{
+    const char* asked = getenv("PIXLANE_THREADS");
+    return asked != nullptr && *asked != '\0' ? std::max(atoi(asked), 0) : -1;
+}
+
 long second_thread_from()
 {
-    if (const char* asked = getenv("PIXLANE_THREADS"); asked != nullptr && *asked != '\0')
-        return atoi(asked) >= 2 ? 0 : -1;
+    if (const int asked = threads_asked(); asked >= 0)
+        return asked >= 2 ? 0 : -1;
     return processor_free(processors()) ? pays_from_dots : -1;
 }
 
@@ -56,10 +64,8 @@ long second_thread_from()
 
 bool second_thread_allowed()
 {
-    const char* asked = getenv("PIXLANE_THREADS");
-    if (asked != nullptr && *asked != '\0' && atoi(asked) < 2)
-        return false;
-    return processors() >= 2;
+    const int asked = threads_asked();
+    return (asked < 0 || asked >= 2) && processors() >= 2;
 }
 
 RasterJob* make_raster_job()

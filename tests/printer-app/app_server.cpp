@@ -215,6 +215,11 @@ std::string small_pdf(int pages, int width, int height)
     return pdf;
 }
 
+std::string AppServer::start_with_file_printer(const std::string& name)
+{
+    return start() ? add_file_printer(name) : "";
+}
+
 std::string AppServer::add_file_printer(const std::string& name) const
 {
     const std::string device = dir.file(name + ".prn");

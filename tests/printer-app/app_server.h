@@ -31,6 +31,8 @@ struct AppServer {
     // Adds printer `name` on an empty file: device of the state folder; the
     // file's path, or "" when the printer could not be added.
     std::string add_file_printer(const std::string& name) const;
+    // start() and add_file_printer(name): the device file, or "" when either failed.
+    std::string start_with_file_printer(const std::string& name);
     // Submits `file` to printer `name`; the job's id, or 0.
     int submit(const std::string& name, const std::string& file, const std::vector<std::string>& options = {}) const;
     // Waits (bounded) until every job of the printer has ended; false on timeout.

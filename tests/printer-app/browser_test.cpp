@@ -28,8 +28,8 @@ TEST(PrinterAppBrowser, StatusPreviewsLabelsAndDefaultsWorkInChromium)
         run_program("/usr/bin/npm", {"ci", "--prefix", browser_dir, "--no-audit", "--no-fund"}).status != 0)
         GTEST_SKIP() << "playwright-core cannot be installed from the npm registry";
     AppServer app;
-    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
-    const std::string device = app.add_file_printer("lane");
+    const std::string device = app.start_with_file_printer("lane");
+    ASSERT_FALSE(device.empty()) << read_file(app.dir.file("output"));
     const std::string text = app.dir.file("page.txt");
     write_file(text, "A page for the preview.\n");
     ASSERT_GT(app.submit("lane", text), 0);

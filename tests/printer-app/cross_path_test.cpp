@@ -199,9 +199,8 @@ TEST_P(CrossPath, EveryPathPrintsTheSamePaper)
         GTEST_SKIP() << "ipptool (cups-ipp-utils) is not installed";
     PrivateSpooler spooler(true);
     AppServer app;
-    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
-    const std::string device = app.add_file_printer("lane");
-    ASSERT_FALSE(device.empty());
+    const std::string device = app.start_with_file_printer("lane");
+    ASSERT_FALSE(device.empty()) << read_file(app.dir.file("output"));
     for (const Row& r : rows) {
         const Document d = document(GetParam(), r);
         const std::string file = spooler.file(d.name);

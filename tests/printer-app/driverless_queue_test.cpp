@@ -58,9 +58,8 @@ void print_through_everywhere_queue(const AppServer& app, const std::string& dev
 TEST(PrinterAppDriverless, LpThroughAnEverywhereQueueReachesTheDevice)
 {
     AppServer app;
-    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
-    const std::string device = app.add_file_printer("lane");
-    ASSERT_FALSE(device.empty());
+    const std::string device = app.start_with_file_printer("lane");
+    ASSERT_FALSE(device.empty()) << read_file(app.dir.file("output"));
     print_through_everywhere_queue(app, device, app.uri("lane"));
 }
 
@@ -73,9 +72,8 @@ TEST(PrinterAppDriverless, AQueueOnTheDnssdUriPrints)
     if (!avahi.start())
         GTEST_SKIP() << "no private avahi-daemon: " << avahi.why_not;
     AppServer app;
-    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
-    const std::string device = app.add_file_printer("lane");
-    ASSERT_FALSE(device.empty());
+    const std::string device = app.start_with_file_printer("lane");
+    ASSERT_FALSE(device.empty()) << read_file(app.dir.file("output"));
     const std::string uri = "ipp://lane._ipp._tcp.local/";
     std::string listed;
     for (int attempt = 0; attempt < 10 && listed.find(uri) == std::string::npos; ++attempt)

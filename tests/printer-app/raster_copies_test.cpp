@@ -48,9 +48,8 @@ std::vector<int> copies_of_sheets(const std::string& stream)
 TEST(PrinterAppRasterCopies, CopiesAreExactAndPagesCountedOnce)
 {
     AppServer app;
-    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
-    const std::string device = app.add_file_printer("lane");
-    ASSERT_FALSE(device.empty());
+    const std::string device = app.start_with_file_printer("lane");
+    ASSERT_FALSE(device.empty()) << read_file(app.dir.file("output"));
     const struct {
         const char* name;
         std::string document;

@@ -29,9 +29,8 @@ std::string pwg_page(cups_cspace_t space)
 TEST(PrinterAppSubmit, DocumentsPrintAsTheSpoolerFiltersPrintThem)
 {
     AppServer app;
-    ASSERT_TRUE(app.start()) << read_file(app.dir.file("output"));
-    const std::string device = app.add_file_printer("lane");
-    ASSERT_FALSE(device.empty());
+    const std::string device = app.start_with_file_printer("lane");
+    ASSERT_FALSE(device.empty()) << read_file(app.dir.file("output"));
 
     const SubmitCase cases[] = {
         {"text.txt", sample_text("EUC-JP"), {"document-format=text/plain"}, TEXTTOLANE_BIN, "media=iso_a4_210x297mm"},

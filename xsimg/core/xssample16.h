@@ -21,10 +21,3 @@ inline void XslNarrowSamples16(const unsigned char* in, long count, unsigned cha
         out[i] = XslSample16To8(sample);
     }
 }
-
-// `count` samples stored most significant byte first to bytes.
-inline void XslNarrowSamples16BE(const unsigned char* in, long count, unsigned char* out)
-{
-    for (long i = 0; i < count; ++i)
-        out[i] = XslSample16To8(unsigned(in[2 * i]) << 8 | in[2 * i + 1]);
-}
