@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <type_traits>
 #include <vector>
 
 namespace {
@@ -250,18 +249,6 @@ template <class Line, class Pacer>
 bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bits[kLines], long n, Pacer& pace)
 {
     Line* lines[kLines] = {&a, &b, &c};
-    // White lines under white ones (the most of a page of text): nothing
-    // prints and no error is left. Alone only: beside another thread the
-    // line above is not done yet.
-    if constexpr (std::is_same_v<Pacer, Alone>) {
-        if (a.quiet(0, n) && all_zero(b.dark, b.dark + n) && all_zero(c.dark, c.dark + n)) {
-            for (int k = 0; k < kLines; ++k) {
-                lines[k]->pass_quiet(0, n);
-                std::fill(bits[k], bits[k] + (n + 7) / 8, 0);
-            }
-            return true;
-        }
-    }
     const long blocks = (n + kBlock - 1) / kBlock;
     constexpr long lag = 2 * (kLines - 1);  // blocks the last line trails the first
     for (long step = 0; step < blocks + lag; ++step) {
@@ -307,6 +294,23 @@ bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
     return true;
 }
 
+// White lines under rows that hold no error (the most of a page of text):
+// nothing prints and no error is left. A row not yet known to be clear is
+// looked at once; the rows the group writes are then clear too.
+template <int Rows, int Border>
+bool white_group(ErrorRows<Rows, Border>& rows, const HeldLines& h, long n)
+{
+    for (const unsigned char* dark : h.dark)
+        if (!all_zero(dark, dark + n))
+            return false;
+    for (int k = 1; k < Rows; ++k) {
+        if (!rows.clear[k] && !all_zero(rows.row[k], rows.row[k] + n + 2 * Border))
+            return false;
+        rows.clear[k] = true;
+    }
+    return true;
+}
+
 // One call of a diffusion method: the held line when it is the one asked
 // for, else a new group of lines from row on, the first into line.
 template <class Line, int Rows, int Border>
@@ -321,15 +325,27 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
     const unsigned char* dark = start_line(job, rows, picture, x_scale, y_scale, row, first, &n);
     if (!dark || !h.start(job, picture, x_scale, y_scale, row, dark, n))
         return 0;
+    unsigned char* bits[kLines] = {line};
+    for (int k = 1; k < kLines; ++k)
+        bits[k] = h.bits[k].data();
+    if (white_group(rows, h, n)) {
+        for (int k = 0; k < kLines; ++k) {
+            if (!rows.clear[0])
+                std::fill(rows.row[0], rows.row[0] + n + 2 * Border, 0);
+            rows.clear[0] = true;
+            rows.rotate();
+            std::fill(bits[k], bits[k] + (n + 7) / 8, 0);
+        }
+        h.hold(row);
+        return 1;
+    }
     // Each line writes the oldest row; turning the rows makes it the newest
     // for the line below.
     Line lines[kLines];
-    unsigned char* bits[kLines] = {line};
     for (int k = 0; k < kLines; ++k) {
-        lines[k] = Line::over(h.dark[k].data(), rows.row, h.sums[k].data(), h.black[k].data());
+        lines[k] = Line::over(h.dark[k], rows.row, h.sums[k].data(), h.black[k].data());
+        rows.clear[0] = false;
         rows.rotate();
-        if (k > 0)
-            bits[k] = h.bits[k].data();
     }
     Alone alone;
     run_lines(job->path, lines[0], lines[1], lines[2], bits, n, alone);
@@ -356,7 +372,7 @@ int diffuse_wave(RasterJob* job, XSImage* picture, double x_scale, double y_scal
         for (int k = 0; k < kLines; ++k) {
             int32_t* const rows[3] = {ring.row(first + k, Line::border), ring.row(first + k - 1, Line::border),
                                       ring.row(first + k - 2, Line::border)};
-            lines[k] = Line::over(h.dark[k].data(), rows, h.sums[k].data(), h.black[k].data());
+            lines[k] = Line::over(h.dark[k], rows, h.sums[k].data(), h.black[k].data());
         }
         pace.first_pass = first == row;
         pace.last_pass = first + kLines == row + kWaveGroup;

@@ -20,6 +20,7 @@ constexpr int kLines = 3;
 template <int Rows, int Border>
 struct ErrorRows {
     int32_t* row[Rows] = {};  // row[0] current, row[1] previous, row[2] two back
+    bool clear[Rows] = {};    // the row is known to hold no error
     long dots = -1;           // N the rows were made for; -1: none
 
     void release()
@@ -43,6 +44,7 @@ struct ErrorRows {
                 return false;
             }
         }
+        std::fill(clear, clear + Rows, true);
         dots = n;
         return true;
     }
@@ -58,10 +60,8 @@ struct ErrorRows {
 
     void rotate()
     {
-        int32_t* oldest = row[Rows - 1];
-        for (int k = Rows - 1; k > 0; --k)
-            row[k] = row[k - 1];
-        row[0] = oldest;
+        std::rotate(row, row + Rows - 1, row + Rows);
+        std::rotate(clear, clear + Rows - 1, clear + Rows);
     }
 };
 
@@ -73,10 +73,13 @@ struct HeldLines {
     int row = -1;    // the next held line; -1: none
     int count = 0;   // lines held from row on
     long n = 0;
-    // Scratch of the group: each line's darkness, what the lines above give
-    // each dot, each dot printed, and the packed dots (bits[0] is unused: the
-    // first line goes straight to the caller).
-    std::vector<unsigned char> dark[kLines], black[kLines], bits[kLines];
+    // Each line's darkness: where the rows are read in place, the rows
+    // themselves, else copies in `copies`.
+    const unsigned char* dark[kLines] = {};
+    // Scratch of the group: the copies of the darkness, what the lines above
+    // give each dot, each dot printed, and the packed dots (bits[0] is
+    // unused: the first line goes straight to the caller).
+    std::vector<unsigned char> copies[kLines], black[kLines], bits[kLines];
     std::vector<int32_t> sums[kLines];
 
     // Copies the held line when it is the one asked for; forgets them all otherwise.
@@ -103,6 +106,7 @@ struct HeldLines {
     bool start(RasterJob* job, const XSImage* picture, double xs, double ys, int r,
                const unsigned char* first_dark, long n_dots)
     {
+        const bool in_place = darkness_in_place(job, xs, ys);
         try {
             for (int k = 0; k < kLines; ++k) {
                 sums[k].resize(n_dots);
@@ -114,7 +118,12 @@ struct HeldLines {
                     return false;
                 if (n_line != n_dots)
                     return false;
-                dark[k].assign(d, d + n_dots);
+                if (in_place) {
+                    dark[k] = d;
+                } else {
+                    copies[k].assign(d, d + n_dots);
+                    dark[k] = copies[k].data();
+                }
             }
         } catch (const std::bad_alloc&) {
             errno = ENOMEM;

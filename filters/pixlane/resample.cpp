@@ -48,12 +48,14 @@ const unsigned char* own_darkness(RasterJob* job, const XSImage* picture, int ro
 
 void copy_inverted(const unsigned char* from, unsigned char* to, long n)
 {
+    // 255 - v is ~v: 16 at a time, in the vectors every x86-64 has.
+    using Bytes16 = unsigned char __attribute__((vector_size(16)));
     long i = 0;
-    for (; i + 8 <= n; i += 8) {  // 255 - v is ~v: eight at a time
-        uint64_t v;
-        std::memcpy(&v, from + i, 8);
+    for (; i + 16 <= n; i += 16) {
+        Bytes16 v;
+        std::memcpy(&v, from + i, 16);
         v = ~v;
-        std::memcpy(to + i, &v, 8);
+        std::memcpy(to + i, &v, 16);
     }
     for (; i < n; ++i)
         to[i] = static_cast<unsigned char>(255 - from[i]);
@@ -127,6 +129,11 @@ ResampleRow resample_row(int height, double y_scale, int row)
     }
     long y = ry >= last && height > 0 ? height - 1 : 0;  // NaN and negatives: top row
     return {y, y, 0.0, 1.0};
+}
+
+bool darkness_in_place(const RasterJob* job, double x_scale, double y_scale)
+{
+    return job->rows.darkness && x_scale == 1.0 && y_scale == 1.0;
 }
 
 const unsigned char* gray_darkness(RasterJob* job, const XSImage* picture, double x_scale,

@@ -77,6 +77,9 @@ ResampleRow resample_row(int height, double y_scale, int row);
 // (no memory, unusable scale, picture without pixels while N > 0).
 const unsigned char* gray_darkness(RasterJob* job, const XSImage* picture, double x_scale,
                                    double y_scale, int row, int restart, long* dots);
+// Whether gray_darkness hands out the rows themselves, which stay put while
+// the lines read from them are made: rows held as darkness, dot for pixel.
+bool darkness_in_place(const RasterJob* job, double x_scale, double y_scale);
 
 // to[i] = 255 - from[i]: gray made darkness.
 void copy_inverted(const unsigned char* from, unsigned char* to, long n);
