@@ -91,8 +91,6 @@ const JarvisTable& jarvis_table()
     return table;
 }
 
-constexpr long kBlock = 64;
-
 template <class T>
 bool all_zero(const T* from, const T* to)
 {
@@ -116,6 +114,32 @@ bool black_or_white(const unsigned char* from, const unsigned char* to)
         for (; from < to; ++from)
             mixed |= static_cast<unsigned char>(*from + 1) > 1;
     return mixed == 0;
+}
+
+// Whether a row of errors, with `border` entries before column 0, holds no
+// error in the columns a block from .. to - 1 reads: its own and `border`
+// more either side. Where the row has block flags, the block's own columns
+// are taken from its flag.
+template <int Border>
+bool errors_quiet(const int32_t* row, const uint8_t* clear_blocks, long from, long to)
+{
+    if (clear_blocks == nullptr)
+        return all_zero(row + from, row + to + 2 * Border);
+    int32_t edges = 0;
+    for (int k = 0; k < Border; ++k)
+        edges |= row[from + k] | row[to + Border + k];
+    return edges == 0 && clear_blocks[from / kBlock] != 0;
+}
+
+// A line's own errors for the block from .. to - 1 are zero (filled unless
+// its flag says so already).
+template <int Border>
+void clear_errors(int32_t* row, uint8_t* clear_blocks, long from, long to)
+{
+    if (clear_blocks == nullptr || !clear_blocks[from / kBlock])
+        std::fill(row + from + Border, row + to + Border, 0);
+    if (clear_blocks != nullptr)
+        clear_blocks[from / kBlock] = 1;
 }
 
 // Darkness of the line and rows ready for it; null when the line cannot be made.
@@ -145,16 +169,24 @@ struct FloydLine {
     int32_t* errors;
     int32_t* sums;
     unsigned char* black;
+    const uint8_t* above_clear;  // block flags of the rows (null: none)
+    uint8_t* errors_clear;
     const int32_t* table = floyd_table().at_zero();
     long seven = 0;
 
     // Reads row[1], the line above, and writes row[0].
-    static FloydLine over(const unsigned char* dark, int32_t* const* row, int32_t* sums, unsigned char* black)
+    static FloydLine over(const unsigned char* dark, int32_t* const* row, uint8_t* const* clear,
+                          int32_t* sums, unsigned char* black)
     {
-        return {dark, row[1], row[0], sums, black};
+        return {dark, row[1], row[0], sums, black, clear ? clear[1] : nullptr, clear ? clear[0] : nullptr};
     }
 
-    void sum(VectorPath path, long from, long to) { floyd_sums(path, dark, above, from, to, sums); }
+    void sum(VectorPath path, long from, long to)
+    {
+        if (errors_clear != nullptr)
+            errors_clear[from / kBlock] = 0;
+        floyd_sums(path, dark, above, from, to, sums);
+    }
     void dot(long i)
     {
         const long entry = table[sums[i] + seven];
@@ -167,12 +199,15 @@ struct FloydLine {
     // then prints as it is and leaves no error).
     bool quiet(long from, long to, bool inked = false) const
     {
-        return seven == 0 && (inked ? black_or_white(dark + from, dark + to) : all_zero(dark + from, dark + to)) &&
-               all_zero(above + from, above + to + 2);
+        return from == to ||
+               (seven == 0 && (inked ? black_or_white(dark + from, dark + to) : all_zero(dark + from, dark + to)) &&
+                errors_quiet<border>(above, above_clear, from, to));
     }
     void pass_quiet(long from, long to)
     {
-        std::fill(errors + from + 1, errors + to + 1, 0);
+        if (from == to)
+            return;
+        clear_errors<border>(errors, errors_clear, from, to);
         std::copy(dark + from, dark + to, black + from);
     }
 };
@@ -189,16 +224,26 @@ struct JarvisLine {
     int32_t* errors;
     int32_t* sums;
     unsigned char* black;
+    const uint8_t* back_clear;  // block flags of the rows (null: none)
+    const uint8_t* above_clear;
+    uint8_t* errors_clear;
     const JarvisTable* table = &jarvis_table();
     long seven = 0, left2 = 0, left1 = 0;  // 7 x the error one dot left; the errors two and one dots left
 
     // Reads row[2] and row[1], the two lines above, and writes row[0].
-    static JarvisLine over(const unsigned char* dark, int32_t* const* row, int32_t* sums, unsigned char* black)
+    static JarvisLine over(const unsigned char* dark, int32_t* const* row, uint8_t* const* clear,
+                           int32_t* sums, unsigned char* black)
     {
-        return {dark, row[2], row[1], row[0], sums, black};
+        return {dark, row[2], row[1], row[0], sums, black, clear ? clear[2] : nullptr, clear ? clear[1] : nullptr,
+                clear ? clear[0] : nullptr};
     }
 
-    void sum(VectorPath path, long from, long to) { jarvis_sums(path, back, above, from, to, sums); }
+    void sum(VectorPath path, long from, long to)
+    {
+        if (errors_clear != nullptr)
+            errors_clear[from / kBlock] = 0;
+        jarvis_sums(path, back, above, from, to, sums);
+    }
     void dot(long i)
     {
         long s = sums[i] + 5 * left2 + seven;
@@ -212,13 +257,16 @@ struct JarvisLine {
     void finish(VectorPath, long, long) {}
     bool quiet(long from, long to, bool inked = false) const
     {
-        return seven == 0 && left1 == 0 && left2 == 0 &&
-               (inked ? black_or_white(dark + from, dark + to) : all_zero(dark + from, dark + to)) &&
-               all_zero(back + from, back + to + 4) && all_zero(above + from, above + to + 4);
+        return from == to ||
+               (seven == 0 && left1 == 0 && left2 == 0 &&
+                (inked ? black_or_white(dark + from, dark + to) : all_zero(dark + from, dark + to)) &&
+                errors_quiet<border>(back, back_clear, from, to) && errors_quiet<border>(above, above_clear, from, to));
     }
     void pass_quiet(long from, long to)
     {
-        std::fill(errors + from + 2, errors + to + 2, 0);
+        if (from == to)
+            return;
+        clear_errors<border>(errors, errors_clear, from, to);
         std::copy(dark + from, dark + to, black + from);
     }
 };
@@ -304,9 +352,11 @@ bool white_group(ErrorRows<Rows, Border>& rows, const HeldLines& h, long n)
         if (!all_zero(dark, dark + n))
             return false;
     for (int k = 1; k < Rows; ++k) {
-        if (!rows.clear[k] && !all_zero(rows.row[k], rows.row[k] + n + 2 * Border))
+        if (rows.clear[k])
+            continue;
+        if (!all_zero(rows.row[k], rows.row[k] + n + 2 * Border))
             return false;
-        rows.clear[k] = true;
+        rows.set_clear(k);
     }
     return true;
 }
@@ -330,9 +380,10 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
         bits[k] = h.bits[k].data();
     if (white_group(rows, h, n)) {
         for (int k = 0; k < kLines; ++k) {
-            if (!rows.clear[0])
+            if (!rows.clear[0]) {
                 std::fill(rows.row[0], rows.row[0] + n + 2 * Border, 0);
-            rows.clear[0] = true;
+                rows.set_clear(0);
+            }
             rows.rotate();
             std::fill(bits[k], bits[k] + (n + 7) / 8, 0);
         }
@@ -343,7 +394,7 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
     // for the line below.
     Line lines[kLines];
     for (int k = 0; k < kLines; ++k) {
-        lines[k] = Line::over(h.dark[k], rows.row, h.sums[k].data(), h.black[k].data());
+        lines[k] = Line::over(h.dark[k], rows.row, rows.clear_blocks, h.sums[k].data(), h.black[k].data());
         rows.clear[0] = false;
         rows.rotate();
     }
@@ -372,7 +423,7 @@ int diffuse_wave(RasterJob* job, XSImage* picture, double x_scale, double y_scal
         for (int k = 0; k < kLines; ++k) {
             int32_t* const rows[3] = {ring.row(first + k, Line::border), ring.row(first + k - 1, Line::border),
                                       ring.row(first + k - 2, Line::border)};
-            lines[k] = Line::over(h.dark[k], rows, h.sums[k].data(), h.black[k].data());
+            lines[k] = Line::over(h.dark[k], rows, nullptr, h.sums[k].data(), h.black[k].data());
         }
         pace.first_pass = first == row;
         pace.last_pass = first + kLines == row + kWaveGroup;

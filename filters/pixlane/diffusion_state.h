@@ -13,6 +13,8 @@
 
 // Lines made per call: run side by side, the later ones held for the next calls.
 constexpr int kLines = 3;
+// Dots a line is made in at a time.
+constexpr long kBlock = 64;
 
 // Error rows of one method: entry k + border is output column k; the border
 // entries are never written, so no error wraps from one end of a line to the
@@ -21,31 +23,47 @@ template <int Rows, int Border>
 struct ErrorRows {
     int32_t* row[Rows] = {};  // row[0] current, row[1] previous, row[2] two back
     bool clear[Rows] = {};    // the row is known to hold no error
+    // Per row, a flag for each block of kBlock columns: its columns are known
+    // to hold no error (text leaves none), so that the line below need not look.
+    uint8_t* clear_blocks[Rows] = {};
     long dots = -1;           // N the rows were made for; -1: none
 
     void release()
     {
-        for (auto& r : row) {
-            free(r);
-            r = nullptr;
+        for (int k = 0; k < Rows; ++k) {
+            free(row[k]);
+            free(clear_blocks[k]);
+            row[k] = nullptr;
+            clear_blocks[k] = nullptr;
         }
         dots = -1;
+    }
+
+    static long blocks(long n) { return (n + kBlock - 1) / kBlock; }
+
+    // Row k is known to hold no error.
+    void set_clear(int k)
+    {
+        clear[k] = true;
+        std::fill(clear_blocks[k], clear_blocks[k] + blocks(dots), 1);
     }
 
     // Fresh zero rows for a transmission of n dots per line.
     bool restart(long n)
     {
         release();
-        for (auto& r : row) {
-            r = static_cast<int32_t*>(calloc(n + 2 * Border, sizeof(int32_t)));
-            if (!r) {
+        for (int k = 0; k < Rows; ++k) {
+            row[k] = static_cast<int32_t*>(calloc(n + 2 * Border, sizeof(int32_t)));
+            clear_blocks[k] = static_cast<uint8_t*>(malloc(blocks(n) + 1));
+            if (!row[k] || !clear_blocks[k]) {
                 release();
                 errno = ENOMEM;
                 return false;
             }
         }
-        std::fill(clear, clear + Rows, true);
         dots = n;
+        for (int k = 0; k < Rows; ++k)
+            set_clear(k);
         return true;
     }
 
@@ -62,6 +80,7 @@ struct ErrorRows {
     {
         std::rotate(row, row + Rows - 1, row + Rows);
         std::rotate(clear, clear + Rows - 1, clear + Rows);
+        std::rotate(clear_blocks, clear_blocks + Rows - 1, clear_blocks + Rows);
     }
 };
 
