@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cstring>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -81,6 +83,17 @@ void send_blank_lines(PageStream* p)
     p->blank = 0;
 }
 
+// A line's commands, built in place of a formatted print for each: they
+// go out for every line of the page.
+struct LineCommands {
+    char text[96];
+    char* end = text;
+
+    void add(const char* s) { end = std::copy(s, s + std::strlen(s), end); }
+    void add(long v) { end = std::to_chars(end, text + sizeof text, v).ptr; }
+    void add(char c) { *end++ = c; }
+};
+
 // One line of dots: its bytes up to the last that prints, from the first
 // that prints as far as a whole move right can skip: white bytes go in
 // steps of `lead_step`, the fewest bytes whose dots span whole units.
@@ -99,9 +112,21 @@ void send_line(PageStream* p, const unsigned char* bytes)
         lead += step;
     send_blank_lines(p);
     p->any_line = true;
-    std::fputs("\x1b[0;1;1x", p->out);
-    put_move(p->out, p->dx + lead / step * p->lead_units, 'a', 'j');
-    std::fprintf(p->out, "\x1b[%ld;%ld;%d.r", n - lead, n - lead, p->s.resolution_x);
+    LineCommands c;
+    c.add("\x1b[0;1;1x");
+    if (const long move = p->dx + lead / step * p->lead_units; move != 0) {
+        c.add("\x1b[");
+        c.add(std::labs(move));
+        c.add(move > 0 ? 'a' : 'j');
+    }
+    c.add("\x1b[");
+    c.add(n - lead);
+    c.add(';');
+    c.add(n - lead);
+    c.add(';');
+    c.add(static_cast<long>(p->s.resolution_x));
+    c.add(".r");
+    std::fwrite(c.text, 1, static_cast<size_t>(c.end - c.text), p->out);
     std::fwrite(bytes + lead, 1, static_cast<size_t>(n - lead), p->out);
 }
 
