@@ -13,6 +13,7 @@
 #include "raster_input.h"
 #include "raster_job_runner.h"
 #include "read_ahead.h"
+#include "settings.h"
 #include "spooler_filter.h"
 
 namespace {
@@ -65,6 +66,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    buffer_output(stdout);   // the printer's bytes in large writes, not a few lines at a time
     job_context context = sigterm_context(spooler_report());
     const job_report& report = context.report;
     raster_job_runner* run = start_raster_job(request, stdout, &context, !raster_from_the_start());

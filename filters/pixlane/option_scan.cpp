@@ -77,7 +77,12 @@ void read_triple(const char* text, Read read, T out[3])
 
 void buffer_output(FILE* out)
 {
-    std::setvbuf(out, nullptr, _IOFBF, 1 << 17);
+    // The C library sizes a buffer of its own by the file's block size (4 KB
+    // for a pipe), whatever is asked; standard output is given one, which
+    // lives as long as the program.
+    constexpr size_t bytes = 1 << 17;
+    char* buffer = out == stdout ? static_cast<char*>(std::malloc(bytes)) : nullptr;
+    std::setvbuf(out, buffer, _IOFBF, bytes);
 }
 
 namespace {
