@@ -86,7 +86,7 @@ void send_blank_lines(PageStream* p)
 // A line's commands, built in place of a formatted print for each: they
 // go out for every line of the page.
 struct LineCommands {
-    char text[96];
+    char text[128];   // room for the longest: three numbers of 20 characters and a move of 20
     char* end = text;
 
     void add(const char* s) { end = std::copy(s, s + std::strlen(s), end); }
