@@ -131,17 +131,6 @@ bool errors_quiet(const int32_t* row, const uint8_t* clear_blocks, long from, lo
     return edges == 0 && clear_blocks[from / kBlock] != 0;
 }
 
-// A line's own errors for the block from .. to - 1 are zero (filled unless
-// its flag says so already).
-template <int Border>
-void clear_errors(int32_t* row, uint8_t* clear_blocks, long from, long to)
-{
-    if (clear_blocks == nullptr || !clear_blocks[from / kBlock])
-        std::fill(row + from + Border, row + to + Border, 0);
-    if (clear_blocks != nullptr)
-        clear_blocks[from / kBlock] = 1;
-}
-
 // Darkness of the line and rows ready for it; null when the line cannot be made.
 template <class Errors>
 const unsigned char* start_line(RasterJob* job, Errors& errors, XSImage* picture, double x_scale,
@@ -181,12 +170,7 @@ struct FloydLine {
         return {dark, row[1], row[0], sums, black, clear ? clear[1] : nullptr, clear ? clear[0] : nullptr};
     }
 
-    void sum(VectorPath path, long from, long to)
-    {
-        if (errors_clear != nullptr)
-            errors_clear[from / kBlock] = 0;
-        floyd_sums(path, dark, above, from, to, sums);
-    }
+    void sum(VectorPath path, long from, long to) { floyd_sums(path, dark, above, from, to, sums); }
     void dot(long i)
     {
         const long entry = table[sums[i] + seven];
@@ -195,20 +179,12 @@ struct FloydLine {
     }
     // The dots from .. to - 1 print when their sums reach 2048.
     void finish(VectorPath path, long from, long to) { floyd_black(path, sums, errors, from, to, black); }
-    // No error coming in: white dots, or with `inked` also black ones (each
-    // then prints as it is and leaves no error).
-    bool quiet(long from, long to, bool inked = false) const
+    // No error coming in and every dot black or white: each prints as it is
+    // and leaves no error.
+    bool quiet(long from, long to) const
     {
         return from == to ||
-               (seven == 0 && (inked ? black_or_white(dark + from, dark + to) : all_zero(dark + from, dark + to)) &&
-                errors_quiet<border>(above, above_clear, from, to));
-    }
-    void pass_quiet(long from, long to)
-    {
-        if (from == to)
-            return;
-        clear_errors<border>(errors, errors_clear, from, to);
-        std::copy(dark + from, dark + to, black + from);
+               (seven == 0 && black_or_white(dark + from, dark + to) && errors_quiet<border>(above, above_clear, from, to));
     }
 };
 
@@ -238,12 +214,7 @@ struct JarvisLine {
                 clear ? clear[0] : nullptr};
     }
 
-    void sum(VectorPath path, long from, long to)
-    {
-        if (errors_clear != nullptr)
-            errors_clear[from / kBlock] = 0;
-        jarvis_sums(path, back, above, from, to, sums);
-    }
+    void sum(VectorPath path, long from, long to) { jarvis_sums(path, back, above, from, to, sums); }
     void dot(long i)
     {
         long s = sums[i] + 5 * left2 + seven;
@@ -255,21 +226,28 @@ struct JarvisLine {
         black[i] = o.black;
     }
     void finish(VectorPath, long, long) {}
-    bool quiet(long from, long to, bool inked = false) const
+    bool quiet(long from, long to) const
     {
         return from == to ||
-               (seven == 0 && left1 == 0 && left2 == 0 &&
-                (inked ? black_or_white(dark + from, dark + to) : all_zero(dark + from, dark + to)) &&
+               (seven == 0 && left1 == 0 && left2 == 0 && black_or_white(dark + from, dark + to) &&
                 errors_quiet<border>(back, back_clear, from, to) && errors_quiet<border>(above, above_clear, from, to));
     }
-    void pass_quiet(long from, long to)
-    {
-        if (from == to)
-            return;
-        clear_errors<border>(errors, errors_clear, from, to);
-        std::copy(dark + from, dark + to, black + from);
-    }
 };
+
+// A quiet block of a line: its dots print as they are, its errors are zero
+// (filled unless its flag says so already).
+template <class Line>
+void pass_quiet(Line& line, long from, long to)
+{
+    if (from == to)
+        return;
+    uint8_t* flag = line.errors_clear != nullptr ? line.errors_clear + from / kBlock : nullptr;
+    if (flag == nullptr || !*flag)
+        std::fill(line.errors + from + Line::border, line.errors + to + Line::border, 0);
+    if (flag != nullptr)
+        *flag = 1;
+    std::copy(line.dark + from, line.dark + to, line.black + from);
+}
 
 // Lines go three at a time: each dot waits for the error of the dot before
 // it, and three such chains run side by side where one would leave the
@@ -310,10 +288,13 @@ bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
             from[k] = block < 0 || block >= blocks ? 0 : block * kBlock;
             to[k] = block < 0 || block >= blocks ? 0 : std::min(from[k] + kBlock, n);
             whole = whole && to[k] - from[k] == kBlock;
-            quiet[k] = lines[k]->quiet(from[k], to[k], true);
+            quiet[k] = lines[k]->quiet(from[k], to[k]);
             any_quiet = any_quiet || quiet[k];
-            if (!quiet[k])
+            if (!quiet[k]) {
+                if (lines[k]->errors_clear != nullptr)  // the block's errors are about to be written
+                    lines[k]->errors_clear[from[k] / kBlock] = 0;
                 lines[k]->sum(path, from[k], to[k]);
+            }
         }
         if (whole && !any_quiet) {
             for (long t = 0; t < kBlock; ++t) {
@@ -324,7 +305,7 @@ bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
         } else {
             for (int k = 0; k < kLines; ++k)
                 if (quiet[k])
-                    lines[k]->pass_quiet(from[k], to[k]);
+                    pass_quiet(*lines[k], from[k], to[k]);
                 else
                     for (long i = from[k]; i < to[k]; ++i)
                         lines[k]->dot(i);
@@ -343,8 +324,8 @@ bool run_lines(VectorPath path, Line a, Line b, Line c, unsigned char* const bit
 }
 
 // White lines under rows that hold no error (the most of a page of text):
-// nothing prints and no error is left. A row not yet known to be clear is
-// looked at once; the rows the group writes are then clear too.
+// nothing prints and no error is left. A row not known to be clear from its
+// flags is looked at once; the rows the group writes are then clear too.
 template <int Rows, int Border>
 bool white_group(ErrorRows<Rows, Border>& rows, const HeldLines& h, long n)
 {
@@ -352,7 +333,7 @@ bool white_group(ErrorRows<Rows, Border>& rows, const HeldLines& h, long n)
         if (!all_zero(dark, dark + n))
             return false;
     for (int k = 1; k < Rows; ++k) {
-        if (rows.clear[k])
+        if (rows.known_clear(k))
             continue;
         if (!all_zero(rows.row[k], rows.row[k] + n + 2 * Border))
             return false;
@@ -380,7 +361,7 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
         bits[k] = h.bits[k].data();
     if (white_group(rows, h, n)) {
         for (int k = 0; k < kLines; ++k) {
-            if (!rows.clear[0]) {
+            if (!rows.known_clear(0)) {
                 std::fill(rows.row[0], rows.row[0] + n + 2 * Border, 0);
                 rows.set_clear(0);
             }
@@ -395,7 +376,6 @@ int diffuse(RasterJob* job, ErrorDiffusion<Rows, Border>& method, XSImage* pictu
     Line lines[kLines];
     for (int k = 0; k < kLines; ++k) {
         lines[k] = Line::over(h.dark[k], rows.row, rows.clear_blocks, h.sums[k].data(), h.black[k].data());
-        rows.clear[0] = false;
         rows.rotate();
     }
     Alone alone;

@@ -22,7 +22,6 @@ constexpr long kBlock = 64;
 template <int Rows, int Border>
 struct ErrorRows {
     int32_t* row[Rows] = {};  // row[0] current, row[1] previous, row[2] two back
-    bool clear[Rows] = {};    // the row is known to hold no error
     // Per row, a flag for each block of kBlock columns: its columns are known
     // to hold no error (text leaves none), so that the line below need not look.
     uint8_t* clear_blocks[Rows] = {};
@@ -41,11 +40,11 @@ struct ErrorRows {
 
     static long blocks(long n) { return (n + kBlock - 1) / kBlock; }
 
-    // Row k is known to hold no error.
-    void set_clear(int k)
+    // Row k is known to hold no error (its border entries never do).
+    void set_clear(int k) { std::fill(clear_blocks[k], clear_blocks[k] + blocks(dots), 1); }
+    bool known_clear(int k) const
     {
-        clear[k] = true;
-        std::fill(clear_blocks[k], clear_blocks[k] + blocks(dots), 1);
+        return std::all_of(clear_blocks[k], clear_blocks[k] + blocks(dots), [](uint8_t f) { return f != 0; });
     }
 
     // Fresh zero rows for a transmission of n dots per line.
@@ -79,7 +78,6 @@ struct ErrorRows {
     void rotate()
     {
         std::rotate(row, row + Rows - 1, row + Rows);
-        std::rotate(clear, clear + Rows - 1, clear + Rows);
         std::rotate(clear_blocks, clear_blocks + Rows - 1, clear_blocks + Rows);
     }
 };

@@ -59,10 +59,32 @@ const unsigned char* ring_row(void* context, long y)
     return p->ring.data() + (y % p->ring_rows) * p->stride;
 }
 
+// Commands put together in place of a formatted print for each: a line's
+// go out for every line of the page.
+struct Commands {
+    char text[128];   // room for the longest: three numbers of 20 characters and a move of 20
+    char* end = text;
+
+    void add(const char* s) { end = std::copy(s, s + std::strlen(s), end); }
+    void add(long v) { end = std::to_chars(end, text + sizeof text, v).ptr; }
+    void add(char c) { *end++ = c; }
+    // A move of `distance` units, none when 0.
+    void add_move(long distance, char forward, char backward)
+    {
+        if (distance == 0)
+            return;
+        add("\x1b[");
+        add(std::labs(distance));
+        add(distance > 0 ? forward : backward);
+    }
+    void write(FILE* out) const { std::fwrite(text, 1, static_cast<size_t>(end - text), out); }
+};
+
 void put_move(FILE* out, long distance, char forward, char backward)
 {
-    if (distance != 0)
-        std::fprintf(out, "\x1b[%ld%c", std::labs(distance), distance > 0 ? forward : backward);
+    Commands c;
+    c.add_move(distance, forward, backward);
+    c.write(out);
 }
 
 // Blank lines go as one move down where whole units can say it (a dot row is
@@ -83,17 +105,6 @@ void send_blank_lines(PageStream* p)
     p->blank = 0;
 }
 
-// A line's commands, built in place of a formatted print for each: they
-// go out for every line of the page.
-struct LineCommands {
-    char text[128];   // room for the longest: three numbers of 20 characters and a move of 20
-    char* end = text;
-
-    void add(const char* s) { end = std::copy(s, s + std::strlen(s), end); }
-    void add(long v) { end = std::to_chars(end, text + sizeof text, v).ptr; }
-    void add(char c) { *end++ = c; }
-};
-
 // One line of dots: its bytes up to the last that prints, from the first
 // that prints as far as a whole move right can skip: white bytes go in
 // steps of `lead_step`, the fewest bytes whose dots span whole units.
@@ -112,13 +123,9 @@ void send_line(PageStream* p, const unsigned char* bytes)
         lead += step;
     send_blank_lines(p);
     p->any_line = true;
-    LineCommands c;
+    Commands c;
     c.add("\x1b[0;1;1x");
-    if (const long move = p->dx + lead / step * p->lead_units; move != 0) {
-        c.add("\x1b[");
-        c.add(std::labs(move));
-        c.add(move > 0 ? 'a' : 'j');
-    }
+    c.add_move(p->dx + lead / step * p->lead_units, 'a', 'j');
     c.add("\x1b[");
     c.add(n - lead);
     c.add(';');
@@ -126,7 +133,7 @@ void send_line(PageStream* p, const unsigned char* bytes)
     c.add(';');
     c.add(static_cast<long>(p->s.resolution_x));
     c.add(".r");
-    std::fwrite(c.text, 1, static_cast<size_t>(c.end - c.text), p->out);
+    c.write(p->out);
     std::fwrite(bytes + lead, 1, static_cast<size_t>(n - lead), p->out);
 }
 
